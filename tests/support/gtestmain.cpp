@@ -1,0 +1,10 @@
+// GoogleTest main with a Qt event loop, so tests can use sockets and timers.
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

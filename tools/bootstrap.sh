@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs when they are missing, then
+# configures and builds into build/. Sourced by ./run and ./test.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+packages=(g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs="$(nproc 2>/dev/null || echo 2)"
+cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${GORSE_CMAKE_ARGS:-} >/dev/null
+cmake --build "$here/build" -j"$jobs"
