@@ -1,0 +1,138 @@
+#pragma once
+
+// The chat pane's document: every line the player reads outside the board,
+// cut into pieces of text, smiley images and links, with the pane's style
+// sheet, link table, text size, chat colour and scroll switch. A view draws
+// it; nothing here knows about widgets.
+
+#include "chat/chatcolour.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <array>
+#include <functional>
+
+namespace gorse {
+
+// One text style of the pane's style sheet.
+struct ChatStyle
+{
+    ChatColour colour = kBlack;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool operator==(const ChatStyle&) const = default;
+};
+
+// One piece of a line: a run of text in a style, a smiley image, or a link
+// (text in the link style that carries its link number).
+struct ChatPiece
+{
+    enum class Kind { Text, Image, Link };
+    Kind kind = Kind::Text;
+    QString text;       // empty for an image
+    int style = 0;      // style sheet entry the piece is drawn with
+    int image = -1;     // smiley image 0..17 for an image
+    int link = -1;      // link table entry for a link
+    bool startsLine = false;
+    // Positions the piece takes in the document: an image takes one.
+    qsizetype length() const { return kind == Kind::Image ? 1 : text.size(); }
+    bool operator==(const ChatPiece&) const = default;
+};
+
+class ChatLog : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kStyleCount = 15;
+    static constexpr int kLinkStyle = 4;
+    static constexpr int kLinkCount = 101;
+    static constexpr int kSmileyCount = 18;
+    static constexpr int kInitialTextSize = 10;
+
+    explicit ChatLog(QObject* parent = nullptr);
+
+    // Adds one chat line ("origin+body") in the given colour. A line whose
+    // origin is not a connection number 0..9 is dropped (returns false).
+    bool addlinetochat(const QString& line, ChatColour colour);
+    // A relayed chat or action: the text after the command, whose colour
+    // text follows the last "|".
+    bool chatrecieved(const QString& fields);
+    // Removes every line. The link table and counter stay as they are.
+    void clear();
+
+    // Style 0 for system lines (origin 0), origin + 5 for connections 1..9.
+    static int styleForOrigin(int origin) { return origin == 0 ? 0 : origin + 5; }
+
+    const QList<ChatPiece>& pieces() const { return m_pieces; }
+    int lineCount() const { return m_lineCount; }
+    ChatStyle style(int number) const;
+
+    // The number of the last link stored; -1 before the first link.
+    int linkCounter() const { return m_linkCounter; }
+    // The address stored under a link number, trailing spaces removed.
+    QString linkAddress(int number) const;
+    // The web address a click on that link opens: "http://" is put before an
+    // address starting with "www."; anything that is not then an http or
+    // https address gives an invalid QUrl.
+    QUrl linkUrl(int number) const;
+
+    // Plain text of the document positions [from, to): each piece starting a
+    // line that begins inside the range is preceded by "\r\n", images give
+    // nothing. Positions count every piece's length, lines are not separated.
+    QString plainText(qsizetype from, qsizetype to) const;
+    QString plainText() const { return plainText(0, m_length); }
+    qsizetype length() const { return m_length; }
+
+    // Font size shared by all 15 styles. setTextSize applies a stored size;
+    // chooseTextSize is the player's choice and saves the settings. Sizes
+    // outside 1..200 are ignored.
+    int textSize() const { return m_textSize; }
+    bool setTextSize(int points);
+    void chooseTextSize(int points);
+
+    // The colour sent with the player's own chat. setChatColour applies a
+    // stored colour; chooseChatColour is the player's choice and saves.
+    ChatColour chatColour() const { return m_chatColour; }
+    void setChatColour(ChatColour colour);
+    void chooseChatColour(ChatColour colour);
+
+    // "Scroll Chat Off": while on, new lines do not scroll the pane.
+    bool scrollChatOff() const { return m_scrollChatOff; }
+    void setScrollChatOff(bool on);
+
+    // Called after the player changes the text size or colour, to write the
+    // settings file.
+    void setSettingsSaver(std::function<void()> save) { m_saveSettings = std::move(save); }
+
+signals:
+    // Pieces from index first to the end were added (one new line).
+    void piecesAdded(int first);
+    // A style's colour or font style changed; its pieces are drawn anew.
+    void styleChanged(int style);
+    void cleared();
+    void textSizeChanged(int points);
+    void chatColourChanged(quint32 colour);
+    void scrollChatOffChanged(bool on);
+
+private:
+    void appendPiece(ChatPiece piece);
+    void addWords(const QString& text, int style);
+    void addLink(const QString& word);
+
+    QList<ChatPiece> m_pieces;
+    QList<qsizetype> m_starts; // document position of each piece
+    qsizetype m_length = 0;
+    int m_lineCount = 0;
+    std::array<ChatStyle, kStyleCount> m_styles;
+    std::array<QString, kLinkCount> m_links;
+    int m_linkCounter = -1;
+    int m_textSize = kInitialTextSize;
+    ChatColour m_chatColour = kBlack;
+    bool m_scrollChatOff = false;
+    std::function<void()> m_saveSettings;
+};
+
+} // namespace gorse

@@ -1,0 +1,113 @@
+#pragma once
+
+// The chat pane "mainchat": a read-only view of a ChatLog with its context
+// menu "popup_mainchat", and the chat items of the main window's Options
+// menu (Scroll Chat Off, Clear Main Chat, Text Color, Text Size).
+
+#include "chat/chatcolour.h"
+
+#include <QColor>
+#include <QImage>
+#include <QTextBrowser>
+#include <array>
+#include <functional>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QMimeData;
+
+namespace gorse {
+
+class ChatLog;
+
+QColor toQColor(ChatColour colour);
+ChatColour fromQColor(const QColor& colour);
+
+class ChatPane : public QTextBrowser
+{
+    Q_OBJECT
+public:
+    // Opens a web address; false when it could not be opened.
+    using LinkOpener = std::function<bool(const QUrl&)>;
+    // Asks the player for a colour, starting from the current one; nothing
+    // when the player cancels.
+    using ColourPicker = std::function<std::optional<QColor>(const QColor& current)>;
+
+    static constexpr int kTextSizes[4] = {8, 10, 12, 14};
+
+    // log is not owned and must outlive the pane.
+    explicit ChatPane(ChatLog* log, QWidget* parent = nullptr);
+
+    ChatLog* log() const { return m_log; }
+
+    // The context menu and its items.
+    QMenu* popupMenu() const { return m_popup; }
+    QAction* selectAllAction() const { return m_selectAll; }        // SelectAll1
+    QAction* copyAction() const { return m_copy; }                  // Copy1
+    QAction* clearAction() const { return m_clear; }                // ClearMainChat2
+    QAction* scrollChatOffAction() const { return m_scrollOff; }    // ScrollChatOff1
+
+    // Items for the main window's Options menu.
+    QAction* optionsScrollChatOffAction() const { return m_scrollOff2; } // ScrollChatOff2, Ctrl+S
+    QAction* optionsClearAction() const { return m_clear1; }             // ClearMainChat1
+    QAction* textColorAction() const { return m_textColor; }             // TextColor1
+    QMenu* textSizeMenu() const { return m_textSizeMenu; }               // TextSize1
+    QAction* textSizeAction(int points) const;                           // N8, N10, N12, N14
+
+    // Replace how links are opened and how the colour is chosen (tests).
+    void setLinkOpener(LinkOpener opener) { m_openLink = std::move(opener); }
+    void setColourPicker(ColourPicker picker) { m_pickColour = std::move(picker); }
+
+    // The selection as the clipboard gets it.
+    QString selectedPlainText() const;
+
+    // Menu handlers.
+    void SelectAll1Click();
+    void Copy1Click();
+    void ClearMainChatClick();
+    void ScrollChatOffClick();
+    void TextColor1Click();
+    void TextSizeClick(int points);
+    // Opens the link with that number, or says "Cannot open Webpage".
+    void mainchatJump(int link);
+
+signals:
+    // After "Clear Main Chat": the chat entry should take the focus.
+    void focusChatEntry();
+    // A link was clicked.
+    void linkClicked(int link);
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void createActions();
+    void appendPieces(int first);
+    void restyle(int style);
+    void clearDocument();
+    void applyTextSize(int points);
+    void updateTextSizeChecks();
+    void setScrollChecks(bool on);
+    void scrollToEnd();
+    qsizetype logPosition(int documentPosition) const;
+
+    ChatLog* m_log; // not owned
+    std::array<QImage, 18> m_smilies;
+    LinkOpener m_openLink;
+    ColourPicker m_pickColour;
+
+    QMenu* m_popup = nullptr;
+    QAction* m_selectAll = nullptr;
+    QAction* m_copy = nullptr;
+    QAction* m_clear = nullptr;
+    QAction* m_scrollOff = nullptr;
+    QAction* m_scrollOff2 = nullptr;
+    QAction* m_clear1 = nullptr;
+    QAction* m_textColor = nullptr;
+    QMenu* m_textSizeMenu = nullptr;
+    std::array<QAction*, 4> m_textSizeItems{};
+};
+
+} // namespace gorse
