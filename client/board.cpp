@@ -1,0 +1,377 @@
+#include "client/board.h"
+
+#include "chat/chatlog.h"
+#include "client/clientservices.h"
+#include "client/clientsession.h"
+#include "host/carddeck.h"
+
+namespace gorse {
+
+namespace {
+
+// Left edge of the four pile columns and the top of the two pile rows.
+constexpr std::array<int, 4> kPileLeft{48, 128, 211, 291};
+constexpr std::array<int, 2> kPileTop{197, 330};
+
+// The game's commands and the board's handlers for them.
+using Handler = void (Board::*)(const QByteArray&);
+const std::pair<QByteArray, Handler> kHandlers[] = {
+    {msg::name::startgame, &Board::startthegame}, {msg::name::winner, &Board::winner},
+    {msg::name::startround, &Board::startround},  {msg::name::thecards, &Board::thecards},
+    {msg::name::pscore, &Board::pscore},          {msg::name::theword, &Board::theword},
+    {msg::name::rejected, &Board::rejected},      {msg::name::discard, &Board::discard},
+    {msg::name::endround, &Board::endround},      {msg::name::tiegame, &Board::tiegame},
+    {msg::name::gamestats, &Board::gamestats},
+};
+
+bool validPile(int pile)
+{
+    return pile >= 1 && pile <= Board::kPileCount;
+}
+
+} // namespace
+
+Board::Board(ClientSession* session, ChatLog* chat, SoundCues* sound, TallyHooks* tally,
+             QObject* parent)
+    : QObject(parent), m_session(session), m_chat(chat), m_sound(sound), m_tally(tally)
+{
+    m_picture.fill(kEmptied);
+    m_word = QStringLiteral("GORSE");
+    m_timerText = QStringLiteral("Time: 0:00");
+    m_playToScore = QStringLiteral("Play to Score: 1000");
+    m_timePerTurnText = QStringLiteral("Time Per Turn: 90");
+    m_round = QStringLiteral("Round: 0");
+    m_status = QStringLiteral("Welcome to Gorse by Velmar Software");
+
+    m_turntime.setInterval(1000);
+    connect(&m_turntime, &QTimer::timeout, this, &Board::turntimeTimer);
+
+    for (const auto& [name, fn] : kHandlers)
+        m_session->setHandler(name, [this, fn](const QByteArray& fields) { (this->*fn)(fields); });
+}
+
+Board::~Board()
+{
+    // The session may outlive the board: leave it no handler pointing here.
+    if (m_session) {
+        for (const auto& [name, fn] : kHandlers)
+            m_session->setHandler(name, nullptr);
+    }
+}
+
+QString Board::cardFace(int card)
+{
+    return clientconverttoletter(card);
+}
+
+QPoint Board::pilePos(int pile)
+{
+    const int i = pile - 1;
+    return QPoint(kPileLeft[i % 4], kPileTop[i / 4]);
+}
+
+QPoint Board::discardPos(int pile)
+{
+    return pilePos(pile) + QPoint(1, 107);
+}
+
+int Board::own() const
+{
+    return m_session->ownNumber();
+}
+
+bool Board::ownSeat() const
+{
+    return own() >= 1 && own() <= kSeatCount;
+}
+
+bool Board::live() const
+{
+    return m_playingSeat == own() && m_timeLeft > 0;
+}
+
+QString Board::wordPileList() const
+{
+    QString list;
+    for (int pile : m_wordPiles)
+        list += u'+' + QString::number(pile);
+    return list;
+}
+
+void Board::cue(const QString& name)
+{
+    if (m_sound)
+        m_sound->playsound(name);
+}
+
+void Board::systemLine(const QString& text)
+{
+    if (m_chat)
+        m_chat->addlinetochat(QStringLiteral("0+") + text, kSystemColour);
+}
+
+void Board::emptyAllPiles()
+{
+    m_picture.fill(kEmptied);
+    m_discardShown.fill(false);
+}
+
+void Board::restorePile(int index)
+{
+    m_picture[index] = m_cards[index];
+    m_inWord[index] = false;
+    m_discardShown[index] = true;
+}
+
+void Board::setAutoClock(bool on)
+{
+    m_autoClock = on;
+    if (!on)
+        m_turntime.stop();
+    else if (m_turnClockOn && !m_turntime.isActive())
+        m_turntime.start();
+}
+
+void Board::setWarning(bool on)
+{
+    if (m_warning == on)
+        return;
+    m_warning = on;
+    emit warningChanged(on);
+}
+
+void Board::setStartControlsVisible(bool on)
+{
+    m_startButtons = on;
+    m_startGameEnabled = on;
+    emit changed();
+}
+
+// ---- received commands: the game and the round ----
+
+void Board::startthegame(const QByteArray& fields)
+{
+    const auto game = msg::StartGame::parse(fields);
+    m_discardPanel = false;
+    m_pwordsShown = false;
+    m_startButtons = false;
+    m_winnerShown = false;
+    m_wordGate = 0;
+    for (int n = 1; n <= kSeatCount; ++n) {
+        SeatRow& row = m_session->seatRow(n);
+        row.score = QStringLiteral("0");
+        row.bonus.clear();
+    }
+    m_playToScore = QStringLiteral("Play to score: ") + fromWire(game.targetText);
+    m_timePerTurnText = QStringLiteral("Time per turn: ") + fromWire(game.secondsText);
+    m_timePerTurn = game.seconds;
+    // A round length of 0 or less would divide by zero: no bar then.
+    m_timerScale = game.seconds > 0 ? kTimerBarWidth / game.seconds : 0;
+    systemLine(fromWire(game.name) + QStringLiteral(" has started a game."));
+    emptyAllPiles();
+    m_session->notifySeatsChanged();
+    emit changed();
+}
+
+void Board::thecards(const QByteArray& fields)
+{
+    if (fields.isEmpty())
+        return;
+    placeCards(msg::TheCards::parse(fields).cards);
+}
+
+void Board::placeCards(const CardList& cards)
+{
+    for (const CardItem& item : cards) {
+        if (!validPile(item.pile))
+            continue;
+        const int i = item.pile - 1;
+        m_cards[i] = item.card;
+        m_picture[i] = item.card;
+        m_inWord[i] = false;
+        m_discardShown[i] = true;
+    }
+    emit changed();
+}
+
+void Board::startround(const QByteArray& fields)
+{
+    const auto round = msg::StartRound::parse(fields);
+    m_discardPanel = false;
+    m_pwordsShown = false;
+    m_round = QStringLiteral("Round: ") + QString::number(round.round);
+    for (int n = 1; n <= kSeatCount; ++n) {
+        SeatRow& row = m_session->seatRow(n);
+        row.thisturn = QStringLiteral("0");
+        row.bonus.clear();
+    }
+    m_word.clear();
+    m_wordPiles.clear();
+    if (own() > kSeatCount) {
+        m_playingSeat = 0;
+        m_theWord.clear();
+        m_status.clear();
+    } else {
+        m_playingSeat = own();
+        m_theWord = QStringLiteral("Find a word!");
+        m_status = QStringLiteral("Your Turn.");
+        m_wordGate = 1;
+        cue(m_turnSoundNew ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+    }
+    m_timeLeft = m_timePerTurn;
+    m_turnClockOn = true;
+    if (m_autoClock && !m_turntime.isActive())
+        m_turntime.start();
+    m_session->notifySeatsChanged();
+    emit changed();
+}
+
+// ---- the player's actions ----
+
+void Board::pileClicked(int pile, Qt::MouseButton button)
+{
+    if (!validPile(pile))
+        return;
+    const int i = pile - 1;
+    m_discardPanel = false;
+    if (live() && !m_inWord[i] && button == Qt::LeftButton && m_wordGate == 1) {
+        m_word += cardFace(m_cards[i]);
+        m_wordPiles.append(pile);
+        m_picture[i] = kEmptied;
+        m_inWord[i] = true;
+        m_wordButtons = true;
+        cue(QStringLiteral("place"));
+        m_discardShown[i] = false;
+    } else if (live() && !m_wordPiles.isEmpty() && button == Qt::RightButton) {
+        pressenter();
+        return;
+    }
+    emit changed();
+}
+
+void Board::pressenter()
+{
+    if (m_wordPiles.isEmpty() || !live())
+        return;
+    m_wordButtons = false;
+    m_wordGate = 0;
+    m_session->sendLoggedIn(msg::sendword(own(), m_wordPiles));
+    m_wordPiles.clear();
+    m_word.clear();
+    emit changed();
+}
+
+void Board::button_doneClick()
+{
+    if (m_wordButtons)
+        pressenter();
+}
+
+void Board::buttoN_clearClick()
+{
+    if (!m_wordButtons || !live())
+        return;
+    m_wordButtons = false;
+    m_wordGate = 1;
+    m_wordPiles.clear();
+    m_word.clear();
+    for (int i = 0; i < kPileCount; ++i) {
+        if (m_inWord[i])
+            restorePile(i);
+    }
+    cue(QStringLiteral("clear"));
+    emit changed();
+}
+
+void Board::button_clearlastClick()
+{
+    if (m_wordButtons)
+        clearlast();
+}
+
+void Board::clearlast()
+{
+    if (m_wordPiles.isEmpty())
+        return;
+    const int last = m_wordPiles.takeLast();
+    m_word.clear();
+    for (int pile : m_wordPiles)
+        m_word += cardFace(m_cards[pile - 1]);
+    restorePile(last - 1);
+    emit changed();
+}
+
+void Board::discardClicked(int pile)
+{
+    // A hidden label cannot be clicked: its pile is in the word or empty.
+    if (!validPile(pile) || !m_discardShown[pile - 1])
+        return;
+    m_pendingDiscard = pile;
+    m_discardPanelPos = pilePos(pile) + QPoint(40, 65);
+    if (m_warning)
+        m_discardPanel = true;
+    else
+        m_session->sendLoggedIn(msg::discard(own(), pile));
+    emit changed();
+}
+
+void Board::button_yesClick()
+{
+    if (!m_discardPanel)
+        return;
+    if (m_pendingDiscard != 0)
+        m_session->sendLoggedIn(msg::discard(own(), m_pendingDiscard));
+    m_discardPanel = false;
+    m_pendingDiscard = 0;
+    emit changed();
+}
+
+void Board::button_noClick()
+{
+    if (!m_discardPanel)
+        return;
+    m_pendingDiscard = 0;
+    m_discardPanel = false;
+    emit changed();
+}
+
+void Board::startPressed()
+{
+    if (m_session->loggedIn())
+        emit showGameOptions();
+    else
+        emit notConnected(QStringLiteral("You are not connected"));
+}
+
+void Board::closePlayedWords()
+{
+    m_pwordsShown = false;
+    emit changed();
+}
+
+// ---- the turn clock ----
+
+void Board::turntimeTimer()
+{
+    m_timeLeft -= 1;
+    if (m_timeLeft < 1) {
+        m_timeLeft = 0;
+        m_timerText = QStringLiteral("Time: 0:00");
+        m_timerBarWidth = 0;
+        m_wordButtons = false;
+        m_wordGate = 0;
+        m_wordPiles.clear();
+        emit changed();
+        return;
+    }
+    m_timerBarWidth = m_timeLeft * m_timerScale;
+    m_timerColour = m_timeLeft < 20 ? kClockRed : kClockColour;
+    if (m_timeLeft == 20 || m_timeLeft == 15 || m_timeLeft <= 10)
+        cue(QStringLiteral("timer"));
+    m_timerText = QStringLiteral("Time: %1:%2")
+                      .arg(m_timeLeft / 60)
+                      .arg(m_timeLeft % 60, 2, 10, QLatin1Char('0'));
+    emit changed();
+}
+
+} // namespace gorse

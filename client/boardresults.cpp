@@ -1,0 +1,229 @@
+// The board's handlers of results: a word accepted or rejected, score
+// changes, discards, the end of a round with every seat's played words, the
+// end of the game, and the state sent to a player who joins a running game.
+
+#include "client/board.h"
+
+#include "client/clientservices.h"
+#include "client/clientsession.h"
+#include "client/tallyhooks.h"
+
+namespace gorse {
+
+namespace {
+
+bool validSeat(int seat)
+{
+    return seat >= 1 && seat <= Board::kSeatCount;
+}
+
+// The number in front of a played-words line's ":"; a line without one
+// counts as 100.
+int leadingPoints(const QString& line)
+{
+    int value = 0;
+    if (!parseNumber(line.left(line.indexOf(u':')).toLatin1(), value))
+        return 100;
+    return value;
+}
+
+} // namespace
+
+void Board::addtolist(QStringList& list, const QString& word, int points)
+{
+    const QString line = QString::number(points) + QStringLiteral(": ") + word;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (leadingPoints(list[i]) < points) {
+            list.insert(i, line);
+            return;
+        }
+    }
+    list.append(line);
+}
+
+void Board::theword(const QByteArray& fields)
+{
+    const auto result = msg::TheWord::parse(fields);
+    if (result.seat != own())
+        return;
+    const QString word = fromWire(result.word).toUpper();
+    const QString points = QString::number(result.points);
+    m_wordPiles.clear();
+    if (result.bonus <= 0) {
+        m_theWord = QStringLiteral("You made: ") + word + QStringLiteral(" for ") + points +
+                    QStringLiteral(" points.");
+    } else {
+        m_theWord = QStringLiteral("BONUS! You made: ") + word + QStringLiteral(" for ") + points +
+                    QStringLiteral(" points. BONUS!");
+    }
+    placeCards(result.cards);
+    cue(QStringLiteral("goodword"));
+    m_wordGate = 1;
+    if (own() <= kSeatCount && m_tally) {
+        if (word.size() > m_tally->recordValue(TallyHooks::kLongestWord))
+            m_tally->addword(word, int(word.size()), TallyHooks::kLongestWord);
+        if (result.points > m_tally->recordValue(TallyHooks::kBestWord))
+            m_tally->addword(word, result.points, TallyHooks::kBestWord);
+        m_tally->anotherword(TallyHooks::kWordCount);
+    }
+    emit changed();
+}
+
+void Board::rejected(const QByteArray& fields)
+{
+    const auto result = msg::Rejected::parse(fields);
+    if (result.seat != own())
+        return;
+    m_theWord = fromWire(result.word).toUpper() + QStringLiteral(" in not a valid word.");
+    placeCards(result.cards);
+    m_wordGate = 1;
+    cue(QStringLiteral("badword"));
+    emit changed();
+}
+
+void Board::pscore(const QByteArray& fields)
+{
+    const auto score = msg::PScore::parse(fields);
+    if (!validSeat(score.seat))
+        return;
+    SeatRow& row = m_session->seatRow(score.seat);
+    row.score = QString::number(score.total);
+    row.thisturn = QString::number(score.roundPoints);
+    row.bonus = u'+' + QString::number(score.points);
+    m_session->notifySeatsChanged();
+}
+
+void Board::discard(const QByteArray& fields)
+{
+    const auto result = msg::DiscardResult::parse(fields);
+    if (result.seat != own())
+        return;
+    if (validSeat(result.seat)) {
+        SeatRow& row = m_session->seatRow(result.seat);
+        row.score = QString::number(result.total);
+        row.thisturn = QString::number(result.roundPoints);
+        row.bonus = QStringLiteral("-5");
+        m_session->notifySeatsChanged();
+    }
+    m_theWord = QStringLiteral("You discarded a card and lost 5 points.");
+    placeCards(CardList{result.card});
+    cue(QStringLiteral("shift"));
+    emit changed();
+}
+
+void Board::endround(const QByteArray& fields)
+{
+    const auto round = msg::EndRound::parse(fields);
+    if (own() <= kSeatCount) {
+        m_theWord = QStringLiteral("You Scored ") + QString::number(round.ownRoundPoints) +
+                    QStringLiteral(" points this round.");
+    }
+    m_status = QStringLiteral("The Round is Over. One Moment Please..");
+    m_wordButtons = false;
+    m_wordGate = 0;
+    m_word.clear();
+    emptyAllPiles();
+    showPlayedWords(round);
+    m_session->notifySeatsChanged();
+    m_pwordsShown = true;
+    cue(QStringLiteral("roundover"));
+    emit changed();
+}
+
+void Board::showPlayedWords(const msg::EndRound& round)
+{
+    for (const SeatSummary& summary : round.seats) {
+        if (!validSeat(summary.seat))
+            continue;
+        SeatRow& row = m_session->seatRow(summary.seat);
+        QStringList& list = m_pwords[summary.seat - 1];
+        row.score = QString::number(summary.total);
+        list.clear();
+        if (!summary.wordLog.isEmpty()) {
+            QByteArray log = summary.wordLog;
+            if (log.startsWith('/'))
+                log.remove(0, 1);
+            const QList<QByteArray> entries = log.split('/');
+            bool readAll = true;
+            for (const QByteArray& entry : entries) {
+                const qsizetype dash = entry.indexOf('-');
+                int points = 0;
+                if (dash < 0 || !parseNumber(entry.left(dash), points)) {
+                    // A damaged log stops this seat's words; the round's
+                    // line below is still shown.
+                    readAll = false;
+                    break;
+                }
+                addtolist(list, fromWire(entry.mid(dash + 1)), points);
+            }
+            if (readAll) {
+                row.pwords = QStringLiteral(" [") + QString::number(entries.size()) +
+                             QStringLiteral("] ") + row.storedName;
+                list.prepend(QStringLiteral(" -") + QString::number(5 * summary.discards) +
+                             QStringLiteral(" for discards"));
+            }
+        }
+        list.prepend(QStringLiteral("This Turn: ") + QString::number(summary.roundPoints));
+
+        if (summary.seat == own() && m_tally &&
+            summary.total > m_tally->recordValue(TallyHooks::kTurnScore)) {
+            const QString text = QString::number(m_timePerTurn) + QStringLiteral(" secs-") +
+                                 QString::number(list.size()) + QStringLiteral(" Words");
+            m_tally->addword(text, summary.total, TallyHooks::kTurnScore);
+        }
+    }
+}
+
+void Board::winner(const QByteArray& fields)
+{
+    const auto result = msg::Winner::parse(fields);
+    const QString name = fromWire(result.name);
+    m_wordButtons = false;
+    m_wordGate = 0;
+    cue(QStringLiteral("winner"));
+    const bool won = ownSeat() && m_session->seat(own()).name == name;
+    m_winnerText = won ? QStringLiteral("You have Won the Game!")
+                       : name + QStringLiteral(" has Won the Game!");
+    m_status = QStringLiteral("Game Over!");
+    systemLine(m_winnerText);
+    m_winnerShown = true;
+    if (m_session->hosting())
+        m_startButtons = true;
+    emit changed();
+    if (own() > kSeatCount)
+        return;
+    if (m_tally)
+        m_tally->addgame(won ? QStringLiteral("addtomine") : name);
+    cue(QStringLiteral("gameover"));
+}
+
+void Board::tiegame(const QByteArray&)
+{
+    systemLine(QStringLiteral("Tie Game so playing another round."));
+}
+
+void Board::gamestats(const QByteArray& fields)
+{
+    const auto stats = msg::GameStats::parse(fields);
+    if (stats.conn != own())
+        return;
+    m_playToScore = QStringLiteral("Play to Score: ") + QString::number(stats.target);
+    m_timePerTurn = stats.seconds;
+    m_timePerTurnText = QStringLiteral("Time Per Turn: ") + QString::number(stats.seconds);
+    m_timerScale = stats.seconds > 0 ? kTimerBarWidth / stats.seconds : 0;
+    m_timeLeft = stats.countdown - 4;
+    for (int n = 1; n <= kSeatCount; ++n)
+        m_session->seatRow(n).score = QString::number(stats.totals[n - 1]);
+    m_session->notifySeatsChanged();
+    if (m_timeLeft > 5 && ownSeat()) {
+        m_playingSeat = own();
+        m_turnClockOn = true;
+        if (m_autoClock && !m_turntime.isActive())
+            m_turntime.start();
+        m_word.clear();
+        m_wordGate = 1;
+    }
+    emit changed();
+}
+
+} // namespace gorse

@@ -1,0 +1,79 @@
+#include "client/pwordspanel.h"
+
+#include "client/board.h"
+#include "client/clientsession.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+namespace gorse {
+
+namespace {
+constexpr int kColumnWidth = 128;
+constexpr int kColumnGap = 6;
+constexpr int kRowTop[2] = {36, 234};
+constexpr int kMemoHeight = 172;
+} // namespace
+
+PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
+    : QFrame(parent), m_board(board), m_session(session)
+{
+    setObjectName(QStringLiteral("panel_pwords"));
+    setFixedSize(406, 432);
+    setFrameShape(QFrame::Box);
+    setAutoFillBackground(true);
+    setStyleSheet(QStringLiteral(
+        "#panel_pwords { background: #20303c; border: 2px solid #c0c0c0; }"
+        "QLabel { color: white; }"
+        "QPlainTextEdit { background: #f4f1e6; color: #202020; border: 1px solid #808080; }"));
+
+    auto* title = new QLabel(QStringLiteral("PLAYER'S WORDS"), this);
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setBold(true);
+    titleFont.setPixelSize(16);
+    title->setFont(titleFont);
+    title->setAlignment(Qt::AlignCenter);
+    title->setGeometry(0, 6, width(), 22);
+
+    m_close = new QToolButton(this);
+    m_close->setObjectName(QStringLiteral("FlatSpeedButton1"));
+    m_close->setText(QStringLiteral("X"));
+    m_close->setAutoRaise(true);
+    m_close->setGeometry(width() - 28, 4, 24, 22);
+    connect(m_close, &QToolButton::clicked, m_board, &Board::closePlayedWords);
+
+    QFont headingFont(QStringLiteral("Arial"));
+    headingFont.setBold(true);
+    headingFont.setPixelSize(12);
+    for (int i = 0; i < 6; ++i) {
+        const int x = 8 + (i % 3) * (kColumnWidth + kColumnGap);
+        const int y = kRowTop[i / 3];
+        const QString n = QString::number(i + 1);
+        auto* heading = new QLabel(this);
+        heading->setObjectName(QStringLiteral("label_pwords") + n);
+        heading->setFont(headingFont);
+        heading->setGeometry(x, y, kColumnWidth, 18);
+        auto* memo = new QPlainTextEdit(this);
+        memo->setObjectName(QStringLiteral("memo_pwords") + n);
+        memo->setReadOnly(true);
+        memo->setGeometry(x, y + 20, kColumnWidth, kMemoHeight);
+        m_headings[i] = heading;
+        m_memos[i] = memo;
+    }
+    connect(m_session, &ClientSession::seatsChanged, this, &PwordsPanel::refresh);
+    refresh();
+}
+
+void PwordsPanel::refresh()
+{
+    setVisible(m_board->playedWordsShown());
+    for (int i = 0; i < 6; ++i) {
+        m_headings[i]->setText(m_session->seat(i + 1).pwords);
+        const QString text = m_board->playedWords(i + 1).join(u'\n');
+        if (m_memos[i]->toPlainText() != text)
+            m_memos[i]->setPlainText(text);
+    }
+}
+
+} // namespace gorse

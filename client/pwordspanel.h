@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QFrame>
+#include <array>
+
+class QLabel;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace gorse {
+
+class Board;
+class ClientSession;
+
+// The played-words panel (panel_pwords) shown over the board after a round:
+// every seat's heading and list of words, and a close button.
+class PwordsPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    // board and session are not owned.
+    PwordsPanel(Board* board, ClientSession* session, QWidget* parent = nullptr);
+
+    // Shows the board's lists and the seats' headings.
+    void refresh();
+
+private:
+    Board* m_board;           // not owned
+    ClientSession* m_session; // not owned
+    QToolButton* m_close;
+    std::array<QLabel*, 6> m_headings{};
+    std::array<QPlainTextEdit*, 6> m_memos{};
+};
+
+} // namespace gorse

@@ -1,0 +1,202 @@
+// The client's side of the connection: login, seats, spies, departures.
+#include "chat/chatlog.h"
+#include "client/clientsession.h"
+#include "clientfakes.h"
+#include "net/messages.h"
+#include "support/rawclient.h"
+#include "support/testutil.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+using namespace gorse;
+using gorse::test::waitUntil;
+
+namespace {
+
+// The chat pane's lines as plain text, one entry per line.
+QStringList chatLines(const ChatLog& log)
+{
+    QStringList lines;
+    for (const QString& line : log.plainText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        lines.append(line.trimmed());
+    return lines;
+}
+
+// A session connected to a loopback listener that stands in for the host.
+struct Fixture
+{
+    ChatLog chat;
+    test::RecordingSound sound;
+    test::RecordingSettings settings;
+    ClientSession session{&chat, &sound, &settings};
+    QTcpServer host;
+    QTcpSocket* peer = nullptr;
+    QByteArray fromClient;
+
+    void connect(const QString& name = QStringLiteral("Cat"))
+    {
+        ASSERT_TRUE(host.listen(QHostAddress::LocalHost, 0));
+        session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), name);
+        ASSERT_TRUE(waitUntil([&] { return host.hasPendingConnections(); }));
+        peer = host.nextPendingConnection();
+        QObject::connect(peer, &QTcpSocket::readyRead, [this] { fromClient += peer->readAll(); });
+        ASSERT_TRUE(waitUntil([&] { return session.sock().Connected(); }));
+    }
+    void hostSays(const QByteArray& message)
+    {
+        session.receiveBytes(frame(message));
+        session.processQueued();
+    }
+};
+
+} // namespace
+
+TEST(ClientSession, LoggingInAsThreeIntoATableOfTwo)
+{
+    Fixture f;
+    f.connect();
+    f.hostSays("CMD_sendlogininfo+3");
+    EXPECT_EQ(f.session.ownNumber(), 3);
+    EXPECT_TRUE(f.session.loggedIn());
+    // The login name ends in 0xFF, so the answer carries two terminators.
+    ASSERT_TRUE(waitUntil([&] { return f.fromClient.size() >= 27; }));
+    EXPECT_EQ(f.fromClient, QByteArray("CMD_logininfo+3+1.2.0+Cat\xFF\xFF"));
+
+    f.hostSays(msg::newplayerinfo(3, "Cat"));
+    f.hostSays(msg::existingplayers(1, "Ann"));
+    f.hostSays(msg::existingplayers(2, "Bob"));
+    EXPECT_EQ(chatLines(f.chat), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("Ann is Connected."),
+                                              QStringLiteral("Bob is Connected.")}));
+    EXPECT_EQ(f.settings.loads, 1); // read once, at the own login
+    EXPECT_EQ(f.sound.cues, (QStringList{QStringLiteral("entered"), QStringLiteral("entered"),
+                                         QStringLiteral("entered")}));
+    EXPECT_EQ(f.session.seat(1).name, QStringLiteral("Ann"));
+    EXPECT_EQ(f.session.seat(2).name, QStringLiteral("Bob"));
+    EXPECT_EQ(f.session.seat(3).name, QStringLiteral("Cat"));
+    EXPECT_EQ(f.session.seat(3).pwords, QStringLiteral("Cat [0]"));
+    EXPECT_EQ(f.session.seat(3).storedName, QStringLiteral("Cat"));
+    EXPECT_TRUE(f.session.seat(4).isWaiting());
+    EXPECT_EQ(f.session.seat(4).pwords, QStringLiteral("[0] <WAITING>"));
+    EXPECT_EQ(f.session.loadchecklist(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
+    EXPECT_TRUE(f.session.spies().isEmpty());
+}
+
+TEST(ClientSession, SpiesAreListedAndLeaveByExactEntry)
+{
+    Fixture f;
+    f.connect(QStringLiteral("Eve"));
+    f.hostSays("CMD_sendlogininfo+7");
+    f.hostSays(msg::newplayerinfo(7, "Eve"));
+    f.hostSays(msg::newplayerinfo(8, "Mallory"));
+    EXPECT_EQ(f.session.spies(), (QStringList{QStringLiteral("7: Eve"), QStringLiteral("8: Mallory")}));
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_TRUE(f.session.seat(n).isWaiting());
+    // A departure whose name does not match the entry shows nothing.
+    f.hostSays(msg::playerdisconnected(8, "Mal"));
+    EXPECT_EQ(f.session.spies().size(), 2);
+    f.hostSays(msg::playerdisconnected(8, "Mallory"));
+    EXPECT_EQ(f.session.spies(), QStringList{QStringLiteral("7: Eve")});
+    f.hostSays(msg::playerdisconnected(9, "Nobody"));
+    EXPECT_EQ(chatLines(f.chat),
+              (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
+                           QStringLiteral("Mallory is Connected."), QStringLiteral("Mallory is spying."),
+                           QStringLiteral("Mallory has left.")}));
+}
+
+TEST(ClientSession, SeatedPlayerLeavingTwiceAndEmptyNames)
+{
+    Fixture f;
+    f.hostSays("CMD_sendlogininfo+1");
+    f.hostSays(msg::newplayerinfo(1, "Ann"));
+    f.hostSays(msg::newplayerinfo(2, "Bob"));
+    f.session.seatRow(2).score = QStringLiteral("40");
+    f.hostSays(msg::playerdisconnected(2, "Bob"));
+    f.hostSays(msg::playerdisconnected(2, "Bob"));
+    EXPECT_TRUE(f.session.seat(2).isWaiting());
+    EXPECT_EQ(f.session.seat(2).pwords, QStringLiteral("<Waiting> [0]"));
+    EXPECT_EQ(f.session.seat(2).score, QStringLiteral("40")); // scores stay
+    EXPECT_EQ(chatLines(f.chat).count(QStringLiteral("Bob disconnected.")), 1);
+
+    // A connection that has not logged in yet is announced without a name.
+    f.hostSays(msg::existingplayers(3, ""));
+    EXPECT_EQ(f.session.seat(3).name, QString());
+    EXPECT_FALSE(f.session.seat(3).isWaiting());
+    EXPECT_EQ(chatLines(f.chat).last(), QStringLiteral("is Connected."));
+    EXPECT_EQ(f.session.loadchecklist(), QStringList{QString()});
+}
+
+TEST(ClientSession, VersionNoticesFullAndClose)
+{
+    Fixture f;
+    f.connect();
+    int full = 0, closed = 0;
+    QObject::connect(&f.session, &ClientSession::gameFull, [&] { ++full; });
+    QObject::connect(&f.session, &ClientSession::connectionClosed, [&] { ++closed; });
+    f.hostSays("CMD_havewrongversion+Bob");
+    f.hostSays("CMD_wrongversion+");
+    EXPECT_EQ(chatLines(f.chat),
+              (QStringList{QStringLiteral("Bob has a different version of the game then you."),
+                           QStringLiteral("You have a differnt version of the game then the host.")}));
+    f.hostSays("CMD_full+");
+    EXPECT_EQ(full, 1);
+    f.peer->close();
+    ASSERT_TRUE(waitUntil([&] { return closed > 0; }));
+}
+
+TEST(ClientSession, RemovalOnlyFromTheHostingPlayerAndOnlyLoggedIn)
+{
+    Fixture f;
+    f.connect(QStringLiteral("Ann"));
+    f.session.kicking(2); // hosting flag clear, not logged in
+    f.session.setHosting(true);
+    f.session.kicking(2); // not logged in yet
+    f.hostSays("CMD_sendlogininfo+1");
+    f.hostSays(msg::newplayerinfo(1, "Ann"));
+    f.hostSays(msg::newplayerinfo(2, "Bob"));
+    EXPECT_FALSE(f.session.canRemoveSeat(1));
+    EXPECT_TRUE(f.session.canRemoveSeat(2));
+    EXPECT_FALSE(f.session.canRemoveSeat(3)); // an empty seat
+    f.session.kicking(2);
+    ASSERT_TRUE(waitUntil([&] { return f.fromClient.contains("CMD_kickhim"); }));
+    EXPECT_TRUE(f.fromClient.endsWith(QByteArray("\xFF\xFF" "CMD_kickhim+1+2+\xFF")));
+    EXPECT_EQ(f.fromClient.count("CMD_kickhim"), 1);
+}
+
+TEST(ClientSession, ChatEntrySendsChatAndActionsOnlyWhenLoggedIn)
+{
+    Fixture f;
+    f.connect(QStringLiteral("Ann"));
+    EXPECT_FALSE(f.session.sendit(QStringLiteral("too early"), 0));
+    f.hostSays("CMD_sendlogininfo+4");
+    ASSERT_TRUE(waitUntil([&] { return f.fromClient.endsWith("\xFF\xFF"); }));
+    f.fromClient.clear();
+    EXPECT_TRUE(f.session.sendit(QStringLiteral("Hi+there|x"), 0x000000));
+    EXPECT_TRUE(f.session.sendit(QStringLiteral("/me waves"), 0x123456));
+    EXPECT_TRUE(f.session.sendit(QStringLiteral("/me"), 0x0000FF));
+    EXPECT_TRUE(f.session.sendit(QStringLiteral("/ME shouts"), 0)); // case differs: nothing
+    EXPECT_TRUE(f.session.sendit(QStringLiteral("/quit"), 0));      // nothing
+    EXPECT_TRUE(f.session.sendit(QString(), 0));                    // nothing
+    const QByteArray expected = "CMD_chat+4+Hi+there|x|clBlack\xFF"
+                                "CMD_action+4+waves|$00123456\xFF"
+                                "CMD_action+4+|clRed\xFF";
+    ASSERT_TRUE(waitUntil([&] { return f.fromClient.size() >= expected.size(); }));
+    test::settle(20);
+    EXPECT_EQ(f.fromClient, expected);
+}
+
+TEST(ClientSession, SplitAndMalformedMessages)
+{
+    Fixture f;
+    QStringList log;
+    QObject::connect(&f.session, &ClientSession::logLine, [&](const QString& l) { log.append(l); });
+    // A message split over two reads is still one message.
+    f.session.receiveBytes("CMD_newplayer");
+    f.session.receiveBytes("info+2+Bob\xFF");
+    f.session.processQueued();
+    EXPECT_EQ(f.session.seat(2).name, QStringLiteral("Bob"));
+    f.hostSays("CMD_newplayerinfo+two+Bob");
+    EXPECT_EQ(log.size(), 1);
+    EXPECT_EQ(f.session.seat(2).name, QStringLiteral("Bob"));
+}
