@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/qtprint.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>

@@ -1,0 +1,71 @@
+#include "app/launchoptions.h"
+
+#include "net/messages.h"
+
+namespace gorse {
+
+QString launchUsage()
+{
+    return QStringLiteral(
+        "Usage: gorse [--port N] [--seed S] [--words FILE] [NAME HOST true|false]\n"
+        "  no arguments         play a solo game as \"You\"\n"
+        "  NAME HOST true       host a game as NAME (HOST is not used for connecting)\n"
+        "  NAME HOST false      join the game hosted at HOST as NAME\n"
+        "  --port N             use port N instead of 7772 for hosting and joining\n"
+        "  --seed S             deal cards from a fixed random seed (when hosting)\n"
+        "  --words FILE         check words against FILE instead of the built-in list\n");
+}
+
+std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString* error)
+{
+    auto fail = [error](const QString& text) -> std::optional<LaunchOptions> {
+        if (error)
+            *error = text;
+        return std::nullopt;
+    };
+    LaunchOptions options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        const bool takesValue = arg == QLatin1String("--port") || arg == QLatin1String("--seed") ||
+                                arg == QLatin1String("--words");
+        if (!takesValue) {
+            options.positional.append(arg);
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return fail(arg + QStringLiteral(" needs a value"));
+        const QString value = args.at(++i);
+        bool ok = false;
+        if (arg == QLatin1String("--port")) {
+            const uint port = value.toUInt(&ok, 10);
+            if (!ok || port > 65535)
+                return fail(QStringLiteral("--port needs a number from 0 to 65535, not \"%1\"").arg(value));
+            options.port = quint16(port);
+        } else if (arg == QLatin1String("--seed")) {
+            const quint64 seed = value.toULongLong(&ok, 10);
+            if (!ok)
+                return fail(QStringLiteral("--seed needs a whole number, not \"%1\"").arg(value));
+            options.seed = seed;
+        } else {
+            options.wordsFile = value;
+        }
+    }
+
+    const QStringList& p = options.positional;
+    if (p.isEmpty()) {
+        options.mode = LaunchOptions::Mode::Solo;
+        options.playerName = QStringLiteral("You");
+        options.hostAddress = QStringLiteral("127.0.0.1");
+    } else if (p.size() < 3) {
+        options.mode = LaunchOptions::Mode::None;
+    } else {
+        options.mode = p.at(2) == QLatin1String("true") ? LaunchOptions::Mode::Host : LaunchOptions::Mode::Join;
+        // A "+" or a 0xFF in a name would shift the fields of the messages
+        // that carry it.
+        options.playerName = fromWire(cleanPlayerName(toWire(p.at(0))));
+        options.hostAddress = p.at(1);
+    }
+    return options;
+}
+
+} // namespace gorse

@@ -1,0 +1,94 @@
+// gorse: the game. One copy hosts (its own window is an ordinary client of
+// the host it runs), the others join.
+#include "app/instanceguard.h"
+#include "app/launchoptions.h"
+#include "app/tchat.h"
+#include "dict/tdictn.h"
+#include "host/tserver.h"
+#include "net/tsock.h"
+#include "windows/tabout.h"
+#include "windows/tdownload.h"
+#include "windows/tgamestart.h"
+#include "windows/thelp.h"
+#include "windows/tphrases.h"
+#include "windows/tspylist.h"
+#include "windows/ttallylist.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+using namespace gorse;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("gorse"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Gorse"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QStringList args = QApplication::arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(qPrintable(launchUsage()), stdout);
+        return 0;
+    }
+    QString error;
+    const auto options = parseLaunchOptions(args, &error);
+    if (!options) {
+        std::fprintf(stderr, "gorse: %s\n%s", qPrintable(error), qPrintable(launchUsage()));
+        return 2;
+    }
+
+    // One copy per user session: a second one brings the first forward and
+    // ends before it creates any window.
+    InstanceGuard guard;
+    if (!guard.claim()) {
+        std::fprintf(stderr, "gorse: already running; brought the running copy to the front\n");
+        return 0;
+    }
+
+    // The windows, in the order the game has always created them.
+    Tchat chat(*options, HostStarter(), nullptr, nullptr);
+    Tabout about(&chat);
+    Tdownload download(&chat);
+    Tgamestart gamestart(chat.session(), nullptr, &chat);
+    Thelp help(&chat);
+    Tphrases phrases(&chat);
+
+    auto dict = std::make_unique<TDictn>();
+    QString dictError = dict->errorString();
+    if (dictError.isEmpty() && !options->wordsFile.isEmpty())
+        dictError = dict->loadFile(options->wordsFile);
+    const quint64 seed = options->seed.value_or(
+        quint64(std::chrono::system_clock::now().time_since_epoch().count()));
+    TServer server(std::move(dict), seed);
+    server.setLog([](const QString& line) { std::fprintf(stderr, "gorse host: %s\n", qPrintable(line)); });
+    if (!dictError.isEmpty())
+        QMessageBox::warning(&chat, QStringLiteral("Gorse"), dictError);
+
+    Tspylist spylist(chat.session(), &chat);
+    Ttallylist tally(&chat);
+
+    chat.setAboutWindow(&about);
+    chat.setDownloadWindow(&download);
+    chat.setGameStartWindow(&gamestart);
+    chat.setHelpWindow(&help);
+    chat.setPhrasesWindow(&phrases);
+    chat.setSpyList(&spylist);
+    chat.setTallyWindow(&tally);
+    chat.setHostStarter([&server](quint16 port) -> QString {
+        try {
+            server.startListening(port);
+        } catch (const ESockException& e) {
+            return QString::fromUtf8(e.what());
+        }
+        return QString();
+    });
+
+    QObject::connect(&guard, &InstanceGuard::raiseRequested, &chat, &Tchat::bringToFront);
+    QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    chat.show();
+    return app.exec();
+}

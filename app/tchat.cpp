@@ -1,0 +1,345 @@
+#include "app/tchat.h"
+
+#include "chat/chatcolour.h"
+#include "chat/chatlog.h"
+#include "chat/chatpane.h"
+#include "client/board.h"
+#include "client/boardview.h"
+#include "client/clientservices.h"
+#include "client/clientsession.h"
+#include "windows/tgamestart.h"
+#include "windows/tspylist.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace gorse {
+
+namespace {
+
+const QColor kFormColour(0xA5, 0xA2, 0xBC); // 12362917 in the 0x00BBGGRR form
+const QColor kTextColour(0x17, 0x4F, 0x7B); // 8081175
+const QColor kOddRowColour(0xD2, 0xD3, 0xDF); // 14668498
+const QString kEnterChatHere = QStringLiteral("<Enter Chat Here>");
+constexpr int kSeatX = 445;
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    return label;
+}
+
+} // namespace
+
+Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound, SettingsHooks* settings,
+             TallyHooks* tally, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_startHost(std::move(startHost))
+{
+    setObjectName(QStringLiteral("Tchat"));
+    setWindowTitle(QStringLiteral("Gorse"));
+    QFont arial(QStringLiteral("Arial"));
+    setFont(arial);
+    QPalette form = palette();
+    form.setColor(QPalette::Window, kFormColour);
+    form.setColor(QPalette::WindowText, kTextColour);
+    setPalette(form);
+
+    m_chat = new ChatLog(this);
+    if (settings)
+        m_chat->setSettingsSaver([settings] { settings->saveinifile(); });
+    m_session = new ClientSession(m_chat, sound, settings, this);
+
+    auto* central = new QWidget(this);
+    central->setAutoFillBackground(true);
+    setCentralWidget(central);
+    m_board = new QFrame(central);
+    m_board->setObjectName(QStringLiteral("panel_board"));
+    m_board->setGeometry(8, 8, 704, 482);
+    m_board->setFrameShape(QFrame::StyledPanel);
+    // The client area never shrinks below the board plus 15 by 12 pixels.
+    central->setMinimumSize(704 + 15, 482 + 12);
+    resize(719, 497 + menuBar()->sizeHint().height());
+
+    // The board: piles, word, clock, start controls and the round results.
+    m_boardCore = new Board(m_session, m_chat, sound, tally, this);
+    m_boardView = new BoardView(m_boardCore, m_session, m_board);
+    connect(m_boardCore, &Board::notConnected, this,
+            [this](const QString& text) { QMessageBox::information(this, QStringLiteral("Gorse"), text); });
+
+    m_mainchat = new ChatPane(m_chat, m_board);
+    m_mainchat->setObjectName(QStringLiteral("mainchat"));
+    m_mainchat->setGeometry(kSeatX, 170, 252, 280);
+    m_mychat = new QLineEdit(kEnterChatHere, m_board);
+    m_mychat->setObjectName(QStringLiteral("mychat"));
+    m_mychat->setGeometry(kSeatX, 454, 252, 22);
+    m_mychat->installEventFilter(this);
+    connect(m_mychat, &QLineEdit::returnPressed, this, &Tchat::mychatReturn);
+    connect(m_mainchat, &ChatPane::focusChatEntry, m_mychat, [this] { m_mychat->setFocus(); });
+    // The entry shows the player's own chat colour.
+    connect(m_chat, &ChatLog::chatColourChanged, m_mychat, [this](quint32 colour) {
+        QPalette p = m_mychat->palette();
+        p.setColor(QPalette::Text, QColor(colourRed(colour), colourGreen(colour), colourBlue(colour)));
+        m_mychat->setPalette(p);
+    });
+
+    createSeatRows();
+    createMenus();
+
+    connect(m_session, &ClientSession::seatsChanged, this, &Tchat::refreshSeats);
+    connect(m_session, &ClientSession::connectionClosed, this, &QWidget::close);
+    connect(m_session, &ClientSession::gameFull, this, [this] {
+        QMessageBox::information(this, QStringLiteral("Gorse"), QStringLiteral("Game is full"));
+        close();
+    });
+    connect(m_session, &ClientSession::logLine, this,
+            [](const QString& line) { qWarning("gorse: %s", qPrintable(line)); });
+}
+
+Tchat::~Tchat() = default;
+
+void Tchat::createSeatRows()
+{
+    QFont heading(QStringLiteral("Arial"));
+    heading.setBold(true);
+    heading.setPixelSize(11);
+    const QStringList titles{QStringLiteral("TOTAL"), QStringLiteral("TURN"), QStringLiteral("WORD")};
+    for (int c = 0; c < 3; ++c) {
+        QLabel* title = makeLabel(m_board, QString(), titles[c], QRect(kSeatX + 96 + c * 52, 2, 50, 14));
+        title->setFont(heading);
+        title->setStyleSheet(QStringLiteral("color: silver;"));
+        title->setAlignment(Qt::AlignCenter);
+    }
+    QFont rowFont(QStringLiteral("Arial"));
+    rowFont.setBold(true);
+    rowFont.setPixelSize(13);
+    m_popupKick = new QMenu(this);
+    m_popupKick->setObjectName(QStringLiteral("popup_kick"));
+    m_removeFromGame = m_popupKick->addAction(QStringLiteral("Remove From Game"));
+    m_removeFromGame->setObjectName(QStringLiteral("RemoveFromGame1"));
+    connect(m_removeFromGame, &QAction::triggered, this, &Tchat::RemoveFromGame1Click);
+
+    for (int n = 1; n <= 6; ++n) {
+        const int y = 18 + (n - 1) * 20 + (n - 1) / 2;
+        const QColor back = n % 2 ? kOddRowColour : QColor(Qt::white);
+        const QString style = QStringLiteral("background: %1; color: black;").arg(back.name());
+        const SeatRow& row = m_session->seat(n);
+        SeatLabels& labels = m_seatLabels[n - 1];
+        labels.name = makeLabel(m_board, QStringLiteral("label_playername%1").arg(n), row.name,
+                                QRect(kSeatX, y, 94, 20));
+        labels.score = makeLabel(m_board, QStringLiteral("label_score%1").arg(n), row.score,
+                                 QRect(kSeatX + 96, y, 50, 20));
+        labels.thisturn = makeLabel(m_board, QStringLiteral("label_thisturn%1").arg(n), row.thisturn,
+                                    QRect(kSeatX + 148, y, 50, 20));
+        labels.bonus = makeLabel(m_board, QStringLiteral("label_bonus%1").arg(n), row.bonus,
+                                 QRect(kSeatX + 200, y, 50, 20));
+        for (QLabel* label : {labels.name, labels.score, labels.thisturn, labels.bonus}) {
+            label->setFont(rowFont);
+            label->setStyleSheet(style);
+            label->setAutoFillBackground(true);
+        }
+        labels.name->setProperty("seat", n);
+        if (n >= 2)
+            labels.name->installEventFilter(this);
+    }
+}
+
+void Tchat::createMenus()
+{
+    QMenu* game = menuBar()->addMenu(QStringLiteral("&Game"));
+    game->addAction(m_boardView->startGameAction());
+    game->addSeparator();
+    QAction* exit = game->addAction(QStringLiteral("Exit"));
+    exit->setObjectName(QStringLiteral("Exit1"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("Options1"));
+    options->addAction(m_mainchat->optionsScrollChatOffAction());
+    options->addAction(m_mainchat->optionsClearAction());
+    options->addAction(m_mainchat->textColorAction());
+    options->addMenu(m_mainchat->textSizeMenu());
+    options->addSeparator();
+    options->addAction(m_boardView->warningAction());
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    m_spyListAction = view->addAction(QStringLiteral("Spy List"));
+    m_spyListAction->setObjectName(QStringLiteral("SpyList1"));
+    connect(m_spyListAction, &QAction::triggered, this, [this] {
+        if (m_spylist) {
+            m_spylist->show();
+            m_spylist->raise();
+        }
+    });
+    QAction* tally = view->addAction(QStringLiteral("View Tally"));
+    tally->setObjectName(QStringLiteral("ViewTally1"));
+    connect(tally, &QAction::triggered, this, [this] {
+        if (m_tally)
+            m_tally->show();
+    });
+    QAction* phrases = view->addAction(QStringLiteral("Phrase Buttons"));
+    connect(phrases, &QAction::triggered, this, [this] {
+        if (m_phrases)
+            m_phrases->show();
+    });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* helpItem = help->addAction(QStringLiteral("Help"));
+    connect(helpItem, &QAction::triggered, this, [this] {
+        if (m_help)
+            m_help->show();
+    });
+    QAction* about = help->addAction(QStringLiteral("About"));
+    connect(about, &QAction::triggered, this, [this] {
+        if (m_about)
+            m_about->show();
+    });
+}
+
+QAction* Tchat::StartGame1() const
+{
+    return m_boardView->startGameAction();
+}
+
+void Tchat::setGameStartWindow(Tgamestart* gamestart)
+{
+    connect(m_boardCore, &Board::showGameOptions, gamestart, &Tgamestart::showDialog);
+}
+
+void Tchat::setSpyList(Tspylist* spylist)
+{
+    m_spylist = spylist;
+}
+
+void Tchat::refreshSeats()
+{
+    for (int n = 1; n <= 6; ++n) {
+        const SeatRow& row = m_session->seat(n);
+        SeatLabels& labels = m_seatLabels[n - 1];
+        labels.name->setText(row.name);
+        labels.score->setText(row.score);
+        labels.thisturn->setText(row.thisturn);
+        labels.bonus->setText(row.bonus);
+    }
+}
+
+void Tchat::addSystemLine(const QString& text)
+{
+    m_chat->addlinetochat(QStringLiteral("0+") + text, kSystemColour);
+}
+
+void Tchat::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_paramsProcessed) {
+        m_paramsProcessed = true;
+        // Once the window is on screen, so nothing stands in its way.
+        QTimer::singleShot(0, this, &Tchat::processparams);
+    }
+}
+
+void Tchat::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    emit closed();
+}
+
+void Tchat::processparams()
+{
+    m_boardCore->setStartControlsVisible(false);
+    using Mode = LaunchOptions::Mode;
+    if (m_options.mode == Mode::Solo) {
+        addSystemLine(QStringLiteral("Loading Solo Game..Please wait."));
+        if (m_download)
+            m_download->show();
+        hostpress();
+        return;
+    }
+    addSystemLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    if (m_options.mode == Mode::Host)
+        hostpress();
+    else if (m_options.mode == Mode::Join)
+        joinpress();
+    if (m_options.fromCommandLine())
+        m_session->openSideConnection();
+}
+
+void Tchat::hostpress()
+{
+    if (m_startHost) {
+        const QString error = m_startHost(m_options.port);
+        if (!error.isEmpty()) {
+            // Most likely another copy already hosts on this port.
+            addSystemLine(error);
+            qWarning("gorse: cannot host on port %u: %s", m_options.port, qPrintable(error));
+        }
+    }
+    m_session->setHosting(true);
+    m_session->connectTo(QStringLiteral("127.0.0.1"), m_options.port, m_options.playerName);
+    m_boardCore->setStartControlsVisible(true);
+    if (m_spylist)
+        m_spylist->enableRemoval(true);
+}
+
+void Tchat::joinpress()
+{
+    m_session->connectTo(m_options.hostAddress, m_options.port, m_options.playerName);
+    m_boardCore->setStartControlsVisible(false);
+}
+
+void Tchat::bringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    qInfo("gorse: brought to the front by another copy");
+}
+
+void Tchat::prepareKickMenu(int seat)
+{
+    m_kickSeat = seat;
+    m_removeFromGame->setEnabled(m_session->canRemoveSeat(seat));
+}
+
+void Tchat::RemoveFromGame1Click()
+{
+    if (m_kickSeat >= 2)
+        m_session->kicking(m_kickSeat);
+}
+
+void Tchat::mychatReturn()
+{
+    if (m_session->sendit(m_mychat->text(), m_chat->chatColour()))
+        m_mychat->clear();
+}
+
+bool Tchat::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_mychat && event->type() == QEvent::KeyPress) {
+        // Typing replaces the placeholder text.
+        if (m_mychat->text() == kEnterChatHere)
+            m_mychat->clear();
+    } else if (event->type() == QEvent::ContextMenu) {
+        const int seat = watched->property("seat").toInt();
+        if (seat >= 2) {
+            prepareKickMenu(seat);
+            m_popupKick->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace gorse

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "app/launchoptions.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QFrame;
+
+namespace gorse {
+
+class Board;
+class BoardView;
+class ChatLog;
+class ChatPane;
+class TallyHooks;
+class Tgamestart;
+class ClientSession;
+class SettingsHooks;
+class SoundCues;
+class Tspylist;
+
+// Switches the game host's listener on; returns an error text on failure.
+using HostStarter = std::function<QString(quint16 port)>;
+
+// The main window: the board, the six seat rows, the chat pane and entry,
+// and the menus. It shows what the client's core classes hold and forwards
+// the player's actions to them.
+class Tchat : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // sound, settings and tally may be null (not owned).
+    Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound, SettingsHooks* settings,
+          TallyHooks* tally = nullptr, QWidget* parent = nullptr);
+    ~Tchat() override;
+
+    ClientSession* session() const { return m_session; }
+    ChatLog* chatLog() const { return m_chat; }
+    ChatPane* mainchat() const { return m_mainchat; }
+    Board* board() const { return m_boardCore; }
+    BoardView* boardView() const { return m_boardView; }
+    QLineEdit* mychat() const { return m_mychat; }
+    QFrame* panel_board() const { return m_board; }
+    QMenu* popup_kick() const { return m_popupKick; }
+    QAction* StartGame1() const;
+    void setSpyList(Tspylist* spylist);
+    // The game options dialog, opened by Start (not owned).
+    void setGameStartWindow(Tgamestart* gamestart);
+    // The game host is created after this window; it is handed over here.
+    void setHostStarter(HostStarter startHost) { m_startHost = std::move(startHost); }
+    // Windows shown from the menus (not owned; created at start-up).
+    void setAboutWindow(QWidget* w) { m_about = w; }
+    void setHelpWindow(QWidget* w) { m_help = w; }
+    void setTallyWindow(QWidget* w) { m_tally = w; }
+    void setPhrasesWindow(QWidget* w) { m_phrases = w; }
+    void setDownloadWindow(QWidget* w) { m_download = w; }
+
+    // Chooses the launch mode; runs once, when the window is first shown.
+    void processparams();
+    void hostpress();
+    void joinpress();
+    // Brings the window to the front (a second copy asked for it).
+    void bringToFront();
+
+    // Opens seat n's "Remove From Game" menu state as a right click would.
+    void prepareKickMenu(int seat);
+    void RemoveFromGame1Click();
+
+signals:
+    // The window was closed: the program ends.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createMenus();
+    void createSeatRows();
+    void refreshSeats();
+    void addSystemLine(const QString& text);
+    void mychatReturn();
+
+    LaunchOptions m_options;
+    HostStarter m_startHost;
+    ChatLog* m_chat;
+    ClientSession* m_session;
+    ChatPane* m_mainchat;
+    QLineEdit* m_mychat;
+    QFrame* m_board;
+    Board* m_boardCore;
+    BoardView* m_boardView;
+    struct SeatLabels
+    {
+        QLabel* name;
+        QLabel* score;
+        QLabel* thisturn;
+        QLabel* bonus;
+    };
+    std::array<SeatLabels, 6> m_seatLabels{};
+    QMenu* m_popupKick = nullptr;
+    QAction* m_removeFromGame = nullptr;
+    QAction* m_spyListAction = nullptr;
+    int m_kickSeat = 0;
+    bool m_paramsProcessed = false;
+    Tspylist* m_spylist = nullptr; // not owned
+    QWidget* m_about = nullptr;    // not owned
+    QWidget* m_help = nullptr;     // not owned
+    QWidget* m_tally = nullptr;    // not owned
+    QWidget* m_phrases = nullptr;  // not owned
+    QWidget* m_download = nullptr; // not owned
+};
+
+} // namespace gorse

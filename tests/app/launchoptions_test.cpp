@@ -1,0 +1,76 @@
+// The launch-mode table and the options taken out of the command line.
+#include "app/launchoptions.h"
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+using namespace gorse;
+using Mode = LaunchOptions::Mode;
+
+namespace {
+LaunchOptions parse(const QStringList& args)
+{
+    QString error;
+    const auto options = parseLaunchOptions(args, &error);
+    EXPECT_TRUE(options.has_value()) << error.toStdString();
+    return options.value_or(LaunchOptions{});
+}
+} // namespace
+
+TEST(LaunchOptions, TheModeTable)
+{
+    const LaunchOptions solo = parse({});
+    EXPECT_EQ(solo.mode, Mode::Solo);
+    EXPECT_EQ(solo.playerName, QStringLiteral("You"));
+    EXPECT_EQ(solo.hostAddress, QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(solo.hosts());
+    EXPECT_FALSE(solo.fromCommandLine()); // no side connection in a solo game
+
+    const LaunchOptions host = parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2"), QStringLiteral("true")});
+    EXPECT_EQ(host.mode, Mode::Host);
+    EXPECT_EQ(host.playerName, QStringLiteral("Ann"));
+    EXPECT_EQ(host.hostAddress, QStringLiteral("127.0.0.2"));
+    EXPECT_TRUE(host.fromCommandLine());
+
+    // Only exactly "true" hosts.
+    EXPECT_EQ(parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2"), QStringLiteral("True")}).mode, Mode::Join);
+    EXPECT_EQ(parse({QStringLiteral("Bob"), QStringLiteral("h"), QStringLiteral("false")}).mode, Mode::Join);
+    // Arguments after the third are ignored.
+    EXPECT_EQ(parse({QStringLiteral("Bob"), QStringLiteral("h"), QStringLiteral("true"), QStringLiteral("x")}).mode,
+              Mode::Host);
+    const LaunchOptions none = parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2")});
+    EXPECT_EQ(none.mode, Mode::None);
+    EXPECT_FALSE(none.hosts());
+    EXPECT_FALSE(none.fromCommandLine());
+    EXPECT_EQ(parse({QStringLiteral("Ann")}).mode, Mode::None);
+}
+
+TEST(LaunchOptions, OptionsAreTakenOutBeforeThePositionalArguments)
+{
+    const LaunchOptions o = parse({QStringLiteral("Ann"), QStringLiteral("--port"), QStringLiteral("4000"),
+                                   QStringLiteral("127.0.0.2"), QStringLiteral("--seed"), QStringLiteral("42"),
+                                   QStringLiteral("true"), QStringLiteral("--words"), QStringLiteral("/tmp/w.dic")});
+    EXPECT_EQ(o.mode, Mode::Host);
+    EXPECT_EQ(o.port, 4000);
+    EXPECT_EQ(o.seed.value_or(0), 42u);
+    EXPECT_EQ(o.wordsFile, QStringLiteral("/tmp/w.dic"));
+    EXPECT_EQ(o.hostAddress, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(parse({}).port, 7772);
+    // --port alone still plays solo.
+    EXPECT_EQ(parse({QStringLiteral("--port"), QStringLiteral("0")}).mode, Mode::Solo);
+
+    QString error;
+    EXPECT_FALSE(parseLaunchOptions({QStringLiteral("--port")}, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("--port")));
+    EXPECT_FALSE(parseLaunchOptions({QStringLiteral("--port"), QStringLiteral("70000")}, &error));
+    EXPECT_FALSE(parseLaunchOptions({QStringLiteral("--port"), QStringLiteral("-1")}, &error));
+    EXPECT_FALSE(parseLaunchOptions({QStringLiteral("--seed"), QStringLiteral("abc")}, &error));
+}
+
+TEST(LaunchOptions, PlayerNamesLosePlusSigns)
+{
+    const LaunchOptions o = parse({QStringLiteral("A+n+n"), QStringLiteral("h"), QStringLiteral("false")});
+    EXPECT_EQ(o.playerName, QStringLiteral("Ann"));
+    EXPECT_EQ(parse({QStringLiteral("Zoë"), QStringLiteral("h"), QStringLiteral("true")}).playerName,
+              QStringLiteral("Zoë"));
+}
