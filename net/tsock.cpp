@@ -142,6 +142,8 @@ void TSock::attach(QTcpSocket* socket)
 {
     m_socket = socket;
     socket->setParent(this);
+    // Messages are small and answered at once: no waiting to fill segments.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(socket, &QTcpSocket::readyRead, this, &TSock::handleReadyRead);
     connect(socket, &QTcpSocket::connected, this, &TSock::handleConnected);
     connect(socket, &QTcpSocket::disconnected, this, &TSock::handleDisconnected);
@@ -359,6 +361,8 @@ void TSock::handleReadyRead()
 void TSock::handleConnected()
 {
     m_connected = true;
+    if (m_socket)
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     info(TSocketInfo::Connect, QStringLiteral("Non-Blocking Socket Connected"));
     emit OnConnect(this);
     flush();
