@@ -1,0 +1,394 @@
+// bench_load: drives a gorse-host process with nine loopback clients.
+//
+//   bench_load [--host PATH] [--requests N] [--seconds S] [--idle S]
+//
+// Starts gorse-host (next to this program unless --host is given) on a free
+// loopback port with a fixed seed, connects nine clients and logs them in,
+// starts a game from connection 1 with a long round, and lets the six seats
+// play as fast as the answers come back: each seat sends one word (or, every
+// fourth time, a discard), waits for its answer, and sends the next. Words
+// are found from the seat's exposed cards with the built-in word list, so
+// most are accepted; when connection 1 runs out of cards it starts the game
+// again. Prints the word round-trip (sending CMD_sendword to receiving
+// CMD_theword or CMD_rejected) median and 99th percentile, and the messages
+// the host handled and sent per second. Then measures the host's processor
+// time over --idle seconds, once with the nine logged in and no game
+// running, and once with a game running and nobody acting.
+#include "dict/tdictn.h"
+#include "host/carddeck.h"
+#include "net/messagequeue.h"
+#include "net/messages.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+using namespace gorse;
+
+namespace {
+
+void fail(const char* what)
+{
+    std::fprintf(stderr, "bench_load: %s\n", what);
+    std::exit(1);
+}
+
+bool waitFor(const std::function<bool()>& pred, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!pred()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+// utime + stime of a process, in clock ticks.
+qint64 cpuTicks(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    // After the name: state is field 3, utime field 14, stime field 15.
+    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+}
+
+class Seat;
+
+// One of the nine clients.
+class LoadClient : public QObject
+{
+public:
+    std::function<void(const QByteArray&)> onMessage;
+    QTcpSocket socket;
+    int number = 0;
+    quint64 received = 0;
+
+    LoadClient()
+    {
+        connect(&socket, &QTcpSocket::connected, this,
+                [this] { socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+        connect(&socket, &QTcpSocket::readyRead, this, [this] {
+            QList<QByteArray> lines;
+            if (!m_frames.append(socket.readAll(), lines))
+                fail("the host sent an endless line");
+            for (const QByteArray& line : lines) {
+                ++received;
+                if (line.startsWith("CMD_sendlogininfo+"))
+                    number = line.mid(18).toInt();
+                if (onMessage)
+                    onMessage(line);
+            }
+        });
+    }
+    void send(const QByteArray& message) { socket.write(frame(message)); }
+
+private:
+    FrameBuffer m_frames;
+};
+
+// A playing seat: keeps its exposed cards, sends one request at a time.
+class Seat
+{
+public:
+    Seat(LoadClient& client, const TDictn& dict) : m_client(client), m_dict(dict) {}
+
+    std::vector<qint64> wordNs;    // word round-trips
+    std::vector<qint64> discardNs; // discard round-trips
+    quint64 requests = 0;
+    quint64 restarts = 0;
+    bool running = false;
+    std::function<bool()> mayContinue;
+
+    void handle(const QByteArray& line)
+    {
+        const qsizetype plus = line.indexOf('+');
+        const QByteArray name = line.left(plus);
+        const QByteArray rest = line.mid(plus + 1);
+        if (name == msg::name::thecards) {
+            for (const CardItem& item : msg::TheCards::parse(rest).cards)
+                m_cards[item.pile - 1] = item.card;
+        } else if (name == msg::name::theword || name == msg::name::rejected) {
+            const CardList cards = name == msg::name::theword ? msg::TheWord::parse(rest).cards
+                                                              : msg::Rejected::parse(rest).cards;
+            for (const CardItem& item : cards)
+                m_cards[item.pile - 1] = item.card;
+            answered(wordNs);
+        } else if (name == msg::name::discard) {
+            const CardItem item = msg::DiscardResult::parse(rest).card;
+            m_cards[item.pile - 1] = item.card;
+            answered(discardNs);
+        } else if (name == msg::name::startround && m_restarting) {
+            m_restarting = false;
+            answered(discardNs, false);
+        }
+    }
+
+    void next()
+    {
+        if (!running || !mayContinue())
+            return;
+        ++requests;
+        const int k = m_client.number;
+        int filled = 0;
+        for (int card : m_cards)
+            filled += card != 0;
+        if (k == 1 && filled < 2) {
+            ++restarts;
+            m_restarting = true;
+            send(msg::startgame("P1", 1000000, 1000000));
+            return;
+        }
+        if (requests % 4 == 0 || filled < 2) {
+            for (int pile = 1; pile <= kPileCount; ++pile) {
+                if (m_cards[pile - 1] != 0) {
+                    send(msg::discard(k, pile));
+                    return;
+                }
+            }
+        }
+        QList<int> piles = findword();
+        if (piles.isEmpty())
+            piles = {1, 2}; // no word here: it comes back rejected
+        send(msg::sendword(k, piles));
+    }
+
+private:
+    void send(const QByteArray& message)
+    {
+        m_clock.start();
+        m_client.send(message);
+        m_client.socket.flush();
+    }
+
+    void answered(std::vector<qint64>& into, bool record = true)
+    {
+        if (record)
+            into.push_back(m_clock.nsecsElapsed());
+        next();
+    }
+
+    QList<int> findword() const
+    {
+        // Three cards first, then two, from the lowest pile numbers.
+        for (int length = 3; length >= 2; --length) {
+            for (int a = 1; a <= kPileCount; ++a) {
+                for (int b = 1; b <= kPileCount; ++b) {
+                    if (b == a || !m_cards[a - 1] || !m_cards[b - 1])
+                        continue;
+                    const QByteArray two =
+                        converttoletter(m_cards[a - 1]) + converttoletter(m_cards[b - 1]);
+                    if (length == 2) {
+                        if (m_dict.isword(two))
+                            return {a, b};
+                        continue;
+                    }
+                    for (int c = 1; c <= kPileCount; ++c) {
+                        if (c == a || c == b || !m_cards[c - 1])
+                            continue;
+                        if (m_dict.isword(two + converttoletter(m_cards[c - 1])))
+                            return {a, b, c};
+                    }
+                }
+            }
+        }
+        return {};
+    }
+
+    LoadClient& m_client;
+    const TDictn& m_dict;
+    std::array<int, kPileCount> m_cards{};
+    QElapsedTimer m_clock;
+    bool m_restarting = false;
+};
+
+double percentile(std::vector<qint64> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
+    return double(values[index]) / 1000.0; // microseconds
+}
+
+void idlePhase(const char* what, qint64 pid, int seconds)
+{
+    const qint64 before = cpuTicks(pid);
+    QElapsedTimer timer;
+    timer.start();
+    waitFor([&] { return timer.elapsed() >= seconds * 1000; }, seconds * 1000 + 1000);
+    const qint64 after = cpuTicks(pid);
+    const double tick = 1000.0 / double(sysconf(_SC_CLK_TCK));
+    std::printf("idle host, %s: %lld ticks (%.0f ms) of processor time in %d s\n", what,
+                static_cast<long long>(after - before), double(after - before) * tick, seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption hostOption(
+        QStringLiteral("host"), QStringLiteral("gorse-host program"), QStringLiteral("PATH"));
+    const QCommandLineOption requestsOption(QStringLiteral("requests"),
+                                            QStringLiteral("requests in all"), QStringLiteral("N"),
+                                            QStringLiteral("100000"));
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"),
+                                           QStringLiteral("longest load time"), QStringLiteral("S"),
+                                           QStringLiteral("30"));
+    const QCommandLineOption idleOption(QStringLiteral("idle"),
+                                        QStringLiteral("idle measurement, seconds"),
+                                        QStringLiteral("S"), QStringLiteral("60"));
+    parser.addHelpOption();
+    parser.addOptions({hostOption, requestsOption, secondsOption, idleOption});
+    parser.process(app);
+    const QString hostPath = parser.isSet(hostOption) ? parser.value(hostOption)
+                                                      : QCoreApplication::applicationDirPath() +
+                                                            QStringLiteral("/gorse-host");
+    const quint64 maxRequests = parser.value(requestsOption).toULongLong();
+    const qint64 maxMs = parser.value(secondsOption).toLongLong() * 1000;
+    const int idleSeconds = parser.value(idleOption).toInt();
+    if (!QFileInfo(hostPath).isExecutable())
+        fail("gorse-host not found; give it with --host");
+
+    // The host's log goes to a file, so that reading it costs this program
+    // nothing while the load runs.
+    QTemporaryDir dir;
+    const QString logPath = dir.filePath(QStringLiteral("host.log"));
+    QProcess host;
+    host.setStandardErrorFile(logPath);
+    host.start(hostPath, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--seed"),
+                          QStringLiteral("12345")});
+    if (!host.waitForStarted())
+        fail("gorse-host did not start");
+    quint16 port = 0;
+    const QRegularExpression listening(QStringLiteral("listening on port (\\d+)"));
+    waitFor(
+        [&] {
+            QFile log(logPath);
+            if (log.open(QIODevice::ReadOnly))
+                port = quint16(
+                    listening.match(QString::fromLocal8Bit(log.readAll())).captured(1).toUInt());
+            return port != 0;
+        },
+        5000);
+    if (port == 0)
+        fail("gorse-host did not report its port");
+    const qint64 pid = host.processId();
+    std::printf("gorse-host pid %lld on port %u\n", static_cast<long long>(pid), port);
+
+    std::vector<std::unique_ptr<LoadClient>> clients;
+    for (int i = 1; i <= 9; ++i) {
+        clients.push_back(std::make_unique<LoadClient>());
+        LoadClient& c = *clients.back();
+        c.socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+        if (!waitFor([&] { return c.number == i; }, 5000))
+            fail("a client was not given its number");
+        c.send(msg::logininfo(i, kVersionText, "P" + QByteArray::number(i)));
+    }
+    // Everybody has seen everybody's login.
+    if (!waitFor([&] { return clients.front()->received >= 10; }, 5000))
+        fail("logins did not come through");
+    waitFor([] { return false; }, 200);
+
+    if (idleSeconds > 0)
+        idlePhase("nine logged in, no game", pid, idleSeconds);
+
+    const TDictn dict;
+    std::vector<std::unique_ptr<Seat>> seats;
+    QElapsedTimer wall;
+    quint64 sentRequests = 0;
+    auto mayContinue = [&] { return sentRequests < maxRequests && wall.elapsed() < maxMs; };
+    for (int k = 1; k <= 6; ++k) {
+        seats.push_back(std::make_unique<Seat>(*clients[k - 1], dict));
+        Seat& seat = *seats.back();
+        seat.mayContinue = [&] {
+            if (!mayContinue())
+                return false;
+            ++sentRequests;
+            return true;
+        };
+        clients[k - 1]->onMessage = [&seat](const QByteArray& line) { seat.handle(line); };
+    }
+    clients.front()->send(msg::startgame("P1", 1000000, 1000000));
+    for (auto& c : clients) {
+        if (!waitFor([&] { return c->received > 0 && c->socket.bytesAvailable() == 0; }, 100))
+            break;
+    }
+    waitFor([&] { return false; }, 300); // the deal reached everybody
+
+    quint64 receivedBefore = 0;
+    for (auto& c : clients)
+        receivedBefore += c->received;
+    const qint64 cpuBefore = cpuTicks(pid);
+    wall.start();
+    for (auto& seat : seats) {
+        seat->running = true;
+        seat->next();
+    }
+    waitFor([&] { return !mayContinue(); }, int(maxMs) + 5000);
+    const qint64 elapsedNs = wall.nsecsElapsed();
+    waitFor([&] { return false; }, 300); // the last answers
+    const qint64 cpuAfter = cpuTicks(pid);
+    quint64 receivedAfter = 0;
+    for (auto& c : clients)
+        receivedAfter += c->received;
+
+    std::vector<qint64> words, discards;
+    quint64 restarts = 0;
+    for (auto& seat : seats) {
+        words.insert(words.end(), seat->wordNs.begin(), seat->wordNs.end());
+        discards.insert(discards.end(), seat->discardNs.begin(), seat->discardNs.end());
+        restarts += seat->restarts;
+    }
+    const double seconds = double(elapsedNs) / 1e9;
+    std::printf(
+        "load: %llu requests (%zu words, %zu discards, %llu restarts) in %.2f s from 6 seats\n",
+        static_cast<unsigned long long>(sentRequests), words.size(), discards.size(),
+        static_cast<unsigned long long>(restarts), seconds);
+    std::printf("word round-trip: median %.1f us, p90 %.1f us, p99 %.1f us, p99.9 %.1f us\n",
+                percentile(words, 0.5), percentile(words, 0.9), percentile(words, 0.99),
+                percentile(words, 0.999));
+    std::printf("discard round-trip: median %.1f us, p99 %.1f us\n", percentile(discards, 0.5),
+                percentile(discards, 0.99));
+    std::printf("host handled %.0f messages/s, sent %.0f messages/s (%.0f in all); host processor "
+                "time %.0f%%\n",
+                double(sentRequests) / seconds, double(receivedAfter - receivedBefore) / seconds,
+                double(sentRequests + receivedAfter - receivedBefore) / seconds,
+                100.0 * double(cpuAfter - cpuBefore) / double(sysconf(_SC_CLK_TCK)) / seconds);
+
+    if (idleSeconds > 0)
+        idlePhase("a game running, nobody acting", pid, idleSeconds);
+
+    host.terminate();
+    if (!host.waitForFinished(5000))
+        fail("gorse-host did not end on SIGTERM");
+    QFile log(logPath);
+    log.open(QIODevice::ReadOnly);
+    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    std::printf("gorse-host exit code %d; its last line: %s\n", host.exitCode(),
+                lines.last().constData());
+    return 0;
+}
