@@ -5,6 +5,8 @@
 #include "client/clientservices.h"
 #include "net/messages.h"
 
+#include <QTimer>
+
 namespace gorse {
 
 ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* settings, QObject* parent)
@@ -15,7 +17,11 @@ ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* set
     connect(&m_sock, &TSock::OnInfo, this, &ClientSession::onInfo);
 
     m_commands.setLog([this](const QString& line) { emit logLine(line); });
-    m_queue.setHandler([this](const QueuedMessage& m) { m_commands.dispatch(m); });
+    m_queue.setHandler([this](const QueuedMessage& m) {
+        m_dispatching = true;
+        m_commands.dispatch(m);
+        m_dispatching = false;
+    });
 
     // The dispatch order of the client.
     m_commands.add(msg::name::sendlogininfo, [this](const QByteArray& f, int) { sendloginfo(f); });
@@ -131,8 +137,22 @@ void ClientSession::onRead(TSock* sock)
 
 void ClientSession::onInfo(TSock*, TSocketInfo, const QString& msg)
 {
-    if (msg == QLatin1String("Socket Closed"))
-        emit connectionClosed();
+    if (msg == QLatin1String("Socket Closed") && !m_closing) {
+        m_closing = true;
+        finishClosing();
+    }
+}
+
+// The host often closes right after its last words ("CMD_full+" to a tenth
+// player): those are handled, and a notice they open is answered, before
+// the connection's end closes the window.
+void ClientSession::finishClosing()
+{
+    if (m_dispatching || !m_queue.isEmpty()) {
+        QTimer::singleShot(m_dispatching ? 50 : 0, this, &ClientSession::finishClosing);
+        return;
+    }
+    emit connectionClosed();
 }
 
 void ClientSession::addSystemLine(const QString& text)

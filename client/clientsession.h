@@ -112,6 +112,7 @@ private:
     void onRead(TSock* sock);
     void onInfo(TSock* sock, TSocketInfo info, const QString& msg);
     void route(const QByteArray& command, const QByteArray& fields);
+    void finishClosing();
 
     ChatLog* m_chat;              // not owned
     SoundCues* m_sound;           // not owned, may be null
@@ -123,6 +124,8 @@ private:
     CommandTable m_commands;
     QHash<QByteArray, Handler> m_gameHandlers;
 
+    bool m_dispatching = false;
+    bool m_closing = false;
     int m_own = 0;
     bool m_loggedIn = false;
     bool m_hosting = false;

@@ -145,6 +145,25 @@ TEST(ClientSession, VersionNoticesFullAndClose)
     ASSERT_TRUE(waitUntil([&] { return closed > 0; }));
 }
 
+TEST(ClientSession, RefusedPlayerIsToldTheGameIsFullBeforeTheWindowCloses)
+{
+    Fixture f;
+    f.connect();
+    QStringList events;
+    QObject::connect(&f.session, &ClientSession::gameFull, [&] {
+        events.append(QStringLiteral("full"));
+        // As the message box does: the notice waits for the player.
+        test::settle(120);
+        events.append(QStringLiteral("answered"));
+    });
+    QObject::connect(&f.session, &ClientSession::connectionClosed, [&] { events.append(QStringLiteral("closed")); });
+    // The host refuses and closes at once.
+    f.peer->write(frame(msg::full()));
+    f.peer->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return events.contains(QStringLiteral("closed")); }));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("full"), QStringLiteral("answered"), QStringLiteral("closed")}));
+}
+
 TEST(ClientSession, RemovalOnlyFromTheHostingPlayerAndOnlyLoggedIn)
 {
     Fixture f;
