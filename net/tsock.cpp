@@ -129,7 +129,9 @@ quint16 TSock::resolvePort()
     if (!m_portName.isEmpty() && m_portName.at(0).isDigit()) {
         bool ok = false;
         const uint port = m_portName.toUInt(&ok, 10);
-        return ok && port <= 65535 ? quint16(port) : 0;
+        if (!ok || port > 65535)
+            throw ESockException("Port Lookup - Could Not Find Service Entry");
+        return quint16(port);
     }
     const QByteArray service = m_portName.toLocal8Bit();
     const servent* entry = getservbyname(service.constData(), "tcp");

@@ -235,6 +235,10 @@ TEST(TSock, MisuseRaisesTheFixedMessages)
     TSock p;
     p.setPortName(QStringLiteral("no-such-service-here"));
     EXPECT_EQ(message([&] { p.Open(); }), "Port Lookup - Could Not Find Service Entry");
+    TSock q; // a number that is no port is not taken as "any port"
+    q.setPortName(QStringLiteral("77x"));
+    EXPECT_EQ(message([&] { q.setListen(true); }), "Port Lookup - Could Not Find Service Entry");
+    EXPECT_FALSE(q.Listen());
     TSock client;
     client.setHostName(QStringLiteral("127.0.0.1"));
     client.setPortName(QString::number(s.listeningPort()));
