@@ -1,4 +1,5 @@
 #include "chat/chatlog.h"
+#include "support/qtprint.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -6,215 +7,81 @@
 using namespace gorse;
 using namespace Qt::StringLiterals;
 
-// Readable failure output for texts.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 // The pieces of a log written out: a line start as "|", text as [text],
 // an image as <n>, a link as {text#n}.
-QString describe(const ChatLog& log, int first = 0)
+QString describe(const ChatLog& log)
 {
     QString out;
-    const QList<ChatPiece>& pieces = log.pieces();
-    for (qsizetype i = first; i < pieces.size(); ++i) {
-        const ChatPiece& p = pieces[i];
-        if (p.startsLine)
-            out += u'|';
-        switch (p.kind) {
-        case ChatPiece::Kind::Text:
-            out += u'[' + p.text + u']';
-            break;
-        case ChatPiece::Kind::Image:
+    for (const ChatPiece& p : log.pieces()) {
+        out += p.startsLine ? u"|"_s : QString();
+        if (p.kind == ChatPiece::Kind::Image)
             out += u'<' + QString::number(p.image) + u'>';
-            break;
-        case ChatPiece::Kind::Link:
+        else if (p.kind == ChatPiece::Kind::Link)
             out += u'{' + p.text + u'#' + QString::number(p.link) + u'}';
-            break;
-        }
+        else
+            out += u'[' + p.text + u']';
     }
     return out;
 }
 
+// A log holding one line per given text, all in the system colour.
+void addLines(ChatLog& log, std::initializer_list<QString> lines)
+{
+    for (const QString& line : lines)
+        ASSERT_TRUE(log.addlinetochat(line, kSystemColour)) << line.toStdString();
+}
+
 } // namespace
 
-TEST(ChatLog, SystemLineHasEmptyNamePartAndBoldBlueWords)
+TEST(ChatLog, RelayedLinesAreCutIntoPieces)
 {
-    ChatLog log;
-    EXPECT_FALSE(log.style(0).bold);
-    ASSERT_TRUE(log.addlinetochat(u"0+You are Connected."_s, kSystemColour));
-    EXPECT_EQ(describe(log), u"|[ ][You ][are ][Connected. ]"_s);
-    for (const ChatPiece& p : log.pieces())
-        EXPECT_EQ(p.style, 0);
-    EXPECT_EQ(log.style(0), (ChatStyle{kBlue, true, false, false}));
-    EXPECT_EQ(log.lineCount(), 1);
-}
-
-TEST(ChatLog, RelayedChatShowsNameWordsAndSmiley)
-{
-    ChatLog log;
-    QSignalSpy added(&log, &ChatLog::piecesAdded);
-    ASSERT_TRUE(log.chatrecieved(u"3+Ann chats: hi :)#12 there|$00123456"_s));
-    // The body keeps the space after the colon; every word keeps its space.
-    EXPECT_EQ(describe(log), u"|[Ann chats: ][ ][hi ][ ]<2>[ ][there ]"_s);
-    for (const ChatPiece& p : log.pieces())
-        EXPECT_EQ(p.style, 8);
-    EXPECT_EQ(log.style(8), (ChatStyle{0x123456, true, false, false}));
-    ASSERT_EQ(added.count(), 1);
-    EXPECT_EQ(added.at(0).at(0).toInt(), 0);
-
-    ASSERT_TRUE(log.chatrecieved(u"1+Bo says: yes|clBlack"_s));
-    EXPECT_EQ(added.at(1).at(0).toInt(), 7);
-    EXPECT_EQ(describe(log, 7), u"|[Bo says: ][ ][yes ]"_s);
-    EXPECT_EQ(log.pieces().at(7).style, 6);
-
-    // Only the first "+" ends the origin.
-    log.clear();
-    log.chatrecieved(u"3+Ann chats: Hi+there|clBlack"_s);
-    EXPECT_EQ(describe(log), u"|[Ann chats: ][ ][Hi+there ]"_s);
-}
-
-TEST(ChatLog, SmileyCodes)
-{
-    ChatLog log;
-    // 10 and 27 are the ends of the range; 99, letters and 09 are not. The
-    // text before each code is added as words even when it is empty.
-    log.addlinetochat(u"2+A: :)#10:)#27:)#99:)#ab:)#09"_s, kBlack);
-    EXPECT_EQ(describe(log), u"|[A: ][ ][ ]<0>[ ]<17>[ ]<0>[ ]<0>[ ]<0>"_s);
-
-    // Only two characters belong to the code; the rest is text.
-    log.clear();
-    log.addlinetochat(u"2+A: x:)#1234"_s, kBlack);
-    EXPECT_EQ(describe(log), u"|[A: ][ ][x ]<2>[34 ]"_s);
-
-    // Fewer than two characters left: image 0, nothing after it.
-    log.clear();
-    log.addlinetochat(u"2+A: :)#1"_s, kBlack);
-    EXPECT_EQ(describe(log), u"|[A: ][ ][ ]<0>"_s);
-    log.clear();
-    log.addlinetochat(u"2+A: end:)#"_s, kBlack);
-    EXPECT_EQ(describe(log), u"|[A: ][ ][end ]<0>"_s);
-}
-
-TEST(ChatLog, WordsKeepOneTrailingSpace)
-{
-    ChatLog log;
-    log.addlinetochat(u"0+a  b "_s, kBlue);
-    EXPECT_EQ(describe(log), u"|[ ][a ][ ][b ][ ]"_s);
-}
-
-TEST(ChatLog, LinksInAnyLetterCase)
-{
-    ChatLog log;
-    log.chatrecieved(u"4+Cy chats: see WWW.Example.com and Http://x.org/a?b=1 or https://safe.net|clRed"_s);
-    EXPECT_EQ(describe(log),
-              u"|[Cy chats: ][ ][see ]{WWW.Example.com #0}[and ]{Http://x.org/a?b=1 #1}[or ][https://safe.net ]"_s);
-    const ChatPiece& link = log.pieces().at(3);
-    EXPECT_EQ(link.style, ChatLog::kLinkStyle);
-    EXPECT_EQ(log.style(ChatLog::kLinkStyle), (ChatStyle{kGreen, false, false, true}));
-    EXPECT_EQ(log.linkCounter(), 1);
-    EXPECT_EQ(log.linkAddress(0), u"WWW.Example.com"_s);
-    EXPECT_EQ(log.linkUrl(0), QUrl(u"http://WWW.Example.com"_s));
-    EXPECT_EQ(log.linkUrl(1), QUrl(u"http://x.org/a?b=1"_s));
-    EXPECT_TRUE(log.linkAddress(2).isEmpty());
-    EXPECT_FALSE(log.linkUrl(2).isValid());
-    EXPECT_TRUE(log.linkAddress(-1).isEmpty());
-    EXPECT_TRUE(log.linkAddress(101).isEmpty());
-}
-
-TEST(ChatLog, LinkThatIsNotAWebAddressIsNotOpened)
-{
-    ChatLog log;
-    log.addlinetochat(u"5+Di: file:///etc/passwd#http:// (www.x.com) javascript:alert(1)//www.y"_s, kBlack);
-    EXPECT_EQ(log.linkCounter(), 2);
-    for (int n = 0; n <= 2; ++n) {
-        EXPECT_FALSE(log.linkAddress(n).isEmpty()) << n;
-        EXPECT_FALSE(log.linkUrl(n).isValid()) << n;
+    struct Case
+    {
+        QString fields;
+        QString pieces;
+        ChatColour colour;
+    };
+    const Case cases[] = {
+        // A system line has an empty name part.
+        {u"0+You are Connected.|clBlue"_s, u"|[ ][You ][are ][Connected. ]"_s, kBlue},
+        // The body keeps the space after the colon; every word keeps one space.
+        {u"3+Ann chats: hi :)#12 there|$00123456"_s, u"|[Ann chats: ][ ][hi ][ ]<2>[ ][there ]"_s, 0x123456},
+        {u"3+Ann chats: Hi+there|clBlack"_s, u"|[Ann chats: ][ ][Hi+there ]"_s, kBlack},
+        {u"0+a  b |clBlack"_s, u"|[ ][a ][ ][b ][ ]"_s, kBlack},
+        // Smiley codes 10..27 give images 0..17; 99, letters and 09 give 0.
+        {u"2+A: :)#10:)#27:)#99:)#ab:)#09|clBlack"_s, u"|[A: ][ ][ ]<0>[ ]<17>[ ]<0>[ ]<0>[ ]<0>"_s, kBlack},
+        // Two characters belong to a code; fewer than two give image 0.
+        {u"2+A: x:)#1234|clBlack"_s, u"|[A: ][ ][x ]<2>[34 ]"_s, kBlack},
+        {u"2+A: :)#1|clBlack"_s, u"|[A: ][ ][ ]<0>"_s, kBlack},
+        {u"2+A: end:)#|clBlack"_s, u"|[A: ][ ][end ]<0>"_s, kBlack},
+        // "www." and "http://" in any case make links; "https://" alone does not.
+        {u"4+Cy chats: see WWW.Example.com and Http://x.org/a?b=1 or https://safe.net|clRed"_s,
+         u"|[Cy chats: ][ ][see ]{WWW.Example.com #0}[and ]{Http://x.org/a?b=1 #1}"
+         u"[or ][https://safe.net ]"_s, kRed},
+        // In an action line the first colon, of a smiley or an address, ends the name part.
+        {u"4+Bob waves :)#12|clBlack"_s, u"|[Bob waves : ][)#12 ]"_s, kBlack},
+        {u"4+Bob go http://b.com now|clBlack"_s, u"|[Bob go http: ][//b.com ][now ]"_s, kBlack},
+        {u"4+Bob likes www.a.com|clBlack"_s, u"|[ ][Bob ][likes ]{www.a.com #0}"_s, kBlack},
+        // Only the last "|" separates the colour; none or a bad one gives red.
+        {u"3+Ann chats: a|b|clBlue"_s, u"|[Ann chats: ][ ][a|b ]"_s, kBlue},
+        {u"3+Ann chats: plain"_s, u"|[Ann chats: ][ ][plain ]"_s, kRed},
+        {u"3+Ann chats: x|clPink"_s, u"|[Ann chats: ][ ][x ]"_s, kRed},
+        {u"3+Ann chats: x|"_s, u"|[Ann chats: ][ ][x ]"_s, kRed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fields.toStdString());
+        ChatLog log;
+        ASSERT_TRUE(log.chatrecieved(c.fields));
+        EXPECT_EQ(describe(log), c.pieces);
+        const int style = log.pieces().first().style;
+        EXPECT_EQ(style, ChatLog::styleForOrigin(c.fields.front().digitValue()));
+        EXPECT_EQ(log.style(style), (ChatStyle{c.colour, true, false, false}));
+        for (const ChatPiece& p : log.pieces())
+            EXPECT_EQ(p.style, p.kind == ChatPiece::Kind::Link ? ChatLog::kLinkStyle : style);
     }
-}
-
-TEST(ChatLog, ActionLineNamePartEndsAtFirstColon)
-{
-    ChatLog log;
-    // The colon of the smiley code ends the name part.
-    log.chatrecieved(u"4+Bob waves :)#12|clBlack"_s);
-    EXPECT_EQ(describe(log), u"|[Bob waves : ][)#12 ]"_s);
-
-    // The colon of "http://" ends it too: the address is no link.
-    log.chatrecieved(u"4+Bob go http://b.com now|clBlack"_s);
-    EXPECT_EQ(describe(log, 2), u"|[Bob go http: ][//b.com ][now ]"_s);
-    EXPECT_EQ(log.linkCounter(), -1);
-
-    // "www." with no colon before it is a link.
-    log.chatrecieved(u"4+Bob likes www.a.com|clBlack"_s);
-    EXPECT_EQ(describe(log, 5), u"|[ ][Bob ][likes ]{www.a.com #0}"_s);
-}
-
-TEST(ChatLog, LinkCounterWrapsToOne)
-{
-    ChatLog log;
-    for (int i = 0; i < 101; ++i)
-        log.addlinetochat(u"0+www.site%1.com"_s.arg(i), kBlue);
-    EXPECT_EQ(log.linkCounter(), 100);
-    EXPECT_EQ(log.linkAddress(100), u"www.site100.com"_s);
-    EXPECT_EQ(log.linkAddress(1), u"www.site1.com"_s);
-
-    log.addlinetochat(u"0+www.newer.com"_s, kBlue);
-    EXPECT_EQ(log.linkCounter(), 1);
-    EXPECT_EQ(log.pieces().last().link, 1);
-    // Both the second link and the newest carry number 1 and open the newer address.
-    EXPECT_EQ(log.pieces().at(3).link, 1);
-    EXPECT_EQ(log.linkAddress(1), u"www.newer.com"_s);
-    EXPECT_EQ(log.linkAddress(0), u"www.site0.com"_s);
-
-    log.addlinetochat(u"0+www.next.com"_s, kBlue);
-    EXPECT_EQ(log.linkCounter(), 2);
-}
-
-TEST(ChatLog, ColourOfRelayedLines)
-{
-    ChatLog log;
-    // No "|": the whole text is the line, in red.
-    log.chatrecieved(u"3+Ann chats: plain"_s);
-    EXPECT_EQ(log.style(8).colour, kRed);
-    EXPECT_EQ(describe(log), u"|[Ann chats: ][ ][plain ]"_s);
-
-    // Only the last "|" separates the colour.
-    log.clear();
-    log.chatrecieved(u"3+Ann chats: a|b|clBlue"_s);
-    EXPECT_EQ(describe(log), u"|[Ann chats: ][ ][a|b ]"_s);
-    EXPECT_EQ(log.style(8).colour, kBlue);
-
-    // A colour text that does not convert gives red.
-    for (const QString& bad : {u"clPink"_s, u"$12G45678"_s, u""_s, u"$123456789"_s}) {
-        log.chatrecieved(u"3+Ann chats: x|clBlue"_s);
-        ASSERT_EQ(log.style(8).colour, kBlue);
-        log.chatrecieved(u"3+Ann chats: x|"_s + bad);
-        EXPECT_EQ(log.style(8).colour, kRed) << bad.toStdString();
-    }
-}
-
-TEST(ChatLog, LaterLineRecoloursEarlierLinesOfItsOrigin)
-{
-    ChatLog log;
-    QSignalSpy restyled(&log, &ChatLog::styleChanged);
-    log.chatrecieved(u"3+Ann chats: one|clBlack"_s);
-    log.chatrecieved(u"2+Bo chats: two|clGreen"_s);
-    ASSERT_EQ(restyled.count(), 2);
-    // The same colour again changes nothing.
-    log.chatrecieved(u"3+Ann chats: three|clBlack"_s);
-    EXPECT_EQ(restyled.count(), 2);
-
-    log.chatrecieved(u"3+Ann chats: four|clPurple"_s);
-    ASSERT_EQ(restyled.count(), 3);
-    EXPECT_EQ(restyled.at(2).at(0).toInt(), 8);
-    EXPECT_EQ(log.style(8).colour, 0x800080u);
-    EXPECT_EQ(log.style(7).colour, kGreen);
-    // The first line still refers to style 8 and so shows the new colour.
-    EXPECT_EQ(log.pieces().at(0).style, 8);
+    EXPECT_EQ(ChatLog().style(ChatLog::kLinkStyle), (ChatStyle{kGreen, false, false, true}));
 }
 
 TEST(ChatLog, LineWithoutValidOriginIsDropped)
@@ -222,99 +89,77 @@ TEST(ChatLog, LineWithoutValidOriginIsDropped)
     ChatLog log;
     QSignalSpy added(&log, &ChatLog::piecesAdded);
     QSignalSpy restyled(&log, &ChatLog::styleChanged);
-    EXPECT_FALSE(log.addlinetochat(u"no origin here"_s, kBlack));
-    EXPECT_FALSE(log.addlinetochat(u"x+hi"_s, kBlack));
-    EXPECT_FALSE(log.addlinetochat(u"+hi"_s, kBlack));
-    EXPECT_FALSE(log.addlinetochat(u"10+hi"_s, kBlack));
-    EXPECT_FALSE(log.addlinetochat(u"-1+hi"_s, kBlack));
+    for (const QString& line : {u"no origin here"_s, u"7"_s, u"x+hi"_s, u"+hi"_s, u"10+hi"_s, u"-1+hi"_s})
+        EXPECT_FALSE(log.addlinetochat(line, kBlack)) << line.toStdString();
     EXPECT_FALSE(log.chatrecieved(u"99+Zed chats: hi|clRed"_s));
-    EXPECT_TRUE(log.pieces().isEmpty());
     EXPECT_EQ(added.count(), 0);
     EXPECT_EQ(restyled.count(), 0);
     EXPECT_TRUE(log.addlinetochat(u"9+Spy: hi"_s, kBlack));
     EXPECT_EQ(log.pieces().at(0).style, 14);
 }
 
-TEST(ChatLog, ClearKeepsLinkTableAndCounter)
+TEST(ChatLog, OnlyWebAddressesAreOpened)
+{
+    ChatLog log;
+    addLines(log, {u"0+x: WWW.Example.com Http://x.org/a?b=1"_s,
+                   u"5+Di: file:///etc/passwd#http:// (www.x.com) javascript:alert(1)//www.y "
+                   u"javascript://www.z.com/%0a"_s});
+    EXPECT_EQ(log.linkCounter(), 5);
+    EXPECT_EQ(log.linkAddress(0), u"WWW.Example.com"_s);
+    EXPECT_EQ(log.linkUrl(0), QUrl(u"http://WWW.Example.com"_s));
+    EXPECT_EQ(log.linkUrl(1), QUrl(u"http://x.org/a?b=1"_s));
+    // Stored but not web pages, never stored, or out of range.
+    for (int n : {2, 3, 4, 5, 6, -1, 101}) {
+        EXPECT_EQ(log.linkAddress(n).isEmpty(), n < 2 || n > 5) << n;
+        EXPECT_FALSE(log.linkUrl(n).isValid()) << n;
+    }
+}
+
+TEST(ChatLog, ClearKeepsTheLinksAndTheCounterWrapsToOne)
 {
     ChatLog log;
     QSignalSpy cleared(&log, &ChatLog::cleared);
-    log.addlinetochat(u"0+www.first.com"_s, kBlue);
+    addLines(log, {u"0+www.site0.com"_s});
     log.clear();
     EXPECT_EQ(cleared.count(), 1);
     EXPECT_TRUE(log.pieces().isEmpty());
-    EXPECT_EQ(log.lineCount(), 0);
     EXPECT_EQ(log.length(), 0);
-    EXPECT_EQ(log.linkCounter(), 0);
-    log.addlinetochat(u"0+www.second.com"_s, kBlue);
+    for (int i = 1; i < 101; ++i)
+        addLines(log, {u"0+www.site%1.com"_s.arg(i)});
+    EXPECT_EQ(log.pieces().at(1).link, 1); // numbering goes on after the clear
+    EXPECT_EQ(log.linkCounter(), 100);
+    EXPECT_EQ(log.linkAddress(100), u"www.site100.com"_s);
+
+    addLines(log, {u"0+www.newer.com"_s});
+    EXPECT_EQ(log.linkCounter(), 1);
+    // The first link shown and the newest both carry number 1 and open the newer address.
     EXPECT_EQ(log.pieces().last().link, 1);
-    EXPECT_EQ(log.linkAddress(0), u"www.first.com"_s);
-    EXPECT_EQ(log.linkAddress(1), u"www.second.com"_s);
+    EXPECT_EQ(log.linkAddress(1), u"www.newer.com"_s);
+    EXPECT_EQ(log.linkAddress(0), u"www.site0.com"_s);
+    addLines(log, {u"0+www.next.com"_s});
+    EXPECT_EQ(log.linkCounter(), 2);
 }
 
 TEST(ChatLog, PlainTextOfARange)
 {
     ChatLog log;
-    log.addlinetochat(u"0+You are Connected."_s, kBlue);
-    log.chatrecieved(u"3+Ann chats: hi :)#12 there|clBlack"_s);
+    addLines(log, {u"0+You are Connected."_s, u"3+Ann chats: hi :)#12 there"_s});
     // Line starts get "\r\n"; the smiley gives nothing.
     const QString all = u"\r\n You are Connected. \r\nAnn chats:  hi   there "_s;
-    EXPECT_EQ(log.plainText(), all);
-    // Lengths: " You are Connected. " is 20, "Ann chats:  hi  " 16, image 1, " there " 7.
+    // " You are Connected. " is 20, "Ann chats:  hi  " 16, the image 1, " there " 7.
     EXPECT_EQ(log.length(), 20 + 16 + 1 + 7);
-    // From inside the first line across the second line's start.
-    EXPECT_EQ(log.plainText(5, 25), u"are Connected. \r\nAnn c"_s);
-    // Starting exactly at the second line: its line break belongs to it.
-    EXPECT_EQ(log.plainText(20, 23), u"\r\nAnn"_s);
-    // Ending exactly at the second line: no break.
-    EXPECT_EQ(log.plainText(16, 20), u"ed. "_s);
-    // Only the image.
-    EXPECT_EQ(log.plainText(36, 37), QString());
-    EXPECT_EQ(log.plainText(35, 38), u"  "_s);
-    // Out-of-range or reversed ranges are clamped.
-    EXPECT_EQ(log.plainText(-5, 1000), all);
-    EXPECT_EQ(log.plainText(10, 3), QString());
-}
-
-TEST(ChatLog, TextSizeAndColourChoicesSaveSettings)
-{
-    ChatLog log;
-    int saves = 0;
-    log.setSettingsSaver([&saves] { ++saves; });
-    QSignalSpy sized(&log, &ChatLog::textSizeChanged);
-    QSignalSpy coloured(&log, &ChatLog::chatColourChanged);
-
-    EXPECT_EQ(log.textSize(), 10);
-    EXPECT_TRUE(log.setTextSize(9)); // a stored size: applied, not saved
-    EXPECT_EQ(log.textSize(), 9);
-    EXPECT_EQ(saves, 0);
-    EXPECT_FALSE(log.setTextSize(0));
-    EXPECT_FALSE(log.setTextSize(-4));
-    EXPECT_EQ(log.textSize(), 9);
-
-    log.chooseTextSize(14);
-    EXPECT_EQ(log.textSize(), 14);
-    EXPECT_EQ(saves, 1);
-    EXPECT_EQ(sized.count(), 2);
-
-    EXPECT_EQ(log.chatColour(), kBlack);
-    log.setChatColour(kNavy);
-    EXPECT_EQ(saves, 1);
-    log.chooseChatColour(0x00123456);
-    EXPECT_EQ(saves, 2);
-    EXPECT_EQ(log.chatColour(), 0x00123456u);
-    ASSERT_EQ(coloured.count(), 2);
-    EXPECT_EQ(coloured.at(1).at(0).toUInt(), 0x00123456u);
-}
-
-TEST(ChatLog, ScrollChatOffState)
-{
-    ChatLog log;
-    QSignalSpy changed(&log, &ChatLog::scrollChatOffChanged);
-    EXPECT_FALSE(log.scrollChatOff());
-    log.setScrollChatOff(true);
-    log.setScrollChatOff(true);
-    EXPECT_TRUE(log.scrollChatOff());
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_TRUE(changed.at(0).at(0).toBool());
+    const std::tuple<int, int, QString> ranges[] = {
+        {0, 44, all},
+        {5, 25, u"are Connected. \r\nAnn c"_s},
+        {20, 23, u"\r\nAnn"_s}, // starting at a line: its break belongs to it
+        {16, 20, u"ed. "_s},    // ending at a line: no break
+        {21, 25, u"nn c"_s},    // inside a line's first piece: no break
+        {36, 37, QString()},    // only the image
+        {35, 38, u"  "_s},
+        {-5, 1000, all},        // out of range or reversed: clamped
+        {10, 3, QString()},
+    };
+    for (const auto& [from, to, text] : ranges)
+        EXPECT_EQ(log.plainText(from, to), text) << from << ".." << to;
+    EXPECT_EQ(log.plainText(), all);
 }
