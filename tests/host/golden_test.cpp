@@ -18,23 +18,21 @@ using namespace gorse::test;
 
 namespace {
 
-const QList<QByteArray> kWords = {
-    "ACE",   "ACT",    "ADD",   "AGE",  "AID",  "AIM",  "AIR",  "ALE",  "ALL",    "AND",  "ANT",
-    "ANY",   "APE",    "ARE",   "ART",  "ASH",  "ASK",  "ATE",  "BAD",  "BAT",    "BED",  "BEE",
-    "BET",   "BIT",    "CAT",   "DEN",  "DIE",  "DOE",  "DOG",  "DOT",  "EAR",    "EAT",  "EEL",
-    "END",   "ERA",    "HAT",   "HEN",  "HER",  "HIT",  "HOT",  "HUT",  "ICE",    "ILL",  "INN",
-    "ION",   "ITS",    "LAD",   "LET",  "LID",  "LIE",  "LIT",  "LOT",  "NET",    "NIT",  "NOD",
-    "NOR",   "NOT",    "NUT",   "OAR",  "OAT",  "ODD",  "ODE",  "OIL",  "OLD",    "ONE",  "OUR",
-    "OUT",   "RAT",    "RED",   "RID",  "ROD",  "ROT",  "RUN",  "RUT",  "SAD",    "SAT",  "SEA",
-    "SET",   "SIT",    "SOD",   "SON",  "SUN",  "TAN",  "TEA",  "TEN",  "THE",    "TIE",  "TIN",
-    "TOE",   "TON",    "TOO",   "TOT",  "TUN",  "USE",  "AT",   "AN",   "AS",     "IT",   "IS",
-    "IN",    "ON",     "NO",    "SO",   "TO",   "OR",   "US",   "UP",   "DO",     "GO",   "HE",
-    "ME",    "WE",     "BE",    "BY",   "MY",   "OF",   "OH",   "RATE", "SEAT",   "TEAR", "NEAT",
-    "NOTE",  "TONE",   "STAR",  "RUST", "DUST", "TIDE", "RIDE", "SIDE", "TALE",   "TALL", "SEEN",
-    "TREE",  "DEER",   "HEAR",  "HERO", "HOST", "ROSE", "SORE", "TOES", "SUIT",   "QUIT", "QUIZ",
-    "STING", "STRING", "THING", "RING", "SING", "KING", "WING", "LION", "NATION", "SHE",  "SHOE",
-    "WHAT",
-};
+const Lines kWords =
+    QByteArray(
+        "ACE ACT ADD AGE AID AIM AIR ALE ALL AND ANT ANY APE ARE ART ASH ASK ATE BAD BAT BED BEE "
+        "BET "
+        "BIT CAT DEN DIE DOE DOG DOT EAR EAT EEL END ERA HAT HEN HER HIT HOT HUT ICE ILL INN ION "
+        "ITS "
+        "LAD LET LID LIE LIT LOT NET NIT NOD NOR NOT NUT OAR OAT ODD ODE OIL OLD ONE OUR OUT RAT "
+        "RED "
+        "RID ROD ROT RUN RUT SAD SAT SEA SET SIT SOD SON SUN TAN TEA TEN THE TIE TIN TOE TON TOO "
+        "TOT "
+        "TUN USE AT AN AS IT IS IN ON NO SO TO OR US UP DO GO HE ME WE BE BY MY OF OH RATE SEAT "
+        "TEAR "
+        "NEAT NOTE TONE STAR RUST DUST TIDE RIDE SIDE TALE TALL SEEN TREE DEER HEAR HERO HOST ROSE "
+        "SORE TOES SUIT QUIT QUIZ STING STRING THING RING SING KING WING LION NATION SHE SHOE WHAT")
+        .split(' ');
 
 // The first word the seat can make from its exposed cards: the longest
 // first, then piles in ascending order.
@@ -59,39 +57,26 @@ QList<int> findword(const tplayer& seat, const QSet<QByteArray>& words)
         return false;
     };
     for (int length = 4; length >= 2; --length) {
-        piles.clear();
         if (search(length))
             return piles;
     }
     return {};
 }
 
-QByteArray transcript(const HostFixture& f, const QList<QByteArray>& names)
-{
-    QByteArray out;
-    for (size_t i = 0; i < f.clients.size(); ++i) {
-        out += "== client " + QByteArray::number(qsizetype(i) + 1) + " (" +
-               names.value(qsizetype(i)) + ")\n";
-        for (const QByteArray& m : f.clients[i]->messages)
-            out += visible(m) + '\n';
-    }
-    return out;
-}
-
 } // namespace
 
 TEST(GoldenGame, AWholeGameSendsExactlyTheRecordedMessages)
 {
-    HostFixture f(kWords, 4711);
+    HostFixture f(kWords, {}, 4711);
     const QSet<QByteArray> words(kWords.begin(), kWords.end());
-    QList<QByteArray> names = {"Ann", "Bob", "Cy", "Dee", "Eve", "Fay", "Spy"};
+    Lines names = {"Ann", "Bob", "Cy", "Dee", "Eve", "Fay", "Spy"};
     for (const QByteArray& name : names)
         f.join(name, name == "Cy" ? "1.1.0" : kVersionText);
-    f.act(f.client(2), "CMD_chat+2+Hello all+welcome|clNavy");
-    f.act(f.client(3), "CMD_action+3+waves|$00123456");
-    f.act(f.client(4), "CMD_playasound+4+wave3+");
-    f.act(f.client(7), "CMD_chat+7+just watching|clGray");
-    f.act(f.client(1), "CMD_startgame+Ann+150+90+");
+    f.act(2, "CMD_chat+2+Hello all+welcome|clNavy");
+    f.act(3, "CMD_action+3+waves|$00123456");
+    f.act(4, "CMD_playasound+4+wave3+");
+    f.act(7, "CMD_chat+7+just watching|clGray");
+    f.act(1, "CMD_startgame+Ann+150+90+");
 
     bool won = false;
     for (int round = 1; round <= 8 && !won; ++round) {
@@ -100,48 +85,47 @@ TEST(GoldenGame, AWholeGameSendsExactlyTheRecordedMessages)
         for (int seat = 1; seat <= 3; ++seat) {
             for (int word = 0; word < 4 - seat; ++word) {
                 const QList<int> piles = findword(f.server->player(seat), words);
-                if (piles.isEmpty())
-                    f.act(f.client(seat), msg::discard(seat, (round + word) % kPileCount + 1));
-                else
-                    f.act(f.client(seat), msg::sendword(seat, piles));
+                f.act(seat, piles.isEmpty() ? msg::discard(seat, (round + word) % kPileCount + 1)
+                                            : msg::sendword(seat, piles));
             }
         }
-        f.act(f.client(4), msg::sendword(4, {8, 7, 6})); // most likely no word
-        f.act(f.client(5), msg::discard(5, 8));
-        f.act(f.client(5), msg::discard(5, 8));
-        f.act(f.client(7), msg::sendword(7, {1, 2})); // a spy: ignored
+        f.act(4, msg::sendword(4, {8, 7, 6})); // most likely no word
+        f.act(5, msg::discard(5, 8));
+        f.act(5, msg::discard(5, 8));
+        f.act(7, msg::sendword(7, {1, 2})); // a spy: ignored
         if (round == 1) {
             f.leave(f.client(6));
-            f.server->timer1Timer();
+            f.tick(1);
             names.append("Gus");
             f.join("Gus");
         }
-        for (int t = 0; t < 94 + 15; ++t)
-            f.server->timer1Timer();
+        f.tick(94 + 15);
         f.sync();
-        won = !HostFixture::withPrefix(f.client(1), "CMD_winner+").isEmpty();
+        won = !withPrefix(f.client(1), "CMD_winner+").isEmpty();
     }
     ASSERT_TRUE(won) << "nobody reached the target in eight rounds\n"
                      << f.log.join(u'\n').toStdString();
-    f.sync();
 
-    const QByteArray actual = transcript(f, names);
+    QByteArray actual;
+    for (size_t i = 0; i < f.clients.size(); ++i) {
+        actual += "== client " + QByteArray::number(qsizetype(i) + 1) + " (" +
+                  names.value(qsizetype(i)) + ")\n";
+        for (const QByteArray& m : f.clients[i]->messages)
+            actual += visible(m) + '\n';
+    }
     const QString path = QStringLiteral(GORSE_HOST_GOLDEN_DIR "/game.txt");
     if (qEnvironmentVariableIntValue("GORSE_RECORD_GOLDEN") == 1) {
         QSaveFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(actual);
-        ASSERT_TRUE(out.commit());
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(actual) == actual.size() &&
+                    out.commit());
         std::printf("recorded %s\n", qPrintable(path));
         return;
     }
     QFile in(path);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly))
         << "missing " << qPrintable(path) << "; record it with GORSE_RECORD_GOLDEN=1";
-    const QList<QByteArray> expectedLines = in.readAll().split('\n');
-    const QList<QByteArray> actualLines = actual.split('\n');
-    for (qsizetype i = 0; i < std::max(expectedLines.size(), actualLines.size()); ++i) {
-        ASSERT_EQ(actualLines.value(i), expectedLines.value(i))
-            << "first difference at line " << i + 1;
-    }
+    const Lines expectedLines = in.readAll().split('\n');
+    const Lines actualLines = actual.split('\n');
+    for (qsizetype i = 0; i < std::max(expectedLines.size(), actualLines.size()); ++i)
+        ASSERT_EQ(actualLines.value(i), expectedLines.value(i)) << "difference at line " << i + 1;
 }

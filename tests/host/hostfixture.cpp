@@ -7,7 +7,7 @@
 
 namespace gorse::test {
 
-QByteArray wordrecords(QList<QByteArray> words)
+QByteArray wordrecords(Lines words)
 {
     std::sort(words.begin(), words.end());
     QByteArray records;
@@ -16,56 +16,51 @@ QByteArray wordrecords(QList<QByteArray> words)
     return records;
 }
 
-CardDeck::Cards filleddeck(int card)
+CardDeck::Cards deckof(const Lines& piles, const QByteArray& fill)
 {
-    CardDeck::Cards cards;
-    for (auto& pile : cards)
-        pile.fill(card);
+    CardDeck::Cards cards{};
+    for (int pile = 0; pile < kPileCount; ++pile) {
+        int card = kCardCount;
+        while (card > 0 && converttoletter(card) != piles.value(pile, fill))
+            --card;
+        EXPECT_GT(card, 0) << "no card " << piles.value(pile, fill).constData();
+        cards[pile].fill(card);
+    }
     return cards;
 }
 
-int cardof(const QByteArray& face)
+Lines withPrefix(const RawClient& c, const QByteArray& prefix)
 {
-    for (int card = 1; card <= kCardCount; ++card) {
-        if (converttoletter(card) == face)
-            return card;
-    }
-    return 0;
+    Lines found;
+    std::copy_if(c.messages.begin(), c.messages.end(), std::back_inserter(found),
+                 [&](const QByteArray& m) { return m.startsWith(prefix); });
+    return found;
 }
 
-HostFixture::HostFixture(const QList<QByteArray>& words, quint64 seed)
+HostFixture::HostFixture(const Lines& words, const Lines& players, quint64 seed)
 {
     server = std::make_unique<TServer>(std::make_unique<TDictn>(wordrecords(words)), seed);
     server->setRealTimeClock(false);
     server->setLog([this](const QString& line) { log.append(line); });
     server->startListening(0);
     port = server->listeningPort();
-}
-
-HostFixture::~HostFixture()
-{
-    clients.clear();
-    server.reset();
+    for (const QByteArray& name : players)
+        join(name);
 }
 
 RawClient& HostFixture::connect()
 {
-    clients.push_back(std::make_unique<RawClient>());
-    RawClient& c = *clients.back();
+    RawClient& c = *clients.emplace_back(std::make_unique<RawClient>());
     EXPECT_TRUE(c.connectTo(port));
-    const QByteArray first = c.waitForPrefix("CMD_");
-    if (first.startsWith("CMD_sendlogininfo+"))
-        m_numbers.insert(&c, first.mid(18).toInt());
+    m_numbers.insert(&c, c.waitForPrefix("CMD_sendlogininfo+").mid(18).toInt());
     return c;
 }
 
 RawClient& HostFixture::join(const QByteArray& name, const QByteArray& version)
 {
     RawClient& c = connect();
-    const int k = number(c);
-    EXPECT_GT(k, 0);
-    c.send(msg::logininfo(k, version, name));
-    EXPECT_FALSE(c.waitForPrefix(msg::newplayerinfo(k, name)).isEmpty());
+    c.send(msg::logininfo(number(c), version, name));
+    EXPECT_FALSE(c.waitForPrefix(msg::newplayerinfo(number(c), name)).isEmpty()) << name.data();
     waitUntil([&] { return server->messagesqueued() == 0; });
     return c;
 }
@@ -89,32 +84,33 @@ void HostFixture::act(RawClient& c, const QByteArray& message)
     })) << message.constData();
 }
 
+void HostFixture::start(const CardDeck::Cards& cards, int target, int seconds)
+{
+    server->deck().stack(cards);
+    act(1, msg::startgame(server->player(1).name, target, seconds));
+}
+
+void HostFixture::tick(int times)
+{
+    while (times-- > 0)
+        server->timer1Timer();
+}
+
 void HostFixture::sync()
 {
-    auto listening = [this](const RawClient& c) {
-        const int k = number(c);
-        return !c.isClosed() && k >= 1 && k <= TServer::kMaxConnections &&
-               server->player(k).connected && !server->player(k).closing;
-    };
-    RawClient* marker = nullptr;
+    std::vector<RawClient*> served;
     for (const auto& c : clients) {
-        if (listening(*c)) {
-            marker = c.get();
-            break;
-        }
+        const tplayer& p = server->player(number(*c));
+        if (!c->isClosed() && p.connected && !p.closing)
+            served.push_back(c.get());
     }
-    if (!marker)
+    if (served.empty())
         return;
-    act(*marker, msg::chat(number(*marker), "\x01sync"));
-    for (const auto& c : clients) {
-        if (!listening(*c))
-            continue;
-        EXPECT_TRUE(waitUntil([&] {
-            return std::any_of(c->messages.begin(), c->messages.end(),
-                               [](const QByteArray& m) { return m.endsWith("\x01sync"); });
-        })) << "client "
-            << number(*c) << " did not get the marker";
-        c->messages.removeIf([](const QByteArray& m) { return m.endsWith("\x01sync"); });
+    act(*served.front(), msg::chat(number(*served.front()), "\x01sync"));
+    auto marker = [](const QByteArray& m) { return m.endsWith("\x01sync"); };
+    for (RawClient* c : served) {
+        EXPECT_TRUE(waitUntil([&] { return c->messages.removeIf(marker) > 0; }))
+            << "client " << number(*c) << " did not get the marker";
     }
 }
 
@@ -130,27 +126,8 @@ void HostFixture::leave(RawClient& c)
     sync(); // the leaver first receives everything sent so far
     const int k = number(c);
     c.close();
-    EXPECT_TRUE(waitUntil([&] { return !server->player(k).connected; }))
-        << "number " << k << " still taken";
+    EXPECT_TRUE(waitUntil([&] { return !server->player(k).connected; })) << k << " still taken";
     m_numbers.remove(&c);
-}
-
-QList<QByteArray> HostFixture::withPrefix(const RawClient& c, const QByteArray& prefix)
-{
-    QList<QByteArray> found;
-    for (const QByteArray& m : c.messages) {
-        if (m.startsWith(prefix))
-            found.append(m);
-    }
-    return found;
-}
-
-int HostFixture::logged(const QString& text) const
-{
-    int n = 0;
-    for (const QString& line : log)
-        n += line.contains(text);
-    return n;
 }
 
 } // namespace gorse::test
