@@ -15,13 +15,18 @@ constexpr char kRaise[] = "raise\n";
 QString InstanceGuard::defaultName()
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray hash = QCryptographicHash::hash(runtime, QCryptographicHash::Sha1).toHex().left(12);
+    const QByteArray hash =
+        QCryptographicHash::hash(runtime, QCryptographicHash::Sha1).toHex().left(12);
     return QStringLiteral("ramlev11-%1-%2").arg(uint(getuid())).arg(QString::fromLatin1(hash));
 }
 
-InstanceGuard::InstanceGuard(QObject* parent) : InstanceGuard(defaultName(), parent) {}
+InstanceGuard::InstanceGuard(QObject* parent) : InstanceGuard(defaultName(), parent)
+{
+}
 
-InstanceGuard::InstanceGuard(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
+InstanceGuard::InstanceGuard(const QString& name, QObject* parent) : QObject(parent), m_name(name)
+{
+}
 
 InstanceGuard::~InstanceGuard() = default;
 

@@ -39,7 +39,8 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
         if (arg == QLatin1String("--port")) {
             const uint port = value.toUInt(&ok, 10);
             if (!ok || port > 65535)
-                return fail(QStringLiteral("--port needs a number from 0 to 65535, not \"%1\"").arg(value));
+                return fail(
+                    QStringLiteral("--port needs a number from 0 to 65535, not \"%1\"").arg(value));
             options.port = quint16(port);
         } else if (arg == QLatin1String("--seed")) {
             const quint64 seed = value.toULongLong(&ok, 10);
@@ -59,7 +60,8 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
     } else if (p.size() < 3) {
         options.mode = LaunchOptions::Mode::None;
     } else {
-        options.mode = p.at(2) == QLatin1String("true") ? LaunchOptions::Mode::Host : LaunchOptions::Mode::Join;
+        options.mode = p.at(2) == QLatin1String("true") ? LaunchOptions::Mode::Host
+                                                        : LaunchOptions::Mode::Join;
         // A "+" or a 0xFF in a name would shift the fields of the messages
         // that carry it.
         options.playerName = fromWire(cleanPlayerName(toWire(p.at(0))));

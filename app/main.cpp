@@ -64,7 +64,8 @@ int main(int argc, char** argv)
     const quint64 seed = options->seed.value_or(
         quint64(std::chrono::system_clock::now().time_since_epoch().count()));
     TServer server(std::move(dict), seed);
-    server.setLog([](const QString& line) { std::fprintf(stderr, "gorse host: %s\n", qPrintable(line)); });
+    server.setLog(
+        [](const QString& line) { std::fprintf(stderr, "gorse host: %s\n", qPrintable(line)); });
     if (!dictError.isEmpty())
         QMessageBox::warning(&chat, QStringLiteral("Gorse"), dictError);
 

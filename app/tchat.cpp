@@ -25,8 +25,8 @@ namespace gorse {
 
 namespace {
 
-const QColor kFormColour(0xA5, 0xA2, 0xBC); // 12362917 in the 0x00BBGGRR form
-const QColor kTextColour(0x17, 0x4F, 0x7B); // 8081175
+const QColor kFormColour(0xA5, 0xA2, 0xBC);   // 12362917 in the 0x00BBGGRR form
+const QColor kTextColour(0x17, 0x4F, 0x7B);   // 8081175
 const QColor kOddRowColour(0xD2, 0xD3, 0xDF); // 14668498
 const QString kEnterChatHere = QStringLiteral("<Enter Chat Here>");
 constexpr int kSeatX = 445;
@@ -41,8 +41,8 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound, SettingsHooks* settings,
-             TallyHooks* tally, QWidget* parent)
+Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound,
+             SettingsHooks* settings, TallyHooks* tally, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_startHost(std::move(startHost))
 {
     setObjectName(QStringLiteral("Tchat"));
@@ -73,8 +73,9 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sou
     // The board: piles, word, clock, start controls and the round results.
     m_boardCore = new Board(m_session, m_chat, sound, tally, this);
     m_boardView = new BoardView(m_boardCore, m_session, m_board);
-    connect(m_boardCore, &Board::notConnected, this,
-            [this](const QString& text) { QMessageBox::information(this, QStringLiteral("Gorse"), text); });
+    connect(m_boardCore, &Board::notConnected, this, [this](const QString& text) {
+        QMessageBox::information(this, QStringLiteral("Gorse"), text);
+    });
 
     m_mainchat = new ChatPane(m_chat, m_board);
     m_mainchat->setObjectName(QStringLiteral("mainchat"));
@@ -88,7 +89,8 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sou
     // The entry shows the player's own chat colour.
     connect(m_chat, &ChatLog::chatColourChanged, m_mychat, [this](quint32 colour) {
         QPalette p = m_mychat->palette();
-        p.setColor(QPalette::Text, QColor(colourRed(colour), colourGreen(colour), colourBlue(colour)));
+        p.setColor(QPalette::Text,
+                   QColor(colourRed(colour), colourGreen(colour), colourBlue(colour)));
         m_mychat->setPalette(p);
     });
 
@@ -112,9 +114,11 @@ void Tchat::createSeatRows()
     QFont heading(QStringLiteral("Arial"));
     heading.setBold(true);
     heading.setPixelSize(11);
-    const QStringList titles{QStringLiteral("TOTAL"), QStringLiteral("TURN"), QStringLiteral("WORD")};
+    const QStringList titles{QStringLiteral("TOTAL"), QStringLiteral("TURN"),
+                             QStringLiteral("WORD")};
     for (int c = 0; c < 3; ++c) {
-        QLabel* title = makeLabel(m_board, QString(), titles[c], QRect(kSeatX + 96 + c * 52, 2, 50, 14));
+        QLabel* title =
+            makeLabel(m_board, QString(), titles[c], QRect(kSeatX + 96 + c * 52, 2, 50, 14));
         title->setFont(heading);
         title->setStyleSheet(QStringLiteral("color: silver;"));
         title->setAlignment(Qt::AlignCenter);
@@ -138,8 +142,8 @@ void Tchat::createSeatRows()
                                 QRect(kSeatX, y, 94, 20));
         labels.score = makeLabel(m_board, QStringLiteral("label_score%1").arg(n), row.score,
                                  QRect(kSeatX + 96, y, 50, 20));
-        labels.thisturn = makeLabel(m_board, QStringLiteral("label_thisturn%1").arg(n), row.thisturn,
-                                    QRect(kSeatX + 148, y, 50, 20));
+        labels.thisturn = makeLabel(m_board, QStringLiteral("label_thisturn%1").arg(n),
+                                    row.thisturn, QRect(kSeatX + 148, y, 50, 20));
         labels.bonus = makeLabel(m_board, QStringLiteral("label_bonus%1").arg(n), row.bonus,
                                  QRect(kSeatX + 200, y, 50, 20));
         for (QLabel* label : {labels.name, labels.score, labels.thisturn, labels.bonus}) {

@@ -36,8 +36,8 @@ class Tchat : public QMainWindow
     Q_OBJECT
 public:
     // sound, settings and tally may be null (not owned).
-    Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound, SettingsHooks* settings,
-          TallyHooks* tally = nullptr, QWidget* parent = nullptr);
+    Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound,
+          SettingsHooks* settings, TallyHooks* tally = nullptr, QWidget* parent = nullptr);
     ~Tchat() override;
 
     ClientSession* session() const { return m_session; }

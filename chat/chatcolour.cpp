@@ -51,7 +51,8 @@ QString colourToText(ChatColour colour)
         if (named.value == colour)
             return QString(named.name);
     }
-    return QLatin1Char('$') + QString::number(colour, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+    return QLatin1Char('$') +
+           QString::number(colour, 16).toUpper().rightJustified(8, QLatin1Char('0'));
 }
 
 std::optional<ChatColour> colourFromText(const QString& text)

@@ -33,9 +33,18 @@ QString colourToText(ChatColour colour);
 std::optional<ChatColour> colourFromText(const QString& text);
 
 // The red, green and blue parts of a colour.
-constexpr int colourRed(ChatColour c) { return int(c & 0xFF); }
-constexpr int colourGreen(ChatColour c) { return int((c >> 8) & 0xFF); }
-constexpr int colourBlue(ChatColour c) { return int((c >> 16) & 0xFF); }
+constexpr int colourRed(ChatColour c)
+{
+    return int(c & 0xFF);
+}
+constexpr int colourGreen(ChatColour c)
+{
+    return int((c >> 8) & 0xFF);
+}
+constexpr int colourBlue(ChatColour c)
+{
+    return int((c >> 16) & 0xFF);
+}
 constexpr ChatColour colourFromRgb(int r, int g, int b)
 {
     return ChatColour(r & 0xFF) | (ChatColour(g & 0xFF) << 8) | (ChatColour(b & 0xFF) << 16);

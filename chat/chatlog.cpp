@@ -48,7 +48,8 @@ int smileyImage(QStringView code)
 bool isLinkWord(const QString& word)
 {
     const QString lower = word.toLower();
-    return lower.contains(QLatin1StringView("http://")) || lower.contains(QLatin1StringView("www."));
+    return lower.contains(QLatin1StringView("http://")) ||
+           lower.contains(QLatin1StringView("www."));
 }
 
 } // namespace
@@ -206,8 +207,8 @@ QUrl ChatLog::linkUrl(int number) const
     QUrl url(address, QUrl::TolerantMode);
     // Only web pages are opened; a chat text must not start other handlers.
     const QString scheme = url.scheme();
-    if (!url.isValid() || url.host().isEmpty()
-        || (scheme != QLatin1StringView("http") && scheme != QLatin1StringView("https")))
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1StringView("http") && scheme != QLatin1StringView("https")))
         return {};
     return url;
 }

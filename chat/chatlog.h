@@ -32,10 +32,10 @@ struct ChatPiece
 {
     enum class Kind { Text, Image, Link };
     Kind kind = Kind::Text;
-    QString text;       // empty for an image
-    int style = 0;      // style sheet entry the piece is drawn with
-    int image = -1;     // smiley image 0..17 for an image
-    int link = -1;      // link table entry for a link
+    QString text;   // empty for an image
+    int style = 0;  // style sheet entry the piece is drawn with
+    int image = -1; // smiley image 0..17 for an image
+    int link = -1;  // link table entry for a link
     bool startsLine = false;
     // Positions the piece takes in the document: an image takes one.
     qsizetype length() const { return kind == Kind::Image ? 1 : text.size(); }

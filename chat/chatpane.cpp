@@ -40,7 +40,8 @@ QString displayText(const QString& text)
     QString shown = text;
     for (QChar& c : shown) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || u == 0x2028 || u == 0x2029 || u == 0xFFFC || u == 0xFDD0 || u == 0xFDD1)
+        if (u < 0x20 || u == 0x7F || u == 0x2028 || u == 0x2029 || u == 0xFFFC || u == 0xFDD0 ||
+            u == 0xFDD1)
             c = QLatin1Char(' ');
     }
     return shown;
@@ -159,8 +160,10 @@ void ChatPane::createActions()
     connect(m_copy, &QAction::triggered, this, &ChatPane::Copy1Click);
     connect(m_clear, &QAction::triggered, this, &ChatPane::ClearMainChatClick);
     connect(m_clear1, &QAction::triggered, this, &ChatPane::ClearMainChatClick);
-    connect(m_scrollOff, &QAction::triggered, this, [this](bool on) { m_log->setScrollChatOff(on); });
-    connect(m_scrollOff2, &QAction::triggered, this, [this](bool on) { m_log->setScrollChatOff(on); });
+    connect(m_scrollOff, &QAction::triggered, this,
+            [this](bool on) { m_log->setScrollChatOff(on); });
+    connect(m_scrollOff2, &QAction::triggered, this,
+            [this](bool on) { m_log->setScrollChatOff(on); });
     connect(m_textColor, &QAction::triggered, this, &ChatPane::TextColor1Click);
 
     setScrollChecks(m_log->scrollChatOff());
@@ -226,8 +229,8 @@ void ChatPane::restyle(int style)
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
-            if (format.hasProperty(kStyleProperty) && format.intProperty(kStyleProperty) == style
-                && !format.isImageFormat())
+            if (format.hasProperty(kStyleProperty) && format.intProperty(kStyleProperty) == style &&
+                !format.isImageFormat())
                 ranges.append({fragment.position(), fragment.length()});
         }
     }
@@ -287,7 +290,8 @@ qsizetype ChatPane::logPosition(int documentPosition) const
     // Lines are blocks; every block boundary takes one document position
     // that the log does not count.
     const QTextBlock block = document()->findBlock(documentPosition);
-    return documentPosition - (block.isValid() ? block.blockNumber() : document()->blockCount() - 1);
+    return documentPosition -
+           (block.isValid() ? block.blockNumber() : document()->blockCount() - 1);
 }
 
 QString ChatPane::selectedPlainText() const
@@ -295,7 +299,8 @@ QString ChatPane::selectedPlainText() const
     const QTextCursor cursor = textCursor();
     if (!cursor.hasSelection())
         return {};
-    return m_log->plainText(logPosition(cursor.selectionStart()), logPosition(cursor.selectionEnd()));
+    return m_log->plainText(logPosition(cursor.selectionStart()),
+                            logPosition(cursor.selectionEnd()));
 }
 
 QMimeData* ChatPane::createMimeDataFromSelection() const

@@ -43,10 +43,10 @@ public:
 
     // The context menu and its items.
     QMenu* popupMenu() const { return m_popup; }
-    QAction* selectAllAction() const { return m_selectAll; }        // SelectAll1
-    QAction* copyAction() const { return m_copy; }                  // Copy1
-    QAction* clearAction() const { return m_clear; }                // ClearMainChat2
-    QAction* scrollChatOffAction() const { return m_scrollOff; }    // ScrollChatOff1
+    QAction* selectAllAction() const { return m_selectAll; }     // SelectAll1
+    QAction* copyAction() const { return m_copy; }               // Copy1
+    QAction* clearAction() const { return m_clear; }             // ClearMainChat2
+    QAction* scrollChatOffAction() const { return m_scrollOff; } // ScrollChatOff1
 
     // Items for the main window's Options menu.
     QAction* optionsScrollChatOffAction() const { return m_scrollOff2; } // ScrollChatOff2, Ctrl+S

@@ -9,7 +9,8 @@
 
 namespace gorse {
 
-ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* settings, QObject* parent)
+ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* settings,
+                             QObject* parent)
     : QObject(parent), m_chat(chat), m_sound(sound), m_settings(settings)
 {
     m_sock.setPortName(QStringLiteral("7772"));
@@ -25,24 +26,32 @@ ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* set
 
     // The dispatch order of the client.
     m_commands.add(msg::name::sendlogininfo, [this](const QByteArray& f, int) { sendloginfo(f); });
-    m_commands.add(msg::name::chat, [this](const QByteArray& f, int) { m_chat->chatrecieved(fromWire(f)); });
-    m_commands.add(msg::name::action, [this](const QByteArray& f, int) { m_chat->chatrecieved(fromWire(f)); });
-    m_commands.add(msg::name::newplayerinfo, [this](const QByteArray& f, int) { newplayerinfo(f); });
+    m_commands.add(msg::name::chat,
+                   [this](const QByteArray& f, int) { m_chat->chatrecieved(fromWire(f)); });
+    m_commands.add(msg::name::action,
+                   [this](const QByteArray& f, int) { m_chat->chatrecieved(fromWire(f)); });
+    m_commands.add(msg::name::newplayerinfo,
+                   [this](const QByteArray& f, int) { newplayerinfo(f); });
     m_commands.add(msg::name::havewrongversion, [this](const QByteArray& f, int) {
-        addSystemLine(fromWire(f) + QStringLiteral(" has a different version of the game then you."));
+        addSystemLine(fromWire(f) +
+                      QStringLiteral(" has a different version of the game then you."));
     });
     m_commands.add(msg::name::wrongversion, [this](const QByteArray&, int) {
         addSystemLine(QStringLiteral("You have a differnt version of the game then the host."));
     });
-    m_commands.add(msg::name::existingplayers, [this](const QByteArray& f, int) { newplayerinfo(f); });
-    m_commands.add(msg::name::playerdisconnected, [this](const QByteArray& f, int) { playerdisconnected(f); });
-    m_commands.add(msg::name::startgame, [this](const QByteArray& f, int) { route(msg::name::startgame, f); });
-    m_commands.add(msg::name::winner, [this](const QByteArray& f, int) { route(msg::name::winner, f); });
+    m_commands.add(msg::name::existingplayers,
+                   [this](const QByteArray& f, int) { newplayerinfo(f); });
+    m_commands.add(msg::name::playerdisconnected,
+                   [this](const QByteArray& f, int) { playerdisconnected(f); });
+    m_commands.add(msg::name::startgame,
+                   [this](const QByteArray& f, int) { route(msg::name::startgame, f); });
+    m_commands.add(msg::name::winner,
+                   [this](const QByteArray& f, int) { route(msg::name::winner, f); });
     m_commands.add(msg::name::full, [this](const QByteArray&, int) { emit gameFull(); });
-    for (const QByteArray& name : {msg::name::playasound, msg::name::startround, msg::name::thecards,
-                                   msg::name::pscore, msg::name::theword, msg::name::rejected,
-                                   msg::name::discard, msg::name::endround, msg::name::tiegame,
-                                   msg::name::gamestats}) {
+    for (const QByteArray& name :
+         {msg::name::playasound, msg::name::startround, msg::name::thecards, msg::name::pscore,
+          msg::name::theword, msg::name::rejected, msg::name::discard, msg::name::endround,
+          msg::name::tiegame, msg::name::gamestats}) {
         m_commands.add(name, [this, name](const QByteArray& f, int) { route(name, f); });
     }
 }
@@ -70,7 +79,8 @@ void ClientSession::connectTo(const QString& host, quint16 port, const QString& 
         m_sock.Open();
     } catch (const ESockException& e) {
         // The window stays with its loading line; nothing is seated.
-        emit logLine(QStringLiteral("cannot connect to %1: %2").arg(host, QString::fromUtf8(e.what())));
+        emit logLine(
+            QStringLiteral("cannot connect to %1: %2").arg(host, QString::fromUtf8(e.what())));
     }
 }
 
@@ -124,7 +134,8 @@ void ClientSession::receiveBytes(const QByteArray& bytes)
 {
     QList<QByteArray> lines;
     if (!m_frames.append(bytes, lines)) {
-        emit logLine(QStringLiteral("the host sent an unterminated line of more than 64 KiB; closing"));
+        emit logLine(
+            QStringLiteral("the host sent an unterminated line of more than 64 KiB; closing"));
         m_sock.Abort();
     }
     m_queue.push(lines);

@@ -42,7 +42,8 @@ public:
 
     // chat receives system lines and relayed chat (not owned); sound and
     // settings may be null (not owned).
-    ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* settings, QObject* parent = nullptr);
+    ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* settings,
+                  QObject* parent = nullptr);
     ~ClientSession() override;
 
     // Connects `sock` to host:port. The login name is the player name
@@ -114,9 +115,9 @@ private:
     void route(const QByteArray& command, const QByteArray& fields);
     void finishClosing();
 
-    ChatLog* m_chat;              // not owned
-    SoundCues* m_sound;           // not owned, may be null
-    SettingsHooks* m_settings;    // not owned, may be null
+    ChatLog* m_chat;           // not owned
+    SoundCues* m_sound;        // not owned, may be null
+    SettingsHooks* m_settings; // not owned, may be null
     TSock m_sock;
     TSock m_side;
     FrameBuffer m_frames;

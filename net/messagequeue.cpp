@@ -6,7 +6,8 @@ bool FrameBuffer::append(const QByteArray& bytes, QList<QByteArray>& out)
 {
     m_rest += bytes;
     qsizetype start = 0;
-    for (qsizetype end = m_rest.indexOf(kTerminator); end >= 0; end = m_rest.indexOf(kTerminator, start)) {
+    for (qsizetype end = m_rest.indexOf(kTerminator); end >= 0;
+         end = m_rest.indexOf(kTerminator, start)) {
         out.append(m_rest.mid(start, end - start));
         start = end + 1;
     }

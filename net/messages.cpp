@@ -149,17 +149,39 @@ QByteArray appendWordLog(const QByteArray& log, int points, const QByteArray& wo
 
 namespace msg {
 
-QByteArray sendlogininfo(int conn) { return cmd(name::sendlogininfo) + num(conn); }
-QByteArray newplayerinfo(int conn, const QByteArray& n) { return cmd(name::newplayerinfo) + num(conn) + '+' + n; }
-QByteArray existingplayers(int conn, const QByteArray& n) { return cmd(name::existingplayers) + num(conn) + '+' + n; }
-QByteArray havewrongversion(const QByteArray& n) { return cmd(name::havewrongversion) + n; }
-QByteArray wrongversion() { return cmd(name::wrongversion); }
-QByteArray full() { return cmd(name::full); }
-QByteArray tiegame() { return cmd(name::tiegame); }
+QByteArray sendlogininfo(int conn)
+{
+    return cmd(name::sendlogininfo) + num(conn);
+}
+QByteArray newplayerinfo(int conn, const QByteArray& n)
+{
+    return cmd(name::newplayerinfo) + num(conn) + '+' + n;
+}
+QByteArray existingplayers(int conn, const QByteArray& n)
+{
+    return cmd(name::existingplayers) + num(conn) + '+' + n;
+}
+QByteArray havewrongversion(const QByteArray& n)
+{
+    return cmd(name::havewrongversion) + n;
+}
+QByteArray wrongversion()
+{
+    return cmd(name::wrongversion);
+}
+QByteArray full()
+{
+    return cmd(name::full);
+}
+QByteArray tiegame()
+{
+    return cmd(name::tiegame);
+}
 
 QByteArray gamestats(int conn, int target, int seconds, int countdown, const ScoreList& totals)
 {
-    QByteArray out = cmd(name::gamestats) + num(conn) + '+' + num(target) + '+' + num(seconds) + '+' + num(countdown);
+    QByteArray out = cmd(name::gamestats) + num(conn) + '+' + num(target) + '+' + num(seconds) +
+                     '+' + num(countdown);
     for (int seat = 1; seat <= 6; ++seat)
         out += '+' + num(seat) + '+' + num(totals[seat - 1]);
     return out;
@@ -182,15 +204,24 @@ QByteArray actionRelay(int conn, const QByteArray& n, const QByteArray& body)
     return cmd(name::action) + num(conn) + '+' + n + ' ' + body;
 }
 
-QByteArray playasoundRelay(int conn, const QByteArray& rest) { return cmd(name::playasound) + num(conn) + '+' + rest; }
-QByteArray playerdisconnected(int conn, const QByteArray& n) { return cmd(name::playerdisconnected) + num(conn) + '+' + n; }
+QByteArray playasoundRelay(int conn, const QByteArray& rest)
+{
+    return cmd(name::playasound) + num(conn) + '+' + rest;
+}
+QByteArray playerdisconnected(int conn, const QByteArray& n)
+{
+    return cmd(name::playerdisconnected) + num(conn) + '+' + n;
+}
 
 QByteArray startgameRelay(const QByteArray& n, const QByteArray& target, const QByteArray& seconds)
 {
     return cmd(name::startgame) + n + '+' + target + '+' + seconds + '+';
 }
 
-QByteArray startround(int round) { return cmd(name::startround) + num(round) + '+'; }
+QByteArray startround(int round)
+{
+    return cmd(name::startround) + num(round) + '+';
+}
 
 QByteArray rejected(int seat, const QByteArray& word, const CardList& cards)
 {
@@ -201,14 +232,16 @@ QByteArray rejected(int seat, const QByteArray& word, const CardList& cards)
 
 QByteArray theword(int seat, const QByteArray& word, int points, int bonus, const CardList& cards)
 {
-    QByteArray out = cmd(name::theword) + num(seat) + '+' + word + '+' + num(points) + '+' + num(bonus);
+    QByteArray out =
+        cmd(name::theword) + num(seat) + '+' + word + '+' + num(points) + '+' + num(bonus);
     appendCards(out, cards);
     return out;
 }
 
 QByteArray pscore(int seat, int total, int roundPoints, int points)
 {
-    return cmd(name::pscore) + num(seat) + '+' + num(total) + '+' + num(roundPoints) + '+' + num(points) + '+';
+    return cmd(name::pscore) + num(seat) + '+' + num(total) + '+' + num(roundPoints) + '+' +
+           num(points) + '+';
 }
 
 QByteArray discardResult(int seat, int total, int roundPoints, const CardItem& card)
@@ -222,23 +255,38 @@ QByteArray endround(int ownRoundPoints, const QList<SeatSummary>& seats)
 {
     QByteArray out = cmd(name::endround) + num(ownRoundPoints);
     for (const SeatSummary& s : seats) {
-        out += '+' + num(s.seat) + '+' + num(s.total) + '+' + num(s.roundPoints) + '+' + num(s.discards) + '+' +
-               s.wordLog;
+        out += '+' + num(s.seat) + '+' + num(s.total) + '+' + num(s.roundPoints) + '+' +
+               num(s.discards) + '+' + s.wordLog;
     }
     return out;
 }
 
-QByteArray winner(const QByteArray& n) { return cmd(name::winner) + n + '+'; }
+QByteArray winner(const QByteArray& n)
+{
+    return cmd(name::winner) + n + '+';
+}
 
 QByteArray logininfo(int conn, const QByteArray& version, const QByteArray& n)
 {
     return cmd(name::logininfo) + num(conn) + '+' + version + '+' + n;
 }
 
-QByteArray kickhim(int requester, int target) { return cmd(name::kickhim) + num(requester) + '+' + num(target) + '+'; }
-QByteArray chat(int conn, const QByteArray& body) { return cmd(name::chat) + num(conn) + '+' + body; }
-QByteArray action(int conn, const QByteArray& body) { return cmd(name::action) + num(conn) + '+' + body; }
-QByteArray playasound(int conn, int sound) { return cmd(name::playasound) + num(conn) + "+wave" + num(sound) + '+'; }
+QByteArray kickhim(int requester, int target)
+{
+    return cmd(name::kickhim) + num(requester) + '+' + num(target) + '+';
+}
+QByteArray chat(int conn, const QByteArray& body)
+{
+    return cmd(name::chat) + num(conn) + '+' + body;
+}
+QByteArray action(int conn, const QByteArray& body)
+{
+    return cmd(name::action) + num(conn) + '+' + body;
+}
+QByteArray playasound(int conn, int sound)
+{
+    return cmd(name::playasound) + num(conn) + "+wave" + num(sound) + '+';
+}
 
 QByteArray startgame(const QByteArray& n, int target, int seconds)
 {
@@ -253,7 +301,10 @@ QByteArray sendword(int seat, const QList<int>& piles)
     return out;
 }
 
-QByteArray discard(int seat, int pile) { return cmd(name::discard) + num(seat) + '+' + num(pile) + '+'; }
+QByteArray discard(int seat, int pile)
+{
+    return cmd(name::discard) + num(seat) + '+' + num(pile) + '+';
+}
 
 // ---- readers ----
 

@@ -96,7 +96,8 @@ QByteArray chatRelay(int conn, const QByteArray& name, const QByteArray& body);
 QByteArray actionRelay(int conn, const QByteArray& name, const QByteArray& body);
 QByteArray playasoundRelay(int conn, const QByteArray& rest);
 QByteArray playerdisconnected(int conn, const QByteArray& name);
-QByteArray startgameRelay(const QByteArray& name, const QByteArray& target, const QByteArray& seconds);
+QByteArray startgameRelay(const QByteArray& name, const QByteArray& target,
+                          const QByteArray& seconds);
 QByteArray startround(int round);
 QByteArray rejected(int seat, const QByteArray& word, const CardList& cards);
 QByteArray theword(int seat, const QByteArray& word, int points, int bonus, const CardList& cards);
@@ -117,15 +118,41 @@ QByteArray sendword(int seat, const QList<int>& piles);
 QByteArray discard(int seat, int pile);
 
 // ---- readers: each takes the text after the command name's "+" ----
-struct ConnOnly { int conn = 0; static ConnOnly parse(const QByteArray& rest); };
-struct LoginInfo { int conn = 0; QByteArray version; QByteArray name; static LoginInfo parse(const QByteArray& rest); };
+struct ConnOnly
+{
+    int conn = 0;
+    static ConnOnly parse(const QByteArray& rest);
+};
+struct LoginInfo
+{
+    int conn = 0;
+    QByteArray version;
+    QByteArray name;
+    static LoginInfo parse(const QByteArray& rest);
+};
 // CMD_newplayerinfo, CMD_existingplayers, CMD_playerdisconnected, and the
 // relayed CMD_chat / CMD_action (whose text is the whole rest).
-struct ConnText { int conn = 0; QByteArray text; static ConnText parse(const QByteArray& rest); };
-struct KickHim { int requester = 0; int target = 0; static KickHim parse(const QByteArray& rest); };
+struct ConnText
+{
+    int conn = 0;
+    QByteArray text;
+    static ConnText parse(const QByteArray& rest);
+};
+struct KickHim
+{
+    int requester = 0;
+    int target = 0;
+    static KickHim parse(const QByteArray& rest);
+};
 // CMD_playasound in either direction: the sender, and the "wave" name with
 // what follows it, passed on unchanged by the host.
-struct PlayASound { int conn = 0; QByteArray rest; int sound() const; static PlayASound parse(const QByteArray& rest); };
+struct PlayASound
+{
+    int conn = 0;
+    QByteArray rest;
+    int sound() const;
+    static PlayASound parse(const QByteArray& rest);
+};
 struct StartGame
 {
     QByteArray name;
@@ -141,10 +168,29 @@ struct GameStats
     ScoreList totals{};
     static GameStats parse(const QByteArray& rest);
 };
-struct TheCards { CardList cards; static TheCards parse(const QByteArray& rest); };
-struct StartRound { int round = 0; static StartRound parse(const QByteArray& rest); };
-struct SendWord { int seat = 0; QList<int> piles; static SendWord parse(const QByteArray& rest); };
-struct Rejected { int seat = 0; QByteArray word; CardList cards; static Rejected parse(const QByteArray& rest); };
+struct TheCards
+{
+    CardList cards;
+    static TheCards parse(const QByteArray& rest);
+};
+struct StartRound
+{
+    int round = 0;
+    static StartRound parse(const QByteArray& rest);
+};
+struct SendWord
+{
+    int seat = 0;
+    QList<int> piles;
+    static SendWord parse(const QByteArray& rest);
+};
+struct Rejected
+{
+    int seat = 0;
+    QByteArray word;
+    CardList cards;
+    static Rejected parse(const QByteArray& rest);
+};
 struct TheWord
 {
     int seat = 0;
@@ -153,16 +199,33 @@ struct TheWord
     CardList cards;
     static TheWord parse(const QByteArray& rest);
 };
-struct PScore { int seat = 0, total = 0, roundPoints = 0, points = 0; static PScore parse(const QByteArray& rest); };
-struct DiscardRequest { int seat = 0, pile = 0; static DiscardRequest parse(const QByteArray& rest); };
+struct PScore
+{
+    int seat = 0, total = 0, roundPoints = 0, points = 0;
+    static PScore parse(const QByteArray& rest);
+};
+struct DiscardRequest
+{
+    int seat = 0, pile = 0;
+    static DiscardRequest parse(const QByteArray& rest);
+};
 struct DiscardResult
 {
     int seat = 0, total = 0, roundPoints = 0;
     CardItem card;
     static DiscardResult parse(const QByteArray& rest);
 };
-struct EndRound { int ownRoundPoints = 0; QList<SeatSummary> seats; static EndRound parse(const QByteArray& rest); };
-struct Winner { QByteArray name; static Winner parse(const QByteArray& rest); };
+struct EndRound
+{
+    int ownRoundPoints = 0;
+    QList<SeatSummary> seats;
+    static EndRound parse(const QByteArray& rest);
+};
+struct Winner
+{
+    QByteArray name;
+    static Winner parse(const QByteArray& rest);
+};
 
 // Command names, as compared by the dispatchers.
 namespace name {

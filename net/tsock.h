@@ -11,7 +11,16 @@ class QTcpSocket;
 namespace gorse {
 
 // Progress and error reports of a TSock, with their numeric codes.
-enum class TSocketInfo { Lookup = 0, Connect = 1, Close = 2, Listen = 3, Receive = 4, Send = 5, Accept = 6, Error = 7 };
+enum class TSocketInfo {
+    Lookup = 0,
+    Connect = 1,
+    Close = 2,
+    Listen = 3,
+    Receive = 4,
+    Send = 5,
+    Accept = 6,
+    Error = 7
+};
 
 // Raised on misuse and failed set-up; the message is one of the fixed texts.
 class ESockException : public std::runtime_error

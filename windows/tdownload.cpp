@@ -12,9 +12,9 @@ Tdownload::Tdownload(QWidget* parent) : QDialog(parent, Qt::Tool)
 {
     setObjectName(QStringLiteral("Tdownload"));
     setWindowTitle(QStringLiteral("Download The Velmar Lobby"));
-    auto* label7 = new QLabel(
-        QStringLiteral("To proceed to the game without the ability to play against others click the button below."),
-        this);
+    auto* label7 = new QLabel(QStringLiteral("To proceed to the game without the ability to play "
+                                             "against others click the button below."),
+                              this);
     label7->setWordWrap(true);
     auto* button1 = new QPushButton(QStringLiteral("Play Solo Game"), this);
     button1->setObjectName(QStringLiteral("Button1"));

@@ -27,7 +27,8 @@ Tspylist::Tspylist(ClientSession* session, QWidget* parent)
     m_list->setObjectName(QStringLiteral("listbox_spys"));
     m_list->setMouseTracking(true);
     m_list->viewport()->installEventFilter(this);
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: #F7F8F9; } QListWidget::item { height: 13px; }"));
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget { background: #F7F8F9; } QListWidget::item { height: 13px; }"));
     m_list->setContextMenuPolicy(Qt::DefaultContextMenu);
 
     m_popup = new QMenu(this);

@@ -90,8 +90,8 @@ TEST(GorseProcess, HostModeListensAndItsOwnClientIsConnectionOne)
 {
     const quint16 port = freePort();
     Gorse ann;
-    ann.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("Ann"), QStringLiteral("127.0.0.2"),
-               QStringLiteral("true")});
+    ann.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("Ann"),
+               QStringLiteral("127.0.0.2"), QStringLiteral("true")});
     RawClient bob;
     ASSERT_TRUE(connectWhenUp(bob, port));
     // The host's own client arrived first and holds number 1.
@@ -127,8 +127,8 @@ TEST(GorseProcess, JoinModeConnectsToTheGivenAddressAndLogsIn)
     const bool lobbyListens = lobby.listen(QHostAddress::LocalHost, 9001);
 
     Gorse bob;
-    bob.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("B+ob"), QStringLiteral("127.0.0.2"),
-               QStringLiteral("false")});
+    bob.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("B+ob"),
+               QStringLiteral("127.0.0.2"), QStringLiteral("false")});
     ASSERT_TRUE(waitUntil([&] { return host.hasPendingConnections(); }, 15000));
     QTcpSocket* peer = host.nextPendingConnection();
     QByteArray got;
@@ -148,7 +148,8 @@ TEST(GorseProcess, TwoArgumentsConnectNowhere)
     QTcpServer host;
     ASSERT_TRUE(host.listen(QHostAddress(QStringLiteral("127.0.0.2")), port));
     Gorse ann;
-    ann.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("Ann"), QStringLiteral("127.0.0.2")});
+    ann.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("Ann"),
+               QStringLiteral("127.0.0.2")});
     settle(1500);
     EXPECT_FALSE(host.hasPendingConnections());
     EXPECT_TRUE(ann.running());

@@ -12,7 +12,8 @@ using gorse::test::waitUntil;
 
 TEST(InstanceGuard, SecondClaimRaisesTheFirstAndAFreedNameCanBeClaimedAgain)
 {
-    const QString name = QStringLiteral("gorse-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString name =
+        QStringLiteral("gorse-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     auto first = std::make_unique<InstanceGuard>(name);
     int raised = 0;
     QObject::connect(first.get(), &InstanceGuard::raiseRequested, [&] { ++raised; });

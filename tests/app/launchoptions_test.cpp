@@ -26,17 +26,23 @@ TEST(LaunchOptions, TheModeTable)
     EXPECT_TRUE(solo.hosts());
     EXPECT_FALSE(solo.fromCommandLine()); // no side connection in a solo game
 
-    const LaunchOptions host = parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2"), QStringLiteral("true")});
+    const LaunchOptions host =
+        parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2"), QStringLiteral("true")});
     EXPECT_EQ(host.mode, Mode::Host);
     EXPECT_EQ(host.playerName, QStringLiteral("Ann"));
     EXPECT_EQ(host.hostAddress, QStringLiteral("127.0.0.2"));
     EXPECT_TRUE(host.fromCommandLine());
 
     // Only exactly "true" hosts.
-    EXPECT_EQ(parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2"), QStringLiteral("True")}).mode, Mode::Join);
-    EXPECT_EQ(parse({QStringLiteral("Bob"), QStringLiteral("h"), QStringLiteral("false")}).mode, Mode::Join);
+    EXPECT_EQ(
+        parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2"), QStringLiteral("True")}).mode,
+        Mode::Join);
+    EXPECT_EQ(parse({QStringLiteral("Bob"), QStringLiteral("h"), QStringLiteral("false")}).mode,
+              Mode::Join);
     // Arguments after the third are ignored.
-    EXPECT_EQ(parse({QStringLiteral("Bob"), QStringLiteral("h"), QStringLiteral("true"), QStringLiteral("x")}).mode,
+    EXPECT_EQ(parse({QStringLiteral("Bob"), QStringLiteral("h"), QStringLiteral("true"),
+                     QStringLiteral("x")})
+                  .mode,
               Mode::Host);
     const LaunchOptions none = parse({QStringLiteral("Ann"), QStringLiteral("127.0.0.2")});
     EXPECT_EQ(none.mode, Mode::None);
@@ -47,9 +53,10 @@ TEST(LaunchOptions, TheModeTable)
 
 TEST(LaunchOptions, OptionsAreTakenOutBeforeThePositionalArguments)
 {
-    const LaunchOptions o = parse({QStringLiteral("Ann"), QStringLiteral("--port"), QStringLiteral("4000"),
-                                   QStringLiteral("127.0.0.2"), QStringLiteral("--seed"), QStringLiteral("42"),
-                                   QStringLiteral("true"), QStringLiteral("--words"), QStringLiteral("/tmp/w.dic")});
+    const LaunchOptions o =
+        parse({QStringLiteral("Ann"), QStringLiteral("--port"), QStringLiteral("4000"),
+               QStringLiteral("127.0.0.2"), QStringLiteral("--seed"), QStringLiteral("42"),
+               QStringLiteral("true"), QStringLiteral("--words"), QStringLiteral("/tmp/w.dic")});
     EXPECT_EQ(o.mode, Mode::Host);
     EXPECT_EQ(o.port, 4000);
     EXPECT_EQ(o.seed.value_or(0), 42u);
@@ -69,8 +76,10 @@ TEST(LaunchOptions, OptionsAreTakenOutBeforeThePositionalArguments)
 
 TEST(LaunchOptions, PlayerNamesLosePlusSigns)
 {
-    const LaunchOptions o = parse({QStringLiteral("A+n+n"), QStringLiteral("h"), QStringLiteral("false")});
+    const LaunchOptions o =
+        parse({QStringLiteral("A+n+n"), QStringLiteral("h"), QStringLiteral("false")});
     EXPECT_EQ(o.playerName, QStringLiteral("Ann"));
-    EXPECT_EQ(parse({QStringLiteral("Zoë"), QStringLiteral("h"), QStringLiteral("true")}).playerName,
-              QStringLiteral("Zoë"));
+    EXPECT_EQ(
+        parse({QStringLiteral("Zoë"), QStringLiteral("h"), QStringLiteral("true")}).playerName,
+        QStringLiteral("Zoë"));
 }

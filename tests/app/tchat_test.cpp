@@ -34,9 +34,11 @@ private slots:
         Tchat w(none, HostStarter(), nullptr, nullptr);
         QCOMPARE(w.windowTitle(), QStringLiteral("Gorse"));
         QCOMPARE(w.panel_board()->geometry(), QRect(8, 8, 704, 482));
-        QCOMPARE(label(w, QStringLiteral("label_status"))->text(), QStringLiteral("Welcome to Gorse by Velmar Software"));
+        QCOMPARE(label(w, QStringLiteral("label_status"))->text(),
+                 QStringLiteral("Welcome to Gorse by Velmar Software"));
         for (int n = 1; n <= 6; ++n) {
-            QCOMPARE(label(w, QStringLiteral("label_playername%1").arg(n))->text(), QStringLiteral("<Waiting>"));
+            QCOMPARE(label(w, QStringLiteral("label_playername%1").arg(n))->text(),
+                     QStringLiteral("<Waiting>"));
             QCOMPARE(label(w, QStringLiteral("label_score%1").arg(n))->text(), QStringLiteral("0"));
             QCOMPARE(label(w, QStringLiteral("label_bonus%1").arg(n))->text(), QString());
         }
@@ -46,7 +48,8 @@ private slots:
         QCOMPARE(label(w, QStringLiteral("label_playername1"))->text(), QStringLiteral("Ann"));
         QCOMPARE(label(w, QStringLiteral("label_playername2"))->text(), QStringLiteral("Bob"));
         hostSays(w, msg::playerdisconnected(1, "Ann"));
-        QCOMPARE(label(w, QStringLiteral("label_playername1"))->text(), QStringLiteral("<Waiting>"));
+        QCOMPARE(label(w, QStringLiteral("label_playername1"))->text(),
+                 QStringLiteral("<Waiting>"));
         QVERIFY(!w.StartGame1()->isEnabled());
     }
 
@@ -59,7 +62,13 @@ private slots:
         opts.playerName = QStringLiteral("Ann");
         opts.port = host.serverPort();
         QString startedOn;
-        Tchat w(opts, [&](quint16 port) { startedOn = QString::number(port); return QString(); }, nullptr, nullptr);
+        Tchat w(
+            opts,
+            [&](quint16 port) {
+                startedOn = QString::number(port);
+                return QString();
+            },
+            nullptr, nullptr);
         w.processparams();
         QCOMPARE(startedOn, QString::number(host.serverPort()));
         QVERIFY(w.StartGame1()->isEnabled());
@@ -106,7 +115,8 @@ private slots:
         w.prepareKickMenu(3);
         QVERIFY(!w.popup_kick()->actions().first()->isEnabled());
         QVERIFY(!w.StartGame1()->isEnabled());
-        QVERIFY(w.chatLog()->plainText().contains(QStringLiteral("Loading Multi-player Game.. Please Wait.")));
+        QVERIFY(w.chatLog()->plainText().contains(
+            QStringLiteral("Loading Multi-player Game.. Please Wait.")));
     }
 };
 

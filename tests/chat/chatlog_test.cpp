@@ -47,11 +47,13 @@ TEST(ChatLog, RelayedLinesAreCutIntoPieces)
         // A system line has an empty name part.
         {u"0+You are Connected.|clBlue"_s, u"|[ ][You ][are ][Connected. ]"_s, kBlue},
         // The body keeps the space after the colon; every word keeps one space.
-        {u"3+Ann chats: hi :)#12 there|$00123456"_s, u"|[Ann chats: ][ ][hi ][ ]<2>[ ][there ]"_s, 0x123456},
+        {u"3+Ann chats: hi :)#12 there|$00123456"_s, u"|[Ann chats: ][ ][hi ][ ]<2>[ ][there ]"_s,
+         0x123456},
         {u"3+Ann chats: Hi+there|clBlack"_s, u"|[Ann chats: ][ ][Hi+there ]"_s, kBlack},
         {u"0+a  b |clBlack"_s, u"|[ ][a ][ ][b ][ ]"_s, kBlack},
         // Smiley codes 10..27 give images 0..17; 99, letters and 09 give 0.
-        {u"2+A: :)#10:)#27:)#99:)#ab:)#09|clBlack"_s, u"|[A: ][ ][ ]<0>[ ]<17>[ ]<0>[ ]<0>[ ]<0>"_s, kBlack},
+        {u"2+A: :)#10:)#27:)#99:)#ab:)#09|clBlack"_s, u"|[A: ][ ][ ]<0>[ ]<17>[ ]<0>[ ]<0>[ ]<0>"_s,
+         kBlack},
         // Two characters belong to a code; fewer than two give image 0.
         {u"2+A: x:)#1234|clBlack"_s, u"|[A: ][ ][x ]<2>[34 ]"_s, kBlack},
         {u"2+A: :)#1|clBlack"_s, u"|[A: ][ ][ ]<0>"_s, kBlack},
@@ -59,7 +61,8 @@ TEST(ChatLog, RelayedLinesAreCutIntoPieces)
         // "www." and "http://" in any case make links; "https://" alone does not.
         {u"4+Cy chats: see WWW.Example.com and Http://x.org/a?b=1 or https://safe.net|clRed"_s,
          u"|[Cy chats: ][ ][see ]{WWW.Example.com #0}[and ]{Http://x.org/a?b=1 #1}"
-         u"[or ][https://safe.net ]"_s, kRed},
+         u"[or ][https://safe.net ]"_s,
+         kRed},
         // In an action line the first colon, of a smiley or an address, ends the name part.
         {u"4+Bob waves :)#12|clBlack"_s, u"|[Bob waves : ][)#12 ]"_s, kBlack},
         {u"4+Bob go http://b.com now|clBlack"_s, u"|[Bob go http: ][//b.com ][now ]"_s, kBlack},
@@ -89,7 +92,8 @@ TEST(ChatLog, LineWithoutValidOriginIsDropped)
     ChatLog log;
     QSignalSpy added(&log, &ChatLog::piecesAdded);
     QSignalSpy restyled(&log, &ChatLog::styleChanged);
-    for (const QString& line : {u"no origin here"_s, u"7"_s, u"x+hi"_s, u"+hi"_s, u"10+hi"_s, u"-1+hi"_s})
+    for (const QString& line :
+         {u"no origin here"_s, u"7"_s, u"x+hi"_s, u"+hi"_s, u"10+hi"_s, u"-1+hi"_s})
         EXPECT_FALSE(log.addlinetochat(line, kBlack)) << line.toStdString();
     EXPECT_FALSE(log.chatrecieved(u"99+Zed chats: hi|clRed"_s));
     EXPECT_EQ(added.count(), 0);
@@ -149,14 +153,12 @@ TEST(ChatLog, PlainTextOfARange)
     // " You are Connected. " is 20, "Ann chats:  hi  " 16, the image 1, " there " 7.
     EXPECT_EQ(log.length(), 20 + 16 + 1 + 7);
     const std::tuple<int, int, QString> ranges[] = {
-        {0, 44, all},
-        {5, 25, u"are Connected. \r\nAnn c"_s},
-        {20, 23, u"\r\nAnn"_s}, // starting at a line: its break belongs to it
-        {16, 20, u"ed. "_s},    // ending at a line: no break
-        {21, 25, u"nn c"_s},    // inside a line's first piece: no break
-        {36, 37, QString()},    // only the image
-        {35, 38, u"  "_s},
-        {-5, 1000, all},        // out of range or reversed: clamped
+        {0, 44, all},           {5, 25, u"are Connected. \r\nAnn c"_s},
+        {20, 23, u"\r\nAnn"_s},                  // starting at a line: its break belongs to it
+        {16, 20, u"ed. "_s},                     // ending at a line: no break
+        {21, 25, u"nn c"_s},                     // inside a line's first piece: no break
+        {36, 37, QString()},                     // only the image
+        {35, 38, u"  "_s},      {-5, 1000, all}, // out of range or reversed: clamped
         {10, 3, QString()},
     };
     for (const auto& [from, to, text] : ranges)

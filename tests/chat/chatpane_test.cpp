@@ -43,17 +43,18 @@ private slots:
         ChatLog log;
         ChatPane pane(&log);
         QList<QAction*> items = pane.popupMenu()->actions();
-        items << pane.optionsScrollChatOffAction() << pane.optionsClearAction() << pane.textColorAction()
-              << pane.textSizeMenu()->actions();
+        items << pane.optionsScrollChatOffAction() << pane.optionsClearAction()
+              << pane.textColorAction() << pane.textSizeMenu()->actions();
         QStringList shown;
         for (QAction* a : items)
             shown << a->objectName() + u'=' + a->text() + u'=' + a->shortcut().toString();
-        QCOMPARE(shown, QStringList({u"SelectAll1=Select All="_s, u"Copy1=Copy=Ctrl+C"_s,
-                                     u"ClearMainChat2=Clear Main Chat="_s,
-                                     u"ScrollChatOff1=Scroll Chat Off=Ctrl+S"_s,
-                                     u"ScrollChatOff2=Scroll Chat Off=Ctrl+S"_s,
-                                     u"ClearMainChat1=Clear Main Chat="_s, u"TextColor1=Text Color="_s,
-                                     u"N8=8="_s, u"N10=10="_s, u"N12=12="_s, u"N14=14="_s}));
+        QCOMPARE(shown,
+                 QStringList({u"SelectAll1=Select All="_s, u"Copy1=Copy=Ctrl+C"_s,
+                              u"ClearMainChat2=Clear Main Chat="_s,
+                              u"ScrollChatOff1=Scroll Chat Off=Ctrl+S"_s,
+                              u"ScrollChatOff2=Scroll Chat Off=Ctrl+S"_s,
+                              u"ClearMainChat1=Clear Main Chat="_s, u"TextColor1=Text Color="_s,
+                              u"N8=8="_s, u"N10=10="_s, u"N12=12="_s, u"N14=14="_s}));
     }
 
     void copyAfterSelectAllAndClear()
@@ -156,8 +157,10 @@ private slots:
         });
         QSignalSpy clicked(&pane, &ChatPane::linkClicked);
         log.chatrecieved(u"3+Ann chats: go www.one.com or http://two.org/x now|clBlack"_s);
-        for (const QString& w : {u"two.org"_s, u"www.one"_s, u"now"_s}) // a plain word opens nothing
-            QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, pane.cursorRect(cursorIn(pane, w)).center());
+        for (const QString& w :
+             {u"two.org"_s, u"www.one"_s, u"now"_s}) // a plain word opens nothing
+            QTest::mouseClick(pane.viewport(), Qt::LeftButton, {},
+                              pane.cursorRect(cursorIn(pane, w)).center());
         QCOMPARE(clicked.size(), 2);
         QCOMPARE(clicked.at(0).at(0).toInt(), 1);
         QCOMPARE(clicked.at(1).at(0).toInt(), 0);
@@ -184,7 +187,8 @@ private slots:
             });
             // The offscreen platform cannot size a message box and says so.
             if (QGuiApplication::platformName() == u"offscreen"_s)
-                QTest::ignoreMessage(QtWarningMsg, "This plugin does not support propagateSizeHints()");
+                QTest::ignoreMessage(QtWarningMsg,
+                                     "This plugin does not support propagateSizeHints()");
             pane.mainchatJump(link);
             QCOMPARE(shown, u"Cannot open Webpage"_s);
         }

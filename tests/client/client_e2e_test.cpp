@@ -46,7 +46,8 @@ TEST(ClientEndToEnd, LoginChatSpyRemovalAndLeaving)
     ASSERT_TRUE(waitUntil([&] { return bob.session.seat(2).name == QLatin1String("Bob"); }));
     Player cat(port, QStringLiteral("Cat"));
     ASSERT_TRUE(waitUntil([&] {
-        return ann.session.seat(3).name == QLatin1String("Cat") && cat.session.seat(1).name == QLatin1String("Ann") &&
+        return ann.session.seat(3).name == QLatin1String("Cat") &&
+               cat.session.seat(1).name == QLatin1String("Ann") &&
                cat.session.seat(2).name == QLatin1String("Bob");
     }));
     EXPECT_EQ(ann.session.ownNumber(), 1);
@@ -57,12 +58,15 @@ TEST(ClientEndToEnd, LoginChatSpyRemovalAndLeaving)
     // A chat line with a smiley and a link reaches everybody, in its colour.
     ASSERT_TRUE(bob.session.sendit(QStringLiteral("hi :)#12 see www.example.org"), 0x008000));
     for (Player* p : {&ann, &bob, &cat}) {
-        ASSERT_TRUE(waitUntil([&] { return p->chatText().contains(QStringLiteral("Bob chats:")); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return p->chatText().contains(QStringLiteral("Bob chats:")); }));
         const QList<ChatPiece> pieces = p->chat.pieces();
-        const auto link = std::find_if(pieces.begin(), pieces.end(), [](const ChatPiece& c) { return c.link >= 0; });
+        const auto link = std::find_if(pieces.begin(), pieces.end(),
+                                       [](const ChatPiece& c) { return c.link >= 0; });
         ASSERT_NE(link, pieces.end());
         EXPECT_EQ(p->chat.linkAddress(link->link), QStringLiteral("www.example.org"));
-        EXPECT_TRUE(std::any_of(pieces.begin(), pieces.end(), [](const ChatPiece& c) { return c.image == 2; }));
+        EXPECT_TRUE(std::any_of(pieces.begin(), pieces.end(),
+                                [](const ChatPiece& c) { return c.image == 2; }));
         EXPECT_EQ(p->chat.style(ChatLog::styleForOrigin(2)).colour, 0x008000u);
     }
 
@@ -76,10 +80,13 @@ TEST(ClientEndToEnd, LoginChatSpyRemovalAndLeaving)
         fillers.append(raw);
     }
     Player eve(port, QStringLiteral("Eve"));
-    ASSERT_TRUE(waitUntil([&] { return eve.session.ownNumber() == 7 && !ann.session.spies().isEmpty(); }));
-    ASSERT_TRUE(waitUntil([&] { return cat.session.spies() == QStringList{QStringLiteral("7: Eve")}; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return eve.session.ownNumber() == 7 && !ann.session.spies().isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return cat.session.spies() == QStringList{QStringLiteral("7: Eve")}; }));
     EXPECT_EQ(ann.session.spies(), QStringList{QStringLiteral("7: Eve")});
-    EXPECT_TRUE(waitUntil([&] { return eve.chatText().contains(QStringLiteral("You are spying.")); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return eve.chatText().contains(QStringLiteral("You are spying.")); }));
     EXPECT_TRUE(ann.chatText().contains(QStringLiteral("Eve is spying.")));
     EXPECT_EQ(eve.session.seat(6).name, QStringLiteral("Filler6"));
 
@@ -93,7 +100,8 @@ TEST(ClientEndToEnd, LoginChatSpyRemovalAndLeaving)
 
     // The spy leaves.
     eve.session.sock().Close();
-    ASSERT_TRUE(waitUntil([&] { return ann.session.spies().isEmpty() && cat.session.spies().isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return ann.session.spies().isEmpty() && cat.session.spies().isEmpty(); }));
     EXPECT_TRUE(ann.chatText().contains(QStringLiteral("Eve has left.")));
     EXPECT_EQ(cat.session.seat(1).name, QStringLiteral("Ann"));
     EXPECT_EQ(cat.session.seat(3).name, QStringLiteral("Cat"));

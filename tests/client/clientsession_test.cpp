@@ -67,7 +67,8 @@ TEST(ClientSession, LoggingInAsThreeIntoATableOfTwo)
     f.hostSays(msg::newplayerinfo(3, "Cat"));
     f.hostSays(msg::existingplayers(1, "Ann"));
     f.hostSays(msg::existingplayers(2, "Bob"));
-    EXPECT_EQ(chatLines(f.chat), (QStringList{QStringLiteral("You are Connected."), QStringLiteral("Ann is Connected."),
+    EXPECT_EQ(chatLines(f.chat), (QStringList{QStringLiteral("You are Connected."),
+                                              QStringLiteral("Ann is Connected."),
                                               QStringLiteral("Bob is Connected.")}));
     EXPECT_EQ(f.settings.loads, 1); // read once, at the own login
     EXPECT_EQ(f.sound.cues, (QStringList{QStringLiteral("entered"), QStringLiteral("entered"),
@@ -79,7 +80,8 @@ TEST(ClientSession, LoggingInAsThreeIntoATableOfTwo)
     EXPECT_EQ(f.session.seat(3).storedName, QStringLiteral("Cat"));
     EXPECT_TRUE(f.session.seat(4).isWaiting());
     EXPECT_EQ(f.session.seat(4).pwords, QStringLiteral("[0] <WAITING>"));
-    EXPECT_EQ(f.session.loadchecklist(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
+    EXPECT_EQ(f.session.loadchecklist(),
+              (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
     EXPECT_TRUE(f.session.spies().isEmpty());
 }
 
@@ -90,7 +92,8 @@ TEST(ClientSession, SpiesAreListedAndLeaveByExactEntry)
     f.hostSays("CMD_sendlogininfo+7");
     f.hostSays(msg::newplayerinfo(7, "Eve"));
     f.hostSays(msg::newplayerinfo(8, "Mallory"));
-    EXPECT_EQ(f.session.spies(), (QStringList{QStringLiteral("7: Eve"), QStringLiteral("8: Mallory")}));
+    EXPECT_EQ(f.session.spies(),
+              (QStringList{QStringLiteral("7: Eve"), QStringLiteral("8: Mallory")}));
     for (int n = 1; n <= 6; ++n)
         EXPECT_TRUE(f.session.seat(n).isWaiting());
     // A departure whose name does not match the entry shows nothing.
@@ -99,10 +102,11 @@ TEST(ClientSession, SpiesAreListedAndLeaveByExactEntry)
     f.hostSays(msg::playerdisconnected(8, "Mallory"));
     EXPECT_EQ(f.session.spies(), QStringList{QStringLiteral("7: Eve")});
     f.hostSays(msg::playerdisconnected(9, "Nobody"));
-    EXPECT_EQ(chatLines(f.chat),
-              (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
-                           QStringLiteral("Mallory is Connected."), QStringLiteral("Mallory is spying."),
-                           QStringLiteral("Mallory has left.")}));
+    EXPECT_EQ(
+        chatLines(f.chat),
+        (QStringList{QStringLiteral("You are Connected."), QStringLiteral("You are spying."),
+                     QStringLiteral("Mallory is Connected."), QStringLiteral("Mallory is spying."),
+                     QStringLiteral("Mallory has left.")}));
 }
 
 TEST(ClientSession, SeatedPlayerLeavingTwiceAndEmptyNames)
@@ -136,9 +140,10 @@ TEST(ClientSession, VersionNoticesFullAndClose)
     QObject::connect(&f.session, &ClientSession::connectionClosed, [&] { ++closed; });
     f.hostSays("CMD_havewrongversion+Bob");
     f.hostSays("CMD_wrongversion+");
-    EXPECT_EQ(chatLines(f.chat),
-              (QStringList{QStringLiteral("Bob has a different version of the game then you."),
-                           QStringLiteral("You have a differnt version of the game then the host.")}));
+    EXPECT_EQ(
+        chatLines(f.chat),
+        (QStringList{QStringLiteral("Bob has a different version of the game then you."),
+                     QStringLiteral("You have a differnt version of the game then the host.")}));
     f.hostSays("CMD_full+");
     EXPECT_EQ(full, 1);
     f.peer->close();
@@ -156,12 +161,14 @@ TEST(ClientSession, RefusedPlayerIsToldTheGameIsFullBeforeTheWindowCloses)
         test::settle(120);
         events.append(QStringLiteral("answered"));
     });
-    QObject::connect(&f.session, &ClientSession::connectionClosed, [&] { events.append(QStringLiteral("closed")); });
+    QObject::connect(&f.session, &ClientSession::connectionClosed,
+                     [&] { events.append(QStringLiteral("closed")); });
     // The host refuses and closes at once.
     f.peer->write(frame(msg::full()));
     f.peer->disconnectFromHost();
     ASSERT_TRUE(waitUntil([&] { return events.contains(QStringLiteral("closed")); }));
-    EXPECT_EQ(events, (QStringList{QStringLiteral("full"), QStringLiteral("answered"), QStringLiteral("closed")}));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("full"), QStringLiteral("answered"),
+                                   QStringLiteral("closed")}));
 }
 
 TEST(ClientSession, RemovalOnlyFromTheHostingPlayerAndOnlyLoggedIn)
@@ -179,7 +186,8 @@ TEST(ClientSession, RemovalOnlyFromTheHostingPlayerAndOnlyLoggedIn)
     EXPECT_FALSE(f.session.canRemoveSeat(3)); // an empty seat
     f.session.kicking(2);
     ASSERT_TRUE(waitUntil([&] { return f.fromClient.contains("CMD_kickhim"); }));
-    EXPECT_TRUE(f.fromClient.endsWith(QByteArray("\xFF\xFF" "CMD_kickhim+1+2+\xFF")));
+    EXPECT_TRUE(f.fromClient.endsWith(QByteArray("\xFF\xFF"
+                                                 "CMD_kickhim+1+2+\xFF")));
     EXPECT_EQ(f.fromClient.count("CMD_kickhim"), 1);
 }
 

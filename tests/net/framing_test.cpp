@@ -12,7 +12,9 @@ TEST(FrameBuffer, CutsAtTerminatorAndKeepsTheRestForTheNextRead)
 {
     FrameBuffer fb;
     QList<QByteArray> out;
-    ASSERT_TRUE(fb.append("CMD_a+1\xFF\xFF" "CMD_b+", out));
+    ASSERT_TRUE(fb.append("CMD_a+1\xFF\xFF"
+                          "CMD_b+",
+                          out));
     ASSERT_EQ(out.size(), 2);
     EXPECT_EQ(out[0], "CMD_a+1");
     EXPECT_EQ(out[1], ""); // two terminators in a row: an empty line
@@ -78,10 +80,11 @@ TEST(CommandTable, MatchesExactNamesInOrderAndDropsTheRest)
     table.add("CMD_action", [&](const QByteArray& rest, int) { calls.append("action:" + rest); });
     table.add("CMD_chat", [&](const QByteArray& rest, int) { calls.append("chat2:" + rest); });
     EXPECT_EQ(table.dispatch({"CMD_chat+3+Ann chats: Hi+there|clBlack", 3}), 2);
-    EXPECT_EQ(calls, (QList<QByteArray>{"chat:3+Ann chats: Hi+there|clBlack", "chat2:3+Ann chats: Hi+there|clBlack"}));
+    EXPECT_EQ(calls, (QList<QByteArray>{"chat:3+Ann chats: Hi+there|clBlack",
+                                        "chat2:3+Ann chats: Hi+there|clBlack"}));
     calls.clear();
-    EXPECT_EQ(table.dispatch({"", 0}), 0);            // empty line
-    EXPECT_EQ(table.dispatch({"CMD_chat", 0}), 0);    // no "+": no name
+    EXPECT_EQ(table.dispatch({"", 0}), 0);             // empty line
+    EXPECT_EQ(table.dispatch({"CMD_chat", 0}), 0);     // no "+": no name
     EXPECT_EQ(table.dispatch({"CMD_Chat+1+x", 0}), 0); // case counts
     EXPECT_EQ(table.dispatch({"+CMD_chat", 0}), 0);
     EXPECT_TRUE(calls.isEmpty());

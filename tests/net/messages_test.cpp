@@ -35,14 +35,16 @@ TEST(Messages, HostToClientLayouts)
     EXPECT_EQ(msg::wrongversion(), "CMD_wrongversion+");
     EXPECT_EQ(msg::full(), "CMD_full+");
     EXPECT_EQ(msg::tiegame(), "CMD_tiegame+");
-    EXPECT_EQ(msg::chatRelay(3, "Ann", "Hi+there|clBlack"), "CMD_chat+3+Ann chats: Hi+there|clBlack");
+    EXPECT_EQ(msg::chatRelay(3, "Ann", "Hi+there|clBlack"),
+              "CMD_chat+3+Ann chats: Hi+there|clBlack");
     EXPECT_EQ(msg::actionRelay(3, "Ann", "waves|clBlack"), "CMD_action+3+Ann waves|clBlack");
     EXPECT_EQ(msg::playasoundRelay(4, "wave7+"), "CMD_playasound+4+wave7+");
     EXPECT_EQ(msg::playerdisconnected(5, "Eve"), "CMD_playerdisconnected+5+Eve");
     EXPECT_EQ(msg::startgameRelay("You", "500", "60"), "CMD_startgame+You+500+60+");
     EXPECT_EQ(msg::startround(1), "CMD_startround+1+");
     EXPECT_EQ(msg::thecards({{1, 20, true}, {2, 17, true}}), "CMD_thecards+1+20+t+2+17+t");
-    EXPECT_EQ(msg::rejected(2, "XYZ", {{3, 24, true}, {5, 25, false}}), "CMD_rejected+2+XYZ+3+24+t+5+25+f");
+    EXPECT_EQ(msg::rejected(2, "XYZ", {{3, 24, true}, {5, 25, false}}),
+              "CMD_rejected+2+XYZ+3+24+t+5+25+f");
     EXPECT_EQ(msg::theword(3, "QUIZ", 65, 50, {{1, 5, true}, {2, 0, false}}),
               "CMD_theword+3+QUIZ+65+50+1+5+t+2+0+f");
     EXPECT_EQ(msg::pscore(3, 120, 65, 65), "CMD_pscore+3+120+65+65+");
@@ -52,9 +54,11 @@ TEST(Messages, HostToClientLayouts)
               "CMD_gamestats+7+500+60+12+1+10+2+0+3+-5+4+0+5+0+6+25");
     QList<SeatSummary> seats;
     for (int s = 1; s <= 6; ++s)
-        seats.append({s, s == 1 ? 35 : 0, s == 1 ? 35 : 0, s == 1 ? 2 : 0, s == 1 ? "/25-STRING/10-ANT" : ""});
-    EXPECT_EQ(msg::endround(35, seats),
-              "CMD_endround+35+1+35+35+2+/25-STRING/10-ANT+2+0+0+0++3+0+0+0++4+0+0+0++5+0+0+0++6+0+0+0+");
+        seats.append({s, s == 1 ? 35 : 0, s == 1 ? 35 : 0, s == 1 ? 2 : 0,
+                      s == 1 ? "/25-STRING/10-ANT" : ""});
+    EXPECT_EQ(
+        msg::endround(35, seats),
+        "CMD_endround+35+1+35+35+2+/25-STRING/10-ANT+2+0+0+0++3+0+0+0++4+0+0+0++5+0+0+0++6+0+0+0+");
 }
 
 TEST(Messages, ClientToHostLayouts)
@@ -92,7 +96,8 @@ TEST(Messages, ReadersInvertTheBuilders)
     EXPECT_EQ(sw.seat, 3);
     EXPECT_EQ(sw.piles, (QList<int>{5, 1, 2}));
 
-    const auto tw = msg::TheWord::parse(rest(msg::theword(3, "QUIZ", 65, 50, {{1, 5, true}, {2, 0, false}})));
+    const auto tw =
+        msg::TheWord::parse(rest(msg::theword(3, "QUIZ", 65, 50, {{1, 5, true}, {2, 0, false}})));
     EXPECT_EQ(tw.word, "QUIZ");
     EXPECT_EQ(tw.points, 65);
     EXPECT_EQ(tw.bonus, 50);
@@ -115,13 +120,15 @@ TEST(Messages, ReadersInvertTheBuilders)
     EXPECT_EQ(ps.total, 120);
     EXPECT_EQ(ps.points, 65);
 
-    const auto gs = msg::GameStats::parse(rest(msg::gamestats(7, 500, 60, 12, {10, 0, -5, 0, 0, 25})));
+    const auto gs =
+        msg::GameStats::parse(rest(msg::gamestats(7, 500, 60, 12, {10, 0, -5, 0, 0, 25})));
     EXPECT_EQ(gs.countdown, 12);
     EXPECT_EQ(gs.totals, (ScoreList{10, 0, -5, 0, 0, 25}));
 
     QList<SeatSummary> seats;
     for (int s = 1; s <= 6; ++s)
-        seats.append({s, 10 * s, s, s % 2, s == 6 ? "/10-CAT" : (s == 2 ? "/25-STRING/10-ANT" : "")});
+        seats.append(
+            {s, 10 * s, s, s % 2, s == 6 ? "/10-CAT" : (s == 2 ? "/25-STRING/10-ANT" : "")});
     const auto er = msg::EndRound::parse(rest(msg::endround(0, seats)));
     EXPECT_EQ(er.ownRoundPoints, 0);
     EXPECT_EQ(er.seats, seats);
@@ -156,7 +163,9 @@ TEST(Messages, WordLogsAndCleaning)
     EXPECT_TRUE(parseWordLog("").isEmpty());
 
     EXPECT_EQ(cleanPlayerName("An+n\xFF"), "Ann");
-    EXPECT_EQ(cleanChatText("a+b\xFF" "c"), "a+bc");
+    EXPECT_EQ(cleanChatText("a+b\xFF"
+                            "c"),
+              "a+bc");
     EXPECT_EQ(fromWire(toWire(QStringLiteral("Zoë"))), QStringLiteral("Zoë"));
     EXPECT_FALSE(toWire(QStringLiteral("ÿÿ")).contains('\xFF'));
 }

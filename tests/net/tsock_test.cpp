@@ -18,9 +18,10 @@ struct InfoLog
     QList<QPair<TSocketInfo, QString>> entries;
     void watch(TSock* sock)
     {
-        QObject::connect(sock, &TSock::OnInfo, [this](TSock*, TSocketInfo code, const QString& msg) {
-            entries.append({code, msg});
-        });
+        QObject::connect(sock, &TSock::OnInfo,
+                         [this](TSock*, TSocketInfo code, const QString& msg) {
+                             entries.append({code, msg});
+                         });
     }
     int count(const QString& msg) const
     {
@@ -71,9 +72,11 @@ TEST(TSock, SegmentsArriveAsSentAndSplitMessagesComeInPieces)
         ++reads;
     });
     // Two messages in one segment come out of one Receive together.
-    p.client.Send(QByteArray("CMD_a+1\xFF" "CMD_b+2\xFF"));
+    p.client.Send(QByteArray("CMD_a+1\xFF"
+                             "CMD_b+2\xFF"));
     ASSERT_TRUE(waitUntil([&] { return got.size() == 16; }));
-    EXPECT_EQ(got, QByteArray("CMD_a+1\xFF" "CMD_b+2\xFF"));
+    EXPECT_EQ(got, QByteArray("CMD_a+1\xFF"
+                              "CMD_b+2\xFF"));
     EXPECT_EQ(reads, 1);
 
     // One message in two segments: the first piece is handed over on its own.
@@ -94,7 +97,8 @@ TEST(TSock, SendBeforeConnectIsDeliveredOnceConnected)
     EXPECT_TRUE(p.client.Send("first\xFF"));
     EXPECT_TRUE(p.client.Send("second\xFF"));
     ASSERT_TRUE(waitUntil([&] { return p.accepted && p.accepted->pendingIncoming() == 13; }));
-    EXPECT_EQ(p.accepted->Receive(), QByteArray("first\xFF" "second\xFF"));
+    EXPECT_EQ(p.accepted->Receive(), QByteArray("first\xFF"
+                                                "second\xFF"));
 }
 
 TEST(TSock, PeerCloseDisconnectsThenReportsClosedAndKeepsBufferedBytes)
@@ -206,10 +210,12 @@ TEST(TSock, RefusedConnectionReportsWinsockError)
     c.setHostName(QStringLiteral("127.0.0.1"));
     c.setPortName(QString::number(port));
     c.Open();
-    ASSERT_TRUE(waitUntil([&] { return log.count(QStringLiteral("Error #10061 (WSAECONNREFUSED)")) == 1; }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return log.count(QStringLiteral("Error #10061 (WSAECONNREFUSED)")) == 1; }));
     EXPECT_FALSE(c.Connected());
     EXPECT_EQ(log.count(QStringLiteral("Socket Closed")), 0);
-    EXPECT_EQ(log.entries.first().second, QStringLiteral("Lookup Of Port ") + QString::number(port));
+    EXPECT_EQ(log.entries.first().second,
+              QStringLiteral("Lookup Of Port ") + QString::number(port));
     EXPECT_EQ(log.entries.at(1).second, QStringLiteral("Lookup Of Host 127.0.0.1"));
 }
 

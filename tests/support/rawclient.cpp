@@ -20,7 +20,8 @@ RawClient::RawClient(QObject* parent) : QObject(parent)
 bool RawClient::connectTo(quint16 port, const QString& host, int timeoutMs)
 {
     socket.connectToHost(host, port);
-    return waitUntil([this] { return socket.state() == QAbstractSocket::ConnectedState; }, timeoutMs);
+    return waitUntil([this] { return socket.state() == QAbstractSocket::ConnectedState; },
+                     timeoutMs);
 }
 
 void RawClient::send(const QByteArray& message)

@@ -16,7 +16,8 @@ class RawClient : public QObject
 public:
     explicit RawClient(QObject* parent = nullptr);
 
-    bool connectTo(quint16 port, const QString& host = QStringLiteral("127.0.0.1"), int timeoutMs = 5000);
+    bool connectTo(quint16 port, const QString& host = QStringLiteral("127.0.0.1"),
+                   int timeoutMs = 5000);
     void send(const QByteArray& message); // adds the terminator
     void sendRaw(const QByteArray& bytes);
     // Waits until at least count messages arrived in all.

@@ -58,7 +58,8 @@ private slots:
 
         // The pointer over the second item, whatever is selected.
         spylist.listbox_spys()->setCurrentRow(0);
-        const QRect second = spylist.listbox_spys()->visualItemRect(spylist.listbox_spys()->item(1));
+        const QRect second =
+            spylist.listbox_spys()->visualItemRect(spylist.listbox_spys()->item(1));
         QTest::mouseMove(spylist.listbox_spys()->viewport(), second.center());
         QTRY_COMPARE(spylist.itemUnderPointer(), 1);
         got.clear();
@@ -66,7 +67,8 @@ private slots:
         QTRY_VERIFY(got.contains("CMD_kickhim+1+8+\xFF"));
 
         // Over no item: nothing is sent.
-        QTest::mouseMove(spylist.listbox_spys()->viewport(), QPoint(5, spylist.listbox_spys()->viewport()->height() - 2));
+        QTest::mouseMove(spylist.listbox_spys()->viewport(),
+                         QPoint(5, spylist.listbox_spys()->viewport()->height() - 2));
         QTRY_COMPARE(spylist.itemUnderPointer(), -1);
         got.clear();
         spylist.popup_kickhimClick();
