@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs when they are missing, then
-# configures and builds into build/. Sourced by ./run and ./test.
+# configures and builds into build/. Run by ./run and ./test.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
+          clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
