@@ -132,7 +132,7 @@ void Tchat::createSeatRows()
     m_removeFromGame->setObjectName(QStringLiteral("RemoveFromGame1"));
     connect(m_removeFromGame, &QAction::triggered, this, &Tchat::RemoveFromGame1Click);
 
-    for (int n = 1; n <= 6; ++n) {
+    for (int n = 1; n <= kSeatCount; ++n) {
         const int y = 18 + (n - 1) * 20 + (n - 1) / 2;
         const QColor back = n % 2 ? kOddRowColour : QColor(Qt::white);
         const QString style = QStringLiteral("background: %1; color: black;").arg(back.name());
@@ -227,7 +227,7 @@ void Tchat::setSpyList(Tspylist* spylist)
 
 void Tchat::refreshSeats()
 {
-    for (int n = 1; n <= 6; ++n) {
+    for (int n = 1; n <= kSeatCount; ++n) {
         const SeatRow& row = m_session->seat(n);
         SeatLabels& labels = m_seatLabels[n - 1];
         labels.name->setText(row.name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/launchoptions.h"
+#include "net/rules.h"
 
 #include <QMainWindow>
 #include <array>
@@ -104,7 +105,7 @@ private:
         QLabel* thisturn;
         QLabel* bonus;
     };
-    std::array<SeatLabels, 6> m_seatLabels{};
+    std::array<SeatLabels, kSeatCount> m_seatLabels{};
     QMenu* m_popupKick = nullptr;
     QAction* m_removeFromGame = nullptr;
     QAction* m_spyListAction = nullptr;

@@ -3,7 +3,6 @@
 #include "chat/chatlog.h"
 #include "client/clientservices.h"
 #include "client/clientsession.h"
-#include "host/carddeck.h"
 
 namespace gorse {
 
@@ -23,11 +22,6 @@ const std::pair<QByteArray, Handler> kHandlers[] = {
     {msg::name::endround, &Board::endround},      {msg::name::tiegame, &Board::tiegame},
     {msg::name::gamestats, &Board::gamestats},
 };
-
-bool validPile(int pile)
-{
-    return pile >= 1 && pile <= Board::kPileCount;
-}
 
 } // namespace
 
@@ -82,7 +76,7 @@ int Board::own() const
 
 bool Board::ownSeat() const
 {
-    return own() >= 1 && own() <= kSeatCount;
+    return isSeat(own());
 }
 
 bool Board::live() const
@@ -183,7 +177,7 @@ void Board::thecards(const QByteArray& fields)
 void Board::placeCards(const CardList& cards)
 {
     for (const CardItem& item : cards) {
-        if (!validPile(item.pile))
+        if (!isPile(item.pile))
             continue;
         const int i = item.pile - 1;
         m_cards[i] = item.card;
@@ -230,7 +224,7 @@ void Board::startround(const QByteArray& fields)
 
 void Board::pileClicked(int pile, Qt::MouseButton button)
 {
-    if (!validPile(pile))
+    if (!isPile(pile))
         return;
     const int i = pile - 1;
     m_discardPanel = false;
@@ -304,7 +298,7 @@ void Board::clearlast()
 void Board::discardClicked(int pile)
 {
     // A hidden label cannot be clicked: its pile is in the word or empty.
-    if (!validPile(pile) || !m_discardShown[pile - 1])
+    if (!isPile(pile) || !m_discardShown[pile - 1])
         return;
     m_pendingDiscard = pile;
     m_discardPanelPos = pilePos(pile) + QPoint(40, 65);

@@ -29,8 +29,6 @@ class Board : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kPileCount = 8;
-    static constexpr int kSeatCount = 6;
     static constexpr int kTimerBarWidth = 379;
     // Colours in the 0x00BBGGRR form.
     static constexpr quint32 kWhite = 0xFFFFFF;

@@ -14,7 +14,7 @@ namespace {
 
 bool validSeat(int seat)
 {
-    return seat >= 1 && seat <= Board::kSeatCount;
+    return isSeat(seat);
 }
 
 // The number in front of a played-words line's ":"; a line without one
@@ -159,7 +159,8 @@ void Board::showPlayedWords(const msg::EndRound& round)
             if (readAll) {
                 row.pwords = QStringLiteral(" [") + QString::number(entries.size()) +
                              QStringLiteral("] ") + row.storedName;
-                list.prepend(QStringLiteral(" -") + QString::number(5 * summary.discards) +
+                list.prepend(QStringLiteral(" -") +
+                             QString::number(discardpenalty(summary.discards)) +
                              QStringLiteral(" for discards"));
             }
         }

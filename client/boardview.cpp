@@ -82,7 +82,7 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
     m_theword = makeLabel(QStringLiteral("label_theword"), QRect(10, 172, 382, 20), 13, true,
                           Qt::AlignCenter);
 
-    for (int pile = 1; pile <= Board::kPileCount; ++pile) {
+    for (int pile = 1; pile <= kPileCount; ++pile) {
         auto* card = new CardImage(pile, this);
         card->setObjectName(QStringLiteral("image_card") + QString::number(pile));
         card->setGeometry(QRect(Board::pilePos(pile), QSize(73, 105)));
@@ -193,7 +193,7 @@ void BoardView::buildDiscardPanel()
 void BoardView::refresh()
 {
     const Board& b = *m_board;
-    for (int pile = 1; pile <= Board::kPileCount; ++pile) {
+    for (int pile = 1; pile <= kPileCount; ++pile) {
         const int picture = b.picture(pile);
         m_cards[pile - 1]->setPicture(picture == Board::kEmptied ? CardArt::emptiedSlot()
                                                                  : CardArt::picture(picture));

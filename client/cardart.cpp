@@ -104,7 +104,7 @@ QImage CardArt::paintEmptiedSlot()
 
 QPixmap CardArt::picture(int card)
 {
-    if (card < 0 || card > 50)
+    if (card < 0 || card > kCardCount)
         card = 0;
     const QString key = QStringLiteral("gorse-card-") + QString::number(card);
     QPixmap pix;

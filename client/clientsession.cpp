@@ -200,13 +200,13 @@ void ClientSession::newplayerinfo(const QByteArray& fields)
     } else {
         addSystemLine(name + QStringLiteral(" is Connected."));
     }
-    if (n >= 1 && n <= kSeatCount) {
+    if (isSeat(n)) {
         SeatRow& row = m_seats[n - 1];
         row.name = name;
         row.pwords = name + QStringLiteral(" [0]");
         row.storedName = name;
         emit seatsChanged();
-    } else if (n > kSeatCount) {
+    } else if (isSpy(n)) {
         m_spies.append(QString::number(n) + QStringLiteral(": ") + name);
         if (n == m_own)
             addSystemLine(QStringLiteral("You are spying."));
@@ -221,7 +221,7 @@ void ClientSession::playerdisconnected(const QByteArray& fields)
 {
     const auto info = msg::ConnText::parse(fields);
     const int n = info.conn;
-    if (n >= 1 && n <= kSeatCount) {
+    if (isSeat(n)) {
         SeatRow& row = m_seats[n - 1];
         if (!row.isWaiting())
             addSystemLine(row.name + QStringLiteral(" disconnected."));
@@ -229,7 +229,7 @@ void ClientSession::playerdisconnected(const QByteArray& fields)
         row.storedName = QStringLiteral("<Waiting>");
         row.pwords = QStringLiteral("<Waiting> [0]");
         emit seatsChanged();
-    } else if (n > kSeatCount) {
+    } else if (isSpy(n)) {
         const QString name = fromWire(info.text);
         const qsizetype at = m_spies.indexOf(QString::number(n) + QStringLiteral(": ") + name);
         if (at >= 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/messagequeue.h"
+#include "net/rules.h"
 #include "net/tsock.h"
 
 #include <QByteArray>
@@ -38,7 +39,6 @@ class ClientSession : public QObject
     Q_OBJECT
 public:
     using Handler = std::function<void(const QByteArray& fields)>;
-    static constexpr int kSeatCount = 6;
 
     // chat receives system lines and relayed chat (not owned); sound and
     // settings may be null (not owned).

@@ -46,7 +46,7 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
     QFont headingFont(QStringLiteral("Arial"));
     headingFont.setBold(true);
     headingFont.setPixelSize(12);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kSeatCount; ++i) {
         const int x = 8 + (i % 3) * (kColumnWidth + kColumnGap);
         const int y = kRowTop[i / 3];
         const QString n = QString::number(i + 1);
@@ -68,7 +68,7 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
 void PwordsPanel::refresh()
 {
     setVisible(m_board->playedWordsShown());
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kSeatCount; ++i) {
         m_headings[i]->setText(m_session->seat(i + 1).pwords);
         const QString text = m_board->playedWords(i + 1).join(u'\n');
         if (m_memos[i]->toPlainText() != text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/rules.h"
+
 #include <QFrame>
 #include <array>
 
@@ -28,8 +30,8 @@ private:
     Board* m_board;           // not owned
     ClientSession* m_session; // not owned
     QToolButton* m_close;
-    std::array<QLabel*, 6> m_headings{};
-    std::array<QPlainTextEdit*, 6> m_memos{};
+    std::array<QLabel*, kSeatCount> m_headings{};
+    std::array<QPlainTextEdit*, kSeatCount> m_memos{};
 };
 
 } // namespace gorse

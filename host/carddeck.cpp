@@ -6,13 +6,6 @@ namespace gorse {
 
 namespace {
 
-constexpr const char* kFaces[kCardCount] = {
-    "A",   "B",  "C",   "D",  "E",  "F",   "G",   "H",   "I",  "J",  "K",  "L",  "M",
-    "N",   "O",  "P",   "QU", "R",  "S",   "T",   "U",   "V",  "W",  "X",  "Y",  "Z",
-    "CH",  "CK", "AND", "WH", "DE", "LD",  "ST",  "SH",  "BR", "TH", "OO", "EE", "RR",
-    "EST", "LE", "GHT", "ED", "ER", "IES", "ING", "ION", "LY", "RE", "UN",
-};
-
 // Beyond one of each card and one more of each letter card, the extra
 // draws of the frequent letters: the first draw of each run and its card.
 struct ExtraRun
@@ -37,60 +30,22 @@ constexpr ExtraRun kExtraRuns[] = {
 
 } // namespace
 
-QByteArray converttoletter(int card)
-{
-    if (card < 1 || card > kCardCount)
-        return QByteArray();
-    return QByteArray(kFaces[card - 1]);
-}
-
-QString clientconverttoletter(int card)
-{
-    if (card == kQuCard)
-        return QStringLiteral("Qu");
-    return QString::fromLatin1(converttoletter(card));
-}
-
 int cardfordraw(int r)
 {
     if (r < 1 || r > kDrawRange)
         return 0;
-    if (r <= 50)
+    // One of each card, then one more of each letter A..Z.
+    constexpr int kLetters = 26;
+    if (r <= kCardCount)
         return r;
-    if (r <= 76)
-        return r - 50;
+    if (r <= kCardCount + kLetters)
+        return r - kCardCount;
     int card = 0;
     for (const ExtraRun& run : kExtraRuns) {
         if (r >= run.from)
             card = run.card;
     }
     return card;
-}
-
-int wordscore(int letters)
-{
-    switch (letters) {
-    case 2:
-        return 5;
-    case 3:
-        return 10;
-    case 4:
-        return 15;
-    case 5:
-        return 20;
-    case 6:
-        return 25;
-    case 7:
-        return 30;
-    case 8:
-        return 40;
-    case 9:
-        return 60;
-    case 10:
-        return 80;
-    default:
-        return 100;
-    }
 }
 
 CardDeck::CardDeck(quint64 seed) : m_random(seed)

@@ -1,29 +1,18 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "net/rules.h"
+
+#include <QtGlobal>
 #include <array>
 #include <optional>
 #include <random>
 
 namespace gorse {
 
-inline constexpr int kPileCount = 8;   // piles in a round deck
-inline constexpr int kPileLength = 32; // cards in each pile
-inline constexpr int kCardCount = 50;  // card numbers 1..50, 0 is no card
-inline constexpr int kQuCard = 17;     // the two-letter card "QU"
 inline constexpr int kDrawRange = 145; // getanum draws uniformly from 1..145
 
-// The face of a card as the host spells it: "A".."Z" with "QU" for 17, then
-// the letter groups "CH".."UN" for 27..50; empty for any other number.
-QByteArray converttoletter(int card);
-// The client's twin of converttoletter, used to show the word being built:
-// the same faces except that 17 reads "Qu".
-QString clientconverttoletter(int card);
 // The card for a draw r of 1..145 (the weighting table); 0 outside that range.
 int cardfordraw(int r);
-// Points for a word of the given number of letters, without the QU bonus.
-int wordscore(int letters);
 
 // The random card source and the round deck: 8 piles of 32 cards, the same
 // for every seat. Cards are drawn independently with the fixed weights of

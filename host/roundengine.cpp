@@ -6,15 +6,6 @@
 
 namespace gorse {
 
-namespace {
-
-constexpr int kBonus = 50; // a word with the QU card
-constexpr int kDiscardPenalty = 5;
-constexpr int kExtraSeconds = 4;  // the host's round outlasts the clients'
-constexpr int kPauseSeconds = 15; // between a round's end and the next
-
-} // namespace
-
 void TServer::setRealTimeClock(bool on)
 {
     m_realtimeclock = on;
@@ -56,7 +47,7 @@ void TServer::timer1Timer()
 ScoreList TServer::scorelist() const
 {
     ScoreList totals{};
-    for (int seat = 1; seat <= kSeats; ++seat)
+    for (int seat = 1; seat <= kSeatCount; ++seat)
         totals[seat - 1] = m_players[seat].total;
     return totals;
 }
@@ -90,7 +81,7 @@ void TServer::startgame(const msg::StartGame& start)
             .arg(m_targetscore)
             .arg(m_roundseconds));
     sendtoall(msg::startgameRelay(start.name, start.targetText, start.secondsText));
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         tplayer& p = m_players[seat];
         p.total = 0;
         p.roundpoints = 0;
@@ -109,7 +100,7 @@ void TServer::startround()
     ++m_roundnumber;
     m_roundopen = true;
     m_deck.draw();
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         tplayer& p = m_players[seat];
         p.roundpoints = 0;
         p.wordlog.clear();
@@ -123,13 +114,13 @@ void TServer::startround()
     sendtoall(msg::thecards(cards));
     sendtoall(msg::startround(m_roundnumber));
     log(QStringLiteral("round %1 started").arg(m_roundnumber));
-    const qint64 seconds = qint64(m_roundseconds) + kExtraSeconds;
+    const qint64 seconds = qint64(m_roundseconds) + kRoundExtraSeconds;
     starttimer1(int(qMin<qint64>(seconds, INT_MAX)), 1);
 }
 
 void TServer::sendword(int seat, const QList<int>& piles)
 {
-    if (!m_roundopen || seat > kSeats)
+    if (!m_roundopen || seat > kSeatCount)
         return;
     tplayer& p = m_players[seat];
     QByteArray word;
@@ -147,15 +138,15 @@ void TServer::sendword(int seat, const QList<int>& piles)
         return;
     }
 
-    int bonus = 0;
+    bool usesQu = false;
     for (int pile : piles) {
         tpile& t = p.piles[pile - 1];
-        if (t.card == kQuCard)
-            bonus = kBonus;
+        usesQu = usesQu || t.card == kQuCard;
         advancepile(t, pile);
         cards.append(CardItem{pile, t.card, t.position <= kPileLength});
     }
-    const int points = wordscore(int(word.size())) + bonus;
+    const int bonus = usesQu ? kQuBonus : 0;
+    const int points = wordpoints(int(word.size()), usesQu);
     p.wordlog = appendWordLog(p.wordlog, points, word);
     sendto(seat, msg::theword(seat, word, points, bonus, cards));
     p.total += points;
@@ -170,7 +161,7 @@ void TServer::sendword(int seat, const QList<int>& piles)
 
 void TServer::discard(int seat, int pile)
 {
-    if (!m_roundopen || seat > kSeats)
+    if (!m_roundopen || seat > kSeatCount)
         return;
     tplayer& p = m_players[seat];
     tpile& t = p.piles[pile - 1];
@@ -189,32 +180,32 @@ void TServer::endround()
     m_roundopen = false;
     QList<SeatSummary> summary;
     QStringList totals;
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         const tplayer& p = m_players[seat];
         summary.append(SeatSummary{seat, p.total, p.roundpoints, p.discards, p.wordlog});
         totals.append(QString::number(p.total));
     }
     for (int k = 1; k <= m_highwatermark; ++k)
-        sendto(k, msg::endround(k <= kSeats ? m_players[k].roundpoints : 0, summary));
+        sendto(k, msg::endround(k <= kSeatCount ? m_players[k].roundpoints : 0, summary));
     log(QStringLiteral("round %1 ended; totals %2").arg(m_roundnumber).arg(totals.join(u' ')));
-    starttimer1(kPauseSeconds, 2);
+    starttimer1(kRoundPauseSeconds, 2);
 }
 
 bool TServer::checkforwin()
 {
     int candidate = 0;
-    for (int seat = kSeats; seat >= 1 && candidate == 0; --seat) {
+    for (int seat = kSeatCount; seat >= 1 && candidate == 0; --seat) {
         if (m_players[seat].total >= m_targetscore)
             candidate = seat;
     }
     if (candidate == 0)
         return false;
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         if (m_players[seat].total > m_players[candidate].total)
             candidate = seat;
     }
     const int best = m_players[candidate].total;
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         if (seat != candidate && m_players[seat].total == best) {
             sendtoall(msg::tiegame());
             log(QStringLiteral("tie at %1 points; another round").arg(best));

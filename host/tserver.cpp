@@ -12,20 +12,20 @@ namespace {
 // A connection that has this many messages waiting is flooding the host.
 constexpr int kMaxQueuedPerConnection = 10000;
 
-const char* const kFallbackNames[TServer::kSeats + 1] = {"",      "",      "Klot", "Klock",
-                                                         "Kling", "Klick", "Krazy"};
+const char* const kFallbackNames[kSeatCount + 1] = {"",      "",      "Klot", "Klock",
+                                                    "Kling", "Klick", "Krazy"};
 
 // A connection number must lie in 1..9 before it may reach the table.
 int checkedconn(int number, const char* what)
 {
-    if (number < 1 || number > TServer::kMaxConnections)
+    if (!isConnection(number))
         throw FieldError(std::string(what) + " " + std::to_string(number) + " is out of range");
     return number;
 }
 
 int checkedpile(int pile)
 {
-    if (pile < 1 || pile > kPileCount)
+    if (!isPile(pile))
         throw FieldError("pile " + std::to_string(pile) + " is out of range");
     return pile;
 }
@@ -35,7 +35,7 @@ int checkedpile(int pile)
 TServer::TServer(std::unique_ptr<TDictn> dict, quint64 seed, QObject* parent)
     : QObject(parent), m_spell(dict ? std::move(dict) : std::make_unique<TDictn>()), m_deck(seed)
 {
-    for (int k = 1; k <= kSeats; ++k)
+    for (int k = 1; k <= kSeatCount; ++k)
         m_players[k].fallbackname = kFallbackNames[k];
 
     m_sock1 = new TSock(this);
@@ -109,14 +109,14 @@ void TServer::Sock1Accept(TSock* /*sender*/)
         while (k < m_highwatermark && m_players[k].connected)
             ++k;
         if (m_players[k].connected) {
-            if (k == kMaxConnections) {
+            if (k == kConnectionCount) {
                 // All nine numbers are taken: record 10 takes the connection
                 // just long enough to tell it so.
-                tplayer& refused = m_players[kMaxConnections + 1];
+                tplayer& refused = m_players[kConnectionCount + 1];
                 refused.sock = accepted;
                 log(QStringLiteral("refused a connection from %1: all %2 numbers are taken")
                         .arg(accepted->peerAddress())
-                        .arg(kMaxConnections));
+                        .arg(kConnectionCount));
                 try {
                     accepted->Send(frame(msg::full()));
                 } catch (const ESockException&) {
@@ -158,7 +158,7 @@ void TServer::Sock1Read(TSock* sender, int /*count*/)
         return;
     }
     const int k = sender->Tag();
-    if (k < 1 || k > kMaxConnections)
+    if (k < 1 || k > kConnectionCount)
         return;
     tplayer& p = m_players[k];
     if (p.sock != sender || !p.connected || p.closing)
@@ -180,7 +180,7 @@ void TServer::Sock1Read(TSock* sender, int /*count*/)
 void TServer::tempsockDisconnect(TSock* sender)
 {
     const int k = sender->Tag();
-    if (k >= 1 && k <= kMaxConnections && m_players[k].sock == sender && m_players[k].connected)
+    if (k >= 1 && k <= kConnectionCount && m_players[k].sock == sender && m_players[k].connected)
         sender->Close();
 }
 
@@ -189,7 +189,7 @@ void TServer::tempsockInfo(TSock* sender, TSocketInfo /*info*/, const QString& m
     if (msg != QLatin1String("Socket Closed"))
         return;
     const int k = sender->Tag();
-    if (k < 1 || k > kMaxConnections)
+    if (k < 1 || k > kConnectionCount)
         return;
     tplayer& p = m_players[k];
     // A second report for the same connection finds the record already freed.
@@ -282,7 +282,7 @@ void TServer::sendtoothers(int k, const QByteArray& message)
 void TServer::handlemessage(const QueuedMessage& message)
 {
     const int k = message.origin;
-    if (k >= 1 && k <= kMaxConnections) {
+    if (k >= 1 && k <= kConnectionCount) {
         tplayer& p = m_players[k];
         --p.inqueue;
         if (p.stale > 0) {
@@ -394,7 +394,7 @@ void TServer::receivedlogininfo(int k, const QByteArray& version, const QByteArr
     }
     if (m_gamestarted) {
         sendto(k, msg::gamestats(k, m_targetscore, m_roundseconds, m_countdown, scorelist()));
-        if (k <= kSeats)
+        if (k <= kSeatCount)
             sendto(k, msg::thecards(newcomercards(k)));
     }
 }

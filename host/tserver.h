@@ -58,9 +58,8 @@ class TServer : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kMaxConnections = 9; // 1..6 seats, 7..9 spies
-    static constexpr int kSeats = 6;
-    static constexpr int kRecords = 11; // 10 takes a refused connection
+    // Records 1..9 are the connections, 10 takes a refused tenth one.
+    static constexpr int kRecords = kConnectionCount + 2;
     static constexpr qint64 kMaxOutgoing = 1024 * 1024;
 
     // dict is the word list words are checked against (the built-in one

@@ -182,7 +182,7 @@ QByteArray gamestats(int conn, int target, int seconds, int countdown, const Sco
 {
     QByteArray out = cmd(name::gamestats) + num(conn) + '+' + num(target) + '+' + num(seconds) +
                      '+' + num(countdown);
-    for (int seat = 1; seat <= 6; ++seat)
+    for (int seat = 1; seat <= kSeatCount; ++seat)
         out += '+' + num(seat) + '+' + num(totals[seat - 1]);
     return out;
 }
@@ -385,7 +385,7 @@ GameStats GameStats::parse(const QByteArray& rest)
     while (!f.atEnd()) {
         const int seat = f.number();
         const int total = f.number();
-        if (seat >= 1 && seat <= 6)
+        if (isSeat(seat))
             r.totals[seat - 1] = total;
     }
     return r;

@@ -5,6 +5,7 @@
 // without its terminator; frame() adds it. Handlers never join "+" themselves.
 
 #include "net/messagequeue.h"
+#include "net/rules.h"
 
 #include <QByteArray>
 #include <QList>
@@ -12,9 +13,6 @@
 #include <array>
 
 namespace gorse {
-
-// The version text a client sends at login and the host compares.
-inline constexpr char kVersionText[] = "1.2.0";
 
 // Reads the fields of a message from the left, cutting at each "+". The last
 // field is whatever remains. number() raises FieldError for a field that is
@@ -69,7 +67,7 @@ struct SeatSummary
 };
 
 // Game totals of seats 1..6 (index 0 is seat 1).
-using ScoreList = std::array<int, 6>;
+using ScoreList = std::array<int, kSeatCount>;
 
 // One accepted word of a word log.
 struct LoggedWord

@@ -53,7 +53,7 @@ struct Player : BoardFixture
     QList<int> twoPiles() const
     {
         QList<int> piles;
-        for (int p = 1; p <= Board::kPileCount && piles.size() < 2; ++p) {
+        for (int p = 1; p <= kPileCount && piles.size() < 2; ++p) {
             if (board.card(p) != 0 && !board.inWord(p))
                 piles.append(p);
         }

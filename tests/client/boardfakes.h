@@ -135,7 +135,7 @@ inline QStringList chatLines(const ChatLog& log)
 inline QString piles(const Board& b)
 {
     QStringList out;
-    for (int p = 1; p <= Board::kPileCount; ++p) {
+    for (int p = 1; p <= kPileCount; ++p) {
         out.append((b.picture(p) == Board::kEmptied ? QStringLiteral("-")
                                                     : QString::number(b.picture(p))) +
                    (b.inWord(p) ? QStringLiteral("w") : QString()) +

@@ -1,4 +1,4 @@
-// The card faces, the weighted draw, the round deck and the word scores.
+// The weighted draw and the round deck.
 #include "host/carddeck.h"
 #include <QList>
 
@@ -8,24 +8,6 @@
 #include <map>
 
 using namespace gorse;
-
-TEST(CardDeck, FacesOfHostAndClient)
-{
-    const QList<QByteArray> faces =
-        QByteArray("A B C D E F G H I J K L M N O P QU R S T U V W X Y Z CH CK AND WH DE LD ST "
-                   "SH BR TH OO EE RR EST LE GHT ED ER IES ING ION LY RE UN")
-            .split(' ');
-    for (int card = 1; card <= kCardCount; ++card) {
-        EXPECT_EQ(converttoletter(card), faces[card - 1]) << card;
-        // Only the QU card reads differently on the client.
-        EXPECT_EQ(clientconverttoletter(card),
-                  card == 17 ? QStringLiteral("Qu") : QString::fromLatin1(faces[card - 1]));
-    }
-    for (int card : {0, -1, 51, INT_MIN, INT_MAX}) {
-        EXPECT_EQ(converttoletter(card), QByteArray()) << card;
-        EXPECT_EQ(clientconverttoletter(card), QString()) << card;
-    }
-}
 
 TEST(CardDeck, DrawsFollowEachCardsShareOf145)
 {
@@ -79,11 +61,4 @@ TEST(CardDeck, RoundDeckComesFromTheSeedUnlessStacked)
     EXPECT_LT(same, 64); // another seed, another deck
     for (auto [pile, pos] : {std::pair{0, 1}, {9, 1}, {1, 0}, {1, 33}})
         EXPECT_EQ(a.card(pile, pos), 0) << pile << "/" << pos;
-}
-
-TEST(CardDeck, WordScoreByLetters)
-{
-    const int expected[] = {100, 100, 5, 10, 15, 20, 25, 30, 40, 60, 80, 100, 100};
-    for (int letters = 0; letters <= 12; ++letters)
-        EXPECT_EQ(wordscore(letters), expected[letters]) << letters;
 }

@@ -96,7 +96,7 @@ TEST(RoundEngine, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
     for (const Case& c : cases) {
         f.start(quiz, c.target);
         f.server->deck().stack(quiz); // for the next round too
-        for (int seat = 1; seat <= TServer::kSeats; ++seat) {
+        for (int seat = 1; seat <= kSeatCount; ++seat) {
             const int words = (c.totals[seat - 1] + 64) / 65;
             for (int i = 0; i < words; ++i)
                 f.act(seat, msg::sendword(seat, {1, 2, 3}));
