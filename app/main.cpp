@@ -3,9 +3,10 @@
 #include "app/instanceguard.h"
 #include "app/launchoptions.h"
 #include "app/tchat.h"
-#include "dict/tdictn.h"
+#include "host/hostsetup.h"
 #include "host/tserver.h"
 #include "net/tsock.h"
+#include "settings/gameoptions.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tgamestart.h"
@@ -16,7 +17,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -49,25 +49,23 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // The player's options, shared by every window.
+    GameOptions gameOptions;
+
     // The windows, in the order the game has always created them.
-    Tchat chat(*options, HostStarter(), nullptr, nullptr);
+    Tchat chat(*options, HostStarter(), &gameOptions, nullptr);
     Tabout about(&chat);
     Tdownload download(&chat);
-    Tgamestart gamestart(chat.session(), nullptr, &chat);
+    Tgamestart gamestart(chat.session(), &gameOptions, &chat);
     Thelp help(&chat);
     Tphrases phrases(&chat);
 
-    auto dict = std::make_unique<TDictn>();
-    QString dictError = dict->errorString();
-    if (dictError.isEmpty() && !options->wordsFile.isEmpty())
-        dictError = dict->loadFile(options->wordsFile);
-    const quint64 seed = options->seed.value_or(
-        quint64(std::chrono::system_clock::now().time_since_epoch().count()));
-    TServer server(std::move(dict), seed);
+    HostSetup setup = prepareHost(options->wordsFile, options->seed);
+    TServer server(std::move(setup.words), setup.seed);
     server.setLog(
         [](const QString& line) { std::fprintf(stderr, "gorse host: %s\n", qPrintable(line)); });
-    if (!dictError.isEmpty())
-        QMessageBox::warning(&chat, QStringLiteral("Gorse"), dictError);
+    if (!setup.wordsError.isEmpty())
+        QMessageBox::warning(&chat, QStringLiteral("Gorse"), setup.wordsError);
 
     Tspylist spylist(chat.session(), &chat);
     Ttallylist tally(&chat);
