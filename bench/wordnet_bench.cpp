@@ -1,36 +1,18 @@
 // Look-ups of word meanings in the installed WordNet database.
 
-#include "dict/tdictn.h"
+#include "bench/samplewords.h"
 #include "dict/wordnet.h"
-
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 #include <time.h>
 
 #include <algorithm>
 #include <chrono>
-#include <random>
 #include <vector>
 
 namespace {
 
-// A fixed random sample of the standard list's words, as players play
-// them: upper case, inflected forms and all.
-std::vector<QByteArray> sampleWords(std::size_t count)
-{
-    QFile file(QStringLiteral(":/words/english.dic"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray records = file.readAll();
-    const qsizetype n = records.size() / gorse::TDictn::recordsize;
-    std::mt19937 rng(7772);
-    std::uniform_int_distribution<qsizetype> pick(0, n - 1);
-    std::vector<QByteArray> words;
-    for (std::size_t i = 0; i < count; ++i)
-        words.push_back(records.mid(pick(rng) * gorse::TDictn::recordsize + 1, 14).trimmed());
-    return words;
-}
+using gorse::sampleWords;
 
 // Opening the database and the first look-up, as the first tooltip does.
 void BM_defineFirstUse(benchmark::State& state)
