@@ -4,9 +4,10 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# wordnet-base: the data the game reads the meanings of words from.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
-          clang-format)
+          clang-format wordnet-base)
 
 missing=()
 for p in "${packages[@]}"; do
