@@ -204,9 +204,23 @@ finish winner winner -6
 
 # ---- Chatter sounds ---------------------------------------------------------
 
-# 1 Doh
-say w1 en-us+m3 35 150 "Doh!"
-finish wave1 w1 -1
+# The spoken ones: number, voice, pitch, speed, text. 1 Doh, 3 Hello,
+# 4 Thank You, 5 Where have you been?, 8 Sorry, 9 Welcome, 10 Yeehaa,
+# 11 Yippee, 12 Oh No.
+while IFS='|' read -r n voice pitch speed text; do
+  say "w$n" "$voice" "$pitch" "$speed" "$text"
+  finish "wave$n" "w$n" -1
+done <<'EOF'
+1|en-us+m3|35|150|Doh!
+3|en-us|50|160|Hello!
+4|en-us+f3|55|150|Thank you!
+5|en-us+m3|50|150|Where have you been?
+8|en-gb+f2|50|140|Sorry!
+9|en-us|55|150|Welcome!
+10|en-us+m3|75|170|Yee haaw!
+11|en-us+f4|85|170|Yippee!
+12|en-us+m2|40|110|Oh no!
+EOF
 
 # 2 Cough: three throaty bursts of noise.
 for i in 1 2 3; do
@@ -216,18 +230,6 @@ for i in 1 2 3; do
 done
 mixat w2 cough.1 0 cough.2 0.3 cough.3 0.55
 finish wave2 w2 -1
-
-# 3 Hello
-say w3 en-us 50 160 "Hello!"
-finish wave3 w3 -1
-
-# 4 Thank You
-say w4 en-us+f3 55 150 "Thank you!"
-finish wave4 w4 -1
-
-# 5 Where have you been?
-say w5 en-us+m3 50 150 "Where have you been?"
-finish wave5 w5 -1
 
 # 6 Snoring: twice a rattling breath in and a soft breath out.
 tone snore.in synth 1.3 brownnoise gain -6 lowpass 500 synth 1.3 sine amod 32 fade h 0.5 1.3 0.45
@@ -243,26 +245,6 @@ tone sneeze.burst synth 0.3 whitenoise gain -6 highpass 1800 fade l 0.003 0.3 0.
 sx -m -v 0.4 "$work/sneeze.choo.wav" -v 0.6 "$work/sneeze.burst.wav" "$work/sneeze.c.wav"
 mixat w7 sneeze.a1 0 sneeze.a2 0.45 sneeze.c 1.1
 finish wave7 w7 -1
-
-# 8 Sorry
-say w8 en-gb+f2 50 140 "Sorry!"
-finish wave8 w8 -1
-
-# 9 Welcome
-say w9 en-us 55 150 "Welcome!"
-finish wave9 w9 -1
-
-# 10 Yeehaa
-say w10 en-us+m3 75 170 "Yee haaw!"
-finish wave10 w10 -1
-
-# 11 Yippee
-say w11 en-us+f4 85 170 "Yippee!"
-finish wave11 w11 -1
-
-# 12 Oh No
-say w12 en-us+m2 40 110 "Oh no!"
-finish wave12 w12 -1
 
 # 13 Applause
 applause w13 2400 260
