@@ -55,7 +55,10 @@ int main(int argc, char** argv)
     // The windows, in the order the game has always created them.
     Tchat chat(*options, HostStarter(), &gameOptions, nullptr);
     Tabout about(&chat);
-    Tdownload download(&chat);
+    LobbyConfig lobby = defaultLobbyConfig();
+    if (!options->lobbyUrl.isEmpty())
+        lobby.downloadUrl = QUrl(options->lobbyUrl);
+    Tdownload download(lobby, &startDetachedProgram, &chat);
     Tgamestart gamestart(chat.session(), &gameOptions, &chat);
     Thelp help(&chat);
     Tphrases phrases(&chat);
@@ -87,6 +90,7 @@ int main(int argc, char** argv)
     });
 
     QObject::connect(&guard, &InstanceGuard::raiseRequested, &chat, &Tchat::bringToFront);
+    QObject::connect(&download, &Tdownload::leaveGame, &chat, &QWidget::close);
     QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
     return app.exec();

@@ -196,6 +196,7 @@ void Tchat::createMenus()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* helpItem = help->addAction(QStringLiteral("Help"));
+    helpItem->setShortcut(QKeySequence(Qt::Key_F1));
     connect(helpItem, &QAction::triggered, this, [this] {
         if (m_help)
             m_help->show();
