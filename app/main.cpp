@@ -2,10 +2,14 @@
 // the host it runs), the others join.
 #include "app/instanceguard.h"
 #include "app/launchoptions.h"
+#include "app/paths.h"
 #include "app/tchat.h"
+#include "client/clientsession.h"
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/tsock.h"
+#include "tally/tally.h"
+#include "tally/tallyfile.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tgamestart.h"
@@ -14,8 +18,11 @@
 #include "windows/tspylist.h"
 #include "windows/ttallylist.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -49,8 +56,14 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // The tally is read first: the board feeds it from the start.
+    Tally tally;
+    TallyFile tallyFile(&tally, QDir(dataDir()).filePath(TallyFile::kFileName));
+    const QString tallyNotice = tallyFile.load();
+
     // The windows, in the order the game has always created them.
-    Tchat chat(*options, HostStarter(), nullptr, nullptr);
+    Tchat chat(*options, HostStarter(), nullptr, nullptr, &tally);
+    tally.setPlayersSource([&chat] { return chat.session()->loadchecklist(); });
     Tabout about(&chat);
     Tdownload download(&chat);
     Tgamestart gamestart(chat.session(), nullptr, &chat);
@@ -70,7 +83,7 @@ int main(int argc, char** argv)
         QMessageBox::warning(&chat, QStringLiteral("Gorse"), dictError);
 
     Tspylist spylist(chat.session(), &chat);
-    Ttallylist tally(&chat);
+    Ttallylist tallyList(&tally, &chat);
 
     chat.setAboutWindow(&about);
     chat.setDownloadWindow(&download);
@@ -78,7 +91,9 @@ int main(int argc, char** argv)
     chat.setHelpWindow(&help);
     chat.setPhrasesWindow(&phrases);
     chat.setSpyList(&spylist);
-    chat.setTallyWindow(&tally);
+    chat.setTallyWindow(&tallyList);
+    if (auto* viewTally = chat.findChild<QAction*>(QStringLiteral("ViewTally1")))
+        QObject::connect(viewTally, &QAction::triggered, &tallyList, &Ttallylist::ViewTally1Click);
     chat.setHostStarter([&server](quint16 port) -> QString {
         try {
             server.startListening(port);
@@ -91,5 +106,8 @@ int main(int argc, char** argv)
     QObject::connect(&guard, &InstanceGuard::raiseRequested, &chat, &Tchat::bringToFront);
     QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
+    if (!tallyNotice.isEmpty())
+        QTimer::singleShot(
+            0, &chat, [&chat, tallyNotice] { Ttallylist::showFileNotice(&chat, tallyNotice); });
     return app.exec();
 }
