@@ -1,7 +1,5 @@
 #include "tally/gridtext.h"
 
-#include <QStringDecoder>
-
 namespace gorse {
 
 namespace {
@@ -10,9 +8,8 @@ const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
 QString decodeCell(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return QByteArrayView(bytes).isValidUtf8() ? QString::fromUtf8(bytes)
+                                               : QString::fromLatin1(bytes);
 }
 
 // A count line: decimal digits only, at most nine of them.
