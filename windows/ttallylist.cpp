@@ -150,7 +150,7 @@ Ttallylist::Ttallylist(Tally* tally, QWidget* parent) : QDialog(parent), m_tally
     buttons->addWidget(m_buttonOk);
     layout->addLayout(buttons, 6, 0, 1, 2);
     layout->setColumnMinimumWidth(0, 170);
-    layout->setColumnMinimumWidth(1, 260);
+    layout->setColumnMinimumWidth(1, 320);
 
     connect(m_buttonReset, &QPushButton::clicked, this, &Ttallylist::button_resetClick);
     connect(m_buttonOk, &QPushButton::clicked, this, &Ttallylist::FlatButton1Click);
