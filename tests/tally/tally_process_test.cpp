@@ -6,10 +6,8 @@
 #include "net/messages.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
-#include "tally/gridtext.h"
-#include "tally/lzrw1.h"
-#include "tally/tally.h"
 #include "tally/tallyfile.h"
+#include "tallygame.h"
 
 #include <QFile>
 #include <QProcess>
@@ -24,32 +22,6 @@ using namespace gorse;
 using namespace gorse::test;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// The rows of a tally file, each "a,b,c,...", joined by " / ".
-QString stored(const QString& path)
-{
-    try {
-        const auto grid = LoadGridText(Tlzrw1::Decompress(readAll(path), path));
-        QStringList rows;
-        for (const QStringList& r : grid.value_or(StringGrid()).rows)
-            rows.append(r.join(u','));
-        return rows.join(QStringLiteral(" / "));
-    } catch (const ELzrw1Exception& e) {
-        return e.message();
-    }
-}
 
 // Every word of two card faces: any two piles make a word.
 QByteArray twoCardWords()

@@ -15,35 +15,6 @@ using namespace gorse::test;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-// The rows stored in the file, each as "a,b,c,...", joined by " / ".
-QString stored(const QString& path)
-{
-    try {
-        const auto grid = LoadGridText(Tlzrw1::Decompress(readAll(path), path));
-        if (!grid)
-            return QStringLiteral("(bad text)");
-        QStringList rows;
-        for (const QStringList& r : grid->rows)
-            rows.append(r.join(u','));
-        return rows.join(QStringLiteral(" / "));
-    } catch (const ELzrw1Exception& e) {
-        return e.message();
-    }
-}
-
 const QString kFreshRow = QStringLiteral("0,0,0,0,0,0,0,0,0,0");
 
 struct TempTally
@@ -138,8 +109,8 @@ TEST(TallyFile, ADamagedFileIsKeptAsideAndTheTallyStartsEmpty)
     for (const auto& c : cases) {
         TempTally t;
         const QString bad = t.path + QStringLiteral(".bad");
-        writeAll(t.path, c.bytes);
-        writeAll(bad, "an older damaged file");
+        ASSERT_TRUE(writeAll(t.path, c.bytes));
+        ASSERT_TRUE(writeAll(bad, "an older damaged file"));
         Tally tally;
         {
             TallyFile file(&tally, t.path);
@@ -164,7 +135,7 @@ TEST(TallyFile, AFileThatCannotBeReadIsNeverWrittenOver)
 {
     TempTally t;
     const QByteArray damaged = "WRZL junk";
-    writeAll(t.path, damaged);
+    ASSERT_TRUE(writeAll(t.path, damaged));
     // Something in the way of the kept-aside name.
     const QString bad = t.path + QStringLiteral(".bad");
     ASSERT_TRUE(QDir().mkpath(bad + QStringLiteral("/inside")));
@@ -182,7 +153,7 @@ TEST(TallyFile, AFileThatCannotBeReadIsNeverWrittenOver)
 
     // Nor is a file that was never read.
     const QByteArray good = Tlzrw1::Compress(SaveGridText(tally.grid()));
-    writeAll(t.path, good);
+    ASSERT_TRUE(writeAll(t.path, good));
     {
         Tally other;
         TallyFile file(&other, t.path);
@@ -212,7 +183,7 @@ TEST(TallyFile, NothingIsWrittenToTheCurrentDirectory)
         TallyFile file(&tally, t.path);
         file.load();
         tally.addgame(QStringLiteral("addtomine"));
-        writeAll(t.path, "damaged");
+        EXPECT_TRUE(writeAll(t.path, "damaged"));
         Tally again;
         TallyFile second(&again, t.path);
         second.load();

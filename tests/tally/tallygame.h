@@ -2,15 +2,17 @@
 
 // A client's board wired to a real tally, fed the host's messages one by
 // one, so a test plays a game message by message and reads what the tally
-// made of it.
+// made of it; and the tally file as a test reads it.
 
 #include "chat/chatlog.h"
 #include "client/board.h"
 #include "client/clientsession.h"
 #include "net/messages.h"
 #include "support/qtprint.h"
+#include "tally/lzrw1.h"
 #include "tally/tally.h"
 
+#include <QFile>
 #include <QStringList>
 
 namespace gorse::test {
@@ -96,6 +98,35 @@ inline QString panel(const Tally& t)
     for (int n = 1; n <= 8; ++n)
         labels.append(t.label(n));
     return labels.join(u',');
+}
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The rows stored in a tally file, each as "a,b,c,...", joined by " / ";
+// the compressor's message for a file that does not decode.
+inline QString stored(const QString& path)
+{
+    try {
+        const auto grid = LoadGridText(Tlzrw1::Decompress(readAll(path), path));
+        if (!grid)
+            return QStringLiteral("(bad text)");
+        QStringList rows;
+        for (const QStringList& r : grid->rows)
+            rows.append(r.join(u','));
+        return rows.join(QStringLiteral(" / "));
+    } catch (const ELzrw1Exception& e) {
+        return e.message();
+    }
 }
 
 } // namespace gorse::test

@@ -62,6 +62,29 @@ QStringList items(const QListWidget* list)
     return out;
 }
 
+// A tally following names, and its window whose Yes/No questions the test
+// answers; every question asked is kept.
+struct Answered
+{
+    Tally tally;
+    Ttallylist window{&tally};
+    QStringList asked;
+    bool answer = false;
+
+    explicit Answered(const QStringList& names)
+    {
+        tally.setPlayersSource([names] { return names; });
+        tally.loadchecklist();
+        for (int i = 0; i < names.size(); ++i)
+            tally.checklistClickCheck(i);
+        window.setQuestion([this](const QString& question) {
+            asked.append(question);
+            return answer;
+        });
+        window.show();
+    }
+};
+
 } // namespace
 
 class TallyListTest : public QObject
@@ -147,66 +170,43 @@ private slots:
 
     void dropsAnOpponentOnlyWhenTheAnswerIsYes()
     {
-        Tally tally;
-        tally.setPlayersSource([] {
-            return QStringList{QStringLiteral("Bob"), QStringLiteral("Cy")};
-        });
-        tally.loadchecklist();
-        tally.checklistClickCheck(0);
-        tally.checklistClickCheck(1);
-        Ttallylist window(&tally);
-        QStringList asked;
-        bool answer = false;
-        window.setQuestion([&](const QString& question) {
-            asked.append(question);
-            return answer;
-        });
-        window.show();
+        Answered a({QStringLiteral("Bob"), QStringLiteral("Cy")});
+        Ttallylist& window = a.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(items(window.listbox_tally()),
                  (QStringList{QStringLiteral("Bob+"), QStringLiteral("Cy+")}));
 
         clickCheckBox(window.listbox_tally(), 0);
-        QTRY_COMPARE(asked, QStringList{QStringLiteral(
-                                "This will delete Bob's Tally, Are you want to delete it?")});
+        QTRY_COMPARE(a.asked, QStringList{QStringLiteral(
+                                  "This will delete Bob's Tally, Are you want to delete it?")});
         QTRY_COMPARE(items(window.listbox_tally()),
                      (QStringList{QStringLiteral("Bob+"), QStringLiteral("Cy+")}));
-        QCOMPARE(tally.rowCount(), 3);
+        QCOMPARE(a.tally.rowCount(), 3);
 
-        answer = true;
+        a.answer = true;
         clickCheckBox(window.listbox_tally(), 0);
         QTRY_COMPARE(items(window.listbox_tally()), QStringList{QStringLiteral("Cy+")});
-        QCOMPARE(asked.size(), 2);
-        QCOMPARE(tally.rowCount(), 2);
-        QCOMPARE(tally.cell(0, 1), QStringLiteral("Cy"));
+        QCOMPARE(a.asked.size(), 2);
+        QCOMPARE(a.tally.rowCount(), 2);
+        QCOMPARE(a.tally.cell(0, 1), QStringLiteral("Cy"));
     }
 
     void resetsOnlyWhenTheAnswerIsYes()
     {
-        Tally tally;
-        tally.setPlayersSource([] { return QStringList{QStringLiteral("Bob")}; });
-        tally.loadchecklist();
-        tally.checklistClickCheck(0);
-        tally.addgame(QStringLiteral("addtomine"));
-        Ttallylist window(&tally);
-        QStringList asked;
-        bool answer = false;
-        window.setQuestion([&](const QString& question) {
-            asked.append(question);
-            return answer;
-        });
-        window.show();
+        Answered a({QStringLiteral("Bob")});
+        a.tally.addgame(QStringLiteral("addtomine"));
+        Ttallylist& window = a.window;
         QTest::mouseClick(window.button_reset(), Qt::LeftButton);
-        QCOMPARE(asked, QStringList{QStringLiteral("Are you sure you want to reset the Tally?")});
+        QCOMPARE(a.asked, QStringList{QStringLiteral("Are you sure you want to reset the Tally?")});
         QCOMPARE(text(window, QStringLiteral("mylabel_1")), QStringLiteral("1"));
         QCOMPARE(window.listbox_tally()->count(), 1);
 
-        answer = true;
+        a.answer = true;
         QTest::mouseClick(window.button_reset(), Qt::LeftButton);
         QCOMPARE(text(window, QStringLiteral("mylabel_1")), QStringLiteral("0"));
         QCOMPARE(text(window, QStringLiteral("mylabel_2")), QStringLiteral("0"));
         QCOMPARE(window.listbox_tally()->count(), 0);
-        QCOMPARE(tally.rowCount(), 1);
+        QCOMPARE(a.tally.rowCount(), 1);
     }
 
     void aFileNoticeDoesNotBlock()
