@@ -2,11 +2,15 @@
 // the host it runs), the others join.
 #include "app/instanceguard.h"
 #include "app/launchoptions.h"
+#include "app/paths.h"
 #include "app/tchat.h"
+#include "client/clientsession.h"
 #include "host/hostsetup.h"
 #include "host/tserver.h"
 #include "net/tsock.h"
 #include "settings/gameoptions.h"
+#include "tally/tally.h"
+#include "tally/tallyfile.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tgamestart.h"
@@ -15,8 +19,11 @@
 #include "windows/tspylist.h"
 #include "windows/ttallylist.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -51,9 +58,14 @@ int main(int argc, char** argv)
 
     // The player's options, shared by every window.
     GameOptions gameOptions;
+    // The tally is read first: the board feeds it from the start.
+    Tally tally;
+    TallyFile tallyFile(&tally, QDir(dataDir()).filePath(TallyFile::kFileName));
+    const QString tallyNotice = tallyFile.load();
 
     // The windows, in the order the game has always created them.
-    Tchat chat(*options, HostStarter(), &gameOptions, nullptr);
+    Tchat chat(*options, HostStarter(), &gameOptions, nullptr, &tally);
+    tally.setPlayersSource([&chat] { return chat.session()->loadchecklist(); });
     Tabout about(&chat);
     LobbyConfig lobby = defaultLobbyConfig();
     if (!options->lobbyUrl.isEmpty())
@@ -71,7 +83,7 @@ int main(int argc, char** argv)
         QMessageBox::warning(&chat, QStringLiteral("Gorse"), setup.wordsError);
 
     Tspylist spylist(chat.session(), &chat);
-    Ttallylist tally(&chat);
+    Ttallylist tallyList(&tally, &chat);
 
     chat.setAboutWindow(&about);
     chat.setDownloadWindow(&download);
@@ -79,7 +91,9 @@ int main(int argc, char** argv)
     chat.setHelpWindow(&help);
     chat.setPhrasesWindow(&phrases);
     chat.setSpyList(&spylist);
-    chat.setTallyWindow(&tally);
+    chat.setTallyWindow(&tallyList);
+    if (auto* viewTally = chat.findChild<QAction*>(QStringLiteral("ViewTally1")))
+        QObject::connect(viewTally, &QAction::triggered, &tallyList, &Ttallylist::ViewTally1Click);
     chat.setHostStarter([&server](quint16 port) -> QString {
         try {
             server.startListening(port);
@@ -93,5 +107,8 @@ int main(int argc, char** argv)
     QObject::connect(&download, &Tdownload::leaveGame, &chat, &QWidget::close);
     QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
+    if (!tallyNotice.isEmpty())
+        QTimer::singleShot(
+            0, &chat, [&chat, tallyNotice] { Ttallylist::showFileNotice(&chat, tallyNotice); });
     return app.exec();
 }

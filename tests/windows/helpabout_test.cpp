@@ -2,6 +2,7 @@
 // the scoring page against the rules, F1, and the about window's texts.
 #include "app/tchat.h"
 #include "net/rules.h"
+#include "settings/gameoptions.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
@@ -69,7 +70,8 @@ private slots:
     {
         LaunchOptions none;
         none.mode = LaunchOptions::Mode::None;
-        Tchat chat(none, HostStarter(), nullptr, nullptr);
+        GameOptions options;
+        Tchat chat(none, HostStarter(), &options, nullptr);
         Thelp help(&chat);
         chat.setHelpWindow(&help);
         chat.show();
