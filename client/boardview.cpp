@@ -270,6 +270,10 @@ void BoardView::buildDiscardPanel()
     auto* no = new QPushButton(QStringLiteral("No"), m_discardPanel);
     no->setObjectName(QStringLiteral("button_no"));
     no->setGeometry(157, 46, 80, 28);
+    // Fonts of their own, so that they scale with the table (the panel's
+    // style sheet fixes inherited ones).
+    yes->setFont(arialFont(13, true));
+    no->setFont(arialFont(13, true));
     connect(yes, &QPushButton::clicked, m_board, &Board::button_yesClick);
     connect(no, &QPushButton::clicked, m_board, &Board::button_noClick);
 

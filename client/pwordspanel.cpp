@@ -36,6 +36,7 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
     m_close->setObjectName(QStringLiteral("FlatSpeedButton1"));
     m_close->setText(QStringLiteral("X"));
     m_close->setAutoRaise(true);
+    m_close->setFont(arialFont(13, true));
     m_close->setGeometry(width() - 28, 4, 24, 22);
     m_close->setAccessibleName(QStringLiteral("Close the played words"));
     connect(m_close, &QToolButton::clicked, m_board, &Board::closePlayedWords);
@@ -53,6 +54,7 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
         auto* memo = new QPlainTextEdit(this);
         memo->setObjectName(QStringLiteral("memo_pwords") + n);
         memo->setReadOnly(true);
+        memo->setFont(arialFont(12));
         memo->setGeometry(x, y + 20, kColumnWidth, kMemoHeight);
         // The lists keep the system's colours (and so a high-contrast theme).
         memo->setAccessibleName(QStringLiteral("Words of seat ") + n);

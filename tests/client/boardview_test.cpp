@@ -9,6 +9,7 @@
 #include "windows/tgamestart.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -339,6 +340,29 @@ private slots:
             QCOMPARE(panel->pos(), Board::discardPanelPlace(pile));
             f.clickOn(u"button_no"_s);
         }
+    }
+
+    void playedWordsFollowTheSystemColours()
+    {
+        // A high-contrast theme's colours reach the word lists, which the
+        // design draws in the system's colours.
+        const QPalette before = QApplication::palette();
+        QPalette contrast = before;
+        contrast.setColor(QPalette::Base, Qt::black);
+        contrast.setColor(QPalette::Text, Qt::yellow);
+        QApplication::setPalette(contrast);
+        {
+            ViewFixture f;
+            QVERIFY(f.connect(2));
+            f.startRound(kCards);
+            f.hostSays(msg::endround(10, {{2, 10, 10, 0, "/10-CAT"}}));
+            auto* memo = f.find<QPlainTextEdit>(u"memo_pwords2"_s);
+            QVERIFY(memo->isVisible());
+            const QImage shot = memo->viewport()->grab().toImage();
+            QCOMPARE(shot.pixelColor(shot.width() - 4, shot.height() - 4), QColor(Qt::black));
+            QCOMPARE(memo->palette().color(QPalette::Text), QColor(Qt::yellow));
+        }
+        QApplication::setPalette(before);
     }
 
     void gameStartDialogSteppingAndBounds()
