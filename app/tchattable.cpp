@@ -221,8 +221,11 @@ void Tchat::closeEvent(QCloseEvent* event)
 void Tchat::keyPressEvent(QKeyEvent* event)
 {
     // Keys nobody else took (the chat pane has the focus, or nothing has)
-    // are meant for the board.
-    if (m_boardView->playKey(event))
+    // are meant for the board; not those an entry lets through (its Enter
+    // and Escape).
+    const QWidget* focus = focusWidget();
+    const bool typing = focus && focus->testAttribute(Qt::WA_InputMethodEnabled);
+    if (!typing && m_boardView->playKey(event))
         event->accept();
     else
         QMainWindow::keyPressEvent(event);

@@ -10,7 +10,21 @@ build="$1"
 id="$2"
 version="$3"
 prefix="$(mktemp -d)"
-trap 'rm -rf "$prefix"' EXIT
+# Installing writes the list of installed files into the build folder: keep
+# the list of a real installation as it was.
+manifest="$build/install_manifest.txt"
+if [ -e "$manifest" ]; then
+  cp -p "$manifest" "$prefix.manifest"
+fi
+restore() {
+  if [ -e "$prefix.manifest" ]; then
+    mv -f "$prefix.manifest" "$manifest"
+  else
+    rm -f "$manifest"
+  fi
+  rm -rf "$prefix"
+}
+trap restore EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 fail=0

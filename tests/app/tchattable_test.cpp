@@ -228,6 +228,9 @@ private slots:
         entry->setFocus();
         QTest::keyClicks(entry, u"bat"_s);
         QVERIFY(entry->text().endsWith(u"bat"_s));
+        // Its Enter and Escape are the entry's, not the board's.
+        QTest::keyClick(entry, Qt::Key_Escape);
+        QTest::keyClick(entry, Qt::Key_Return);
         QCOMPARE(f.w.board()->wordPileList(), u"+1+3+5+4"_s);
         // Keys nobody takes (the chat pane has the focus) reach the board.
         f.w.mainchat()->setFocus();
