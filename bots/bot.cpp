@@ -171,6 +171,7 @@ void Bot::startgame(const QByteArray& fields)
     const auto start = msg::StartGame::parse(fields);
     stopPlaying();
     m_timePerTurn = start.seconds;
+    m_round = 0;
     m_total = 0;
     m_inGame = true;
     m_winner.clear();
@@ -202,7 +203,7 @@ void Bot::thecards(const QByteArray& fields)
 
 void Bot::startround(const QByteArray& fields)
 {
-    msg::StartRound::parse(fields);
+    m_round = msg::StartRound::parse(fields).round;
     if (!isSeat(m_own))
         return;
     m_brain.newRound();

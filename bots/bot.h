@@ -41,6 +41,8 @@ public:
     QByteArray name() const { return m_name; }
     bool isSeated() const { return m_seated; }
     bool isConnected() const { return m_connected; }
+    // The number of the last round started.
+    int round() const { return m_round; }
     // A round is running and this player's clock has not run out.
     bool isPlaying() const { return m_roundRunning; }
     // A word or discard was sent and its answer has not come yet.
@@ -109,6 +111,7 @@ private:
     bool m_greeted = false;
     bool m_inGame = false;
     int m_timePerTurn = 0;
+    int m_round = 0;
     bool m_roundRunning = false;
     bool m_awaiting = false;
     qint64 m_deadline = 0;

@@ -38,7 +38,7 @@ public:
     void setSeed(quint64 seed) { m_seed = seed; }
 
     // The players started, in the order they connected.
-    QList<Bot*> bots() const { return m_bots; }
+    const QList<Bot*>& bots() const { return m_bots; }
     int seatedCount() const;
     // Still connecting players.
     bool isStarting() const { return m_starting; }
