@@ -331,7 +331,7 @@ TEST(SystemBotClock, CallsOnceAfterTheDelayUnlessCancelled)
     clock.cancel(0);
     clock.cancel(12345);
     ASSERT_TRUE(waitUntil([&] { return chained == 1; }));
-    EXPECT_GE(clock.now() - start, 95); // a coarse timer may be 5% early
+    EXPECT_GE(clock.now() - start, 90); // a coarse timer may be 5% early, and a millisecond
     gorse::test::settle(50);
     EXPECT_EQ(called, 1);
     EXPECT_EQ(chained, 1);
