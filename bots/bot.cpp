@@ -195,10 +195,7 @@ void Bot::gamestats(const QByteArray& fields)
 
 void Bot::thecards(const QByteArray& fields)
 {
-    for (const CardItem& item : msg::TheCards::parse(fields).cards) {
-        if (isPile(item.pile))
-            m_cards[item.pile - 1] = item.card;
-    }
+    putCards(m_cards, msg::TheCards::parse(fields).cards);
 }
 
 void Bot::startround(const QByteArray& fields)
@@ -212,10 +209,7 @@ void Bot::startround(const QByteArray& fields)
 
 void Bot::answered(const CardList& cards)
 {
-    for (const CardItem& item : cards) {
-        if (isPile(item.pile))
-            m_cards[item.pile - 1] = item.card;
-    }
+    putCards(m_cards, cards);
     if (!m_awaiting)
         ++m_counts.lateAnswers;
     m_awaiting = false;

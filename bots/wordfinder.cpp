@@ -78,6 +78,14 @@ bool recordWord(const char* p, Slot& slot)
 
 } // namespace
 
+void putCards(PileCards& piles, const CardList& cards)
+{
+    for (const CardItem& item : cards) {
+        if (isPile(item.pile))
+            piles[item.pile - 1] = item.card;
+    }
+}
+
 struct WordFinder::Raw
 {
     quint32 node = 0;

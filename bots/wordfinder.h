@@ -4,6 +4,7 @@
 // piles: each pile used at most once, its cards spelled in order with the
 // host's faces ("QU", "ST", "ING" give their letters).
 
+#include "net/messages.h"
 #include "net/rules.h"
 
 #include <QByteArray>
@@ -21,6 +22,12 @@ class TDictn;
 // The exposed card of each pile, pile 1 first; 0 (or any number that is no
 // card) for a pile without one.
 using PileCards = std::array<int, kPileCount>;
+
+// Puts the cards of a card list (as CMD_thecards and the answers to words
+// and discards carry them) on their piles; items naming no pile are
+// skipped. The best word of a round's first cards is then
+// WordFinder::best(piles).
+void putCards(PileCards& piles, const CardList& cards);
 
 // One word the cards allow.
 struct FoundWord

@@ -54,21 +54,21 @@ public:
             const QByteArray name = m.left(m.indexOf('+'));
             const QByteArray rest = m.mid(m.indexOf('+') + 1);
             if (name == msg::name::thecards) {
-                take(msg::TheCards::parse(rest).cards);
+                putCards(cards, msg::TheCards::parse(rest).cards);
             } else if (name == msg::name::startround) {
                 round = msg::StartRound::parse(rest).round;
                 open = true;
             } else if (name == msg::name::endround) {
                 open = false;
             } else if (name == msg::name::theword && msg::TheWord::parse(rest).seat == number) {
-                take(msg::TheWord::parse(rest).cards);
+                putCards(cards, msg::TheWord::parse(rest).cards);
                 awaiting = false;
             } else if (name == msg::name::rejected && msg::Rejected::parse(rest).seat == number) {
-                take(msg::Rejected::parse(rest).cards);
+                putCards(cards, msg::Rejected::parse(rest).cards);
                 awaiting = false;
             } else if (name == msg::name::discard &&
                        msg::DiscardResult::parse(rest).seat == number) {
-                take({msg::DiscardResult::parse(rest).card});
+                putCards(cards, {msg::DiscardResult::parse(rest).card});
                 awaiting = false;
             } else if (name == msg::name::winner) {
                 winner = msg::Winner::parse(rest).name;
@@ -105,11 +105,6 @@ public:
     }
 
 private:
-    void take(const CardList& list)
-    {
-        for (const CardItem& item : list)
-            cards[item.pile - 1] = item.card;
-    }
     qsizetype m_seen = 0;
 };
 

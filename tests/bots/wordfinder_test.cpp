@@ -249,3 +249,15 @@ TEST(WordFinder, BuiltInListAgreesWithTryingEveryOrderOfPiles)
         expectSound(cards, found);
     }
 }
+
+TEST(WordFinder, CardListsGoOnTheirPiles)
+{
+    PileCards piles = pilesOf({"A", "B", "C", "D"});
+    putCards(piles, {{1, kQuCard, true}, {9, 5, true}, {0, 6, true}, {3, 0, false}});
+    EXPECT_EQ(piles, pilesOf({"QU", "B", "", "D"}));
+    // A round's first cards, and the best word they allowed.
+    const TDictn dict(wordrecords(kSmallList));
+    PileCards first{};
+    putCards(first, {{1, cardOf("ST"), true}, {2, cardOf("R"), true}, {8, cardOf("ING"), true}});
+    EXPECT_EQ(WordFinder(dict).best(first)->piles, (QList<int>{1, 2, 8}));
+}
