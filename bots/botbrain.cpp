@@ -63,9 +63,12 @@ BotMove BotBrain::decide(const PileCards& cards)
 
     const BotTraits& t = traits();
     const std::vector<FoundWord> all = m_finder->search(cards);
+    // Without rarities (a list the common words were not matched to) the
+    // level's vocabulary is its word length alone.
+    const int maxRarity = m_finder->hasRarities() ? t.maxRarity : WordFinder::kRare;
     std::vector<const FoundWord*> noticed;
     for (const FoundWord& w : all) {
-        if (w.letters() > t.maxLetters || w.rarity > t.maxRarity || m_refused.contains(w.word))
+        if (w.letters() > t.maxLetters || w.rarity > maxRarity || m_refused.contains(w.word))
             continue;
         if (m_random.chance(t.seeShort * std::pow(t.seeLonger, w.letters() - 2)))
             noticed.push_back(&w);

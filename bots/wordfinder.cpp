@@ -126,7 +126,12 @@ WordFinder::WordFinder(const TDictn& dict)
 
 std::shared_ptr<const WordFinder> WordFinder::builtIn()
 {
-    auto finder = std::make_shared<WordFinder>(TDictn());
+    return withCommonWords(TDictn());
+}
+
+std::shared_ptr<const WordFinder> WordFinder::withCommonWords(const TDictn& dict)
+{
+    auto finder = std::make_shared<WordFinder>(dict);
     // Embedded by bots/CMakeLists.txt (regenerate with tools/make_botwords.sh).
     QFile common(QStringLiteral(":/bots/botwords.txt"));
     if (common.open(QIODevice::ReadOnly))
@@ -227,6 +232,7 @@ int WordFinder::setRarities(const QByteArray& text)
             ++given;
         m_rarity[node] = quint8(std::min(int(m_rarity[node]), rarity));
     }
+    m_rated += given;
     return given;
 }
 

@@ -60,7 +60,9 @@ public:
     WordFinder(const WordFinder&) = delete;
     WordFinder& operator=(const WordFinder&) = delete;
 
-    // The built-in word list, with the built-in rarities of common words.
+    // A finder for the given list with the built-in rarities of common words.
+    static std::shared_ptr<const WordFinder> withCommonWords(const TDictn& dict);
+    // The same for the built-in word list.
     static std::shared_ptr<const WordFinder> builtIn();
 
     // Reads how common words are: lines of lower- or upper-case words, each
@@ -70,6 +72,8 @@ public:
     // A word keeps the smallest size given; words of no group stay kRare.
     // Returns how many words of this list were given a rarity.
     int setRarities(const QByteArray& text);
+    // Some words have a rarity: without any, every word counts as kRare.
+    bool hasRarities() const { return m_rated > 0; }
 
     // Every word the cards allow, best first (see better()), each once with
     // one way of spelling it.
@@ -107,6 +111,7 @@ private:
     std::vector<quint8> m_rarity; // per node
     std::array<int, kCardCount + 1> m_faceWords{};
     int m_words = 0;
+    int m_rated = 0;
 };
 
 } // namespace gorse

@@ -1,7 +1,9 @@
 // The levels: what each plays, how long it thinks, when and what it
 // discards, measured over many simulated rounds with the host's deck.
 #include "bots/botsimulation.h"
+#include "dict/tdictn.h"
 #include "host/carddeck.h"
+#include "hostfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -224,4 +226,36 @@ TEST(BotLevels, TheSameSeedPlaysTheSameRound)
         EXPECT_EQ(pointsA, pointsB);
         EXPECT_NE(thinkA, thinkC);
     }
+}
+
+// A list without rarities: the levels know its words by length alone.
+TEST(BotLevels, WithoutRaritiesEveryWordOfTheLengthIsKnown)
+{
+    auto plain =
+        std::make_shared<const WordFinder>(TDictn(gorse::test::wordrecords({"ZIT", "QUIT"})));
+    ASSERT_FALSE(plain->hasRarities());
+    PileCards cards{};
+    const char* faces[] = {"Z", "I", "T", "QU"};
+    for (int i = 0; i < 4; ++i)
+        cards[i] = cardOf(faces[i]);
+    BotBrain brain(plain, BotLevel::Beginner, 1);
+    QSet<QByteArray> played;
+    for (int look = 0; look < 40; ++look) {
+        const BotMove move = brain.decide(cards);
+        if (move.kind == BotMove::Kind::Play)
+            played.insert(move.word.word);
+    }
+    EXPECT_EQ(played, (QSet<QByteArray>{"ZIT", "QUIT"}));
+
+    // With them, a Beginner leaves out a word it does not know.
+    auto rated = std::make_shared<WordFinder>(TDictn(gorse::test::wordrecords({"ZIT", "QUIT"})));
+    ASSERT_EQ(rated->setRarities("20\nquit\n"), 1);
+    BotBrain knowing(rated, BotLevel::Beginner, 1);
+    played.clear();
+    for (int look = 0; look < 40; ++look) {
+        const BotMove move = knowing.decide(cards);
+        if (move.kind == BotMove::Kind::Play)
+            played.insert(move.word.word);
+    }
+    EXPECT_EQ(played, QSet<QByteArray>{"QUIT"});
 }
