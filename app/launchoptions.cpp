@@ -2,18 +2,22 @@
 
 #include "net/messages.h"
 
+#include <QUrl>
+
 namespace gorse {
 
 QString launchUsage()
 {
     return QStringLiteral(
-        "Usage: gorse [--port N] [--seed S] [--words FILE] [NAME HOST true|false]\n"
+        "Usage: gorse [--port N] [--seed S] [--words FILE] [--lobby-url URL]\n"
+        "             [NAME HOST true|false]\n"
         "  no arguments         play a solo game as \"You\"\n"
         "  NAME HOST true       host a game as NAME (HOST is not used for connecting)\n"
         "  NAME HOST false      join the game hosted at HOST as NAME\n"
         "  --port N             use port N instead of 7772 for hosting and joining\n"
         "  --seed S             deal cards from a fixed random seed (when hosting)\n"
-        "  --words FILE         check words against FILE instead of the built-in list\n");
+        "  --words FILE         check words against FILE instead of the built-in list\n"
+        "  --lobby-url URL      download the lobby from URL (http or https)\n");
 }
 
 std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString* error)
@@ -27,7 +31,8 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         const bool takesValue = arg == QLatin1String("--port") || arg == QLatin1String("--seed") ||
-                                arg == QLatin1String("--words");
+                                arg == QLatin1String("--words") ||
+                                arg == QLatin1String("--lobby-url");
         if (!takesValue) {
             options.positional.append(arg);
             continue;
@@ -47,6 +52,14 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
             if (!ok)
                 return fail(QStringLiteral("--seed needs a whole number, not \"%1\"").arg(value));
             options.seed = seed;
+        } else if (arg == QLatin1String("--lobby-url")) {
+            const QUrl url(value, QUrl::StrictMode);
+            const QString scheme = url.scheme();
+            if (!url.isValid() || url.host().isEmpty() ||
+                (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+                return fail(QStringLiteral("--lobby-url needs an http or https address, not \"%1\"")
+                                .arg(value));
+            options.lobbyUrl = value;
         } else {
             options.wordsFile = value;
         }

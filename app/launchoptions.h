@@ -19,6 +19,7 @@ struct LaunchOptions
     quint16 port = 7772;
     std::optional<quint64> seed;
     QString wordsFile;
+    QString lobbyUrl; // where the lobby download window downloads from
 
     // True when started from the command line (host or join), which also opens
     // the side connection.
@@ -26,8 +27,8 @@ struct LaunchOptions
     bool hosts() const { return mode == Mode::Solo || mode == Mode::Host; }
 };
 
-// Reads the arguments after the program name. "--port N", "--seed S" and
-// "--words FILE" may stand anywhere and are removed before the positional
+// Reads the arguments after the program name. "--port N", "--seed S",
+// "--words FILE" and "--lobby-url URL" may stand anywhere and are removed before the positional
 // arguments (player name, host address, "true" to host) are read. Returns an
 // error text for a malformed option.
 std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString* error = nullptr);

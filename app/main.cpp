@@ -2,10 +2,15 @@
 // the host it runs), the others join.
 #include "app/instanceguard.h"
 #include "app/launchoptions.h"
+#include "app/paths.h"
 #include "app/tchat.h"
-#include "dict/tdictn.h"
+#include "client/clientsession.h"
+#include "host/hostsetup.h"
 #include "host/tserver.h"
 #include "net/tsock.h"
+#include "settings/gameoptions.h"
+#include "tally/tally.h"
+#include "tally/tallyfile.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tgamestart.h"
@@ -14,9 +19,11 @@
 #include "windows/tspylist.h"
 #include "windows/ttallylist.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
-#include <chrono>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -49,28 +56,34 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // The player's options, shared by every window.
+    GameOptions gameOptions;
+    // The tally is read first: the board feeds it from the start.
+    Tally tally;
+    TallyFile tallyFile(&tally, QDir(dataDir()).filePath(TallyFile::kFileName));
+    const QString tallyNotice = tallyFile.load();
+
     // The windows, in the order the game has always created them.
-    Tchat chat(*options, HostStarter(), nullptr, nullptr);
+    Tchat chat(*options, HostStarter(), &gameOptions, nullptr, &tally);
+    tally.setPlayersSource([&chat] { return chat.session()->loadchecklist(); });
     Tabout about(&chat);
-    Tdownload download(&chat);
-    Tgamestart gamestart(chat.session(), nullptr, &chat);
+    LobbyConfig lobby = defaultLobbyConfig();
+    if (!options->lobbyUrl.isEmpty())
+        lobby.downloadUrl = QUrl(options->lobbyUrl);
+    Tdownload download(lobby, &startDetachedProgram, &chat);
+    Tgamestart gamestart(chat.session(), &gameOptions, &chat);
     Thelp help(&chat);
     Tphrases phrases(&chat);
 
-    auto dict = std::make_unique<TDictn>();
-    QString dictError = dict->errorString();
-    if (dictError.isEmpty() && !options->wordsFile.isEmpty())
-        dictError = dict->loadFile(options->wordsFile);
-    const quint64 seed = options->seed.value_or(
-        quint64(std::chrono::system_clock::now().time_since_epoch().count()));
-    TServer server(std::move(dict), seed);
+    HostSetup setup = prepareHost(options->wordsFile, options->seed);
+    TServer server(std::move(setup.words), setup.seed);
     server.setLog(
         [](const QString& line) { std::fprintf(stderr, "gorse host: %s\n", qPrintable(line)); });
-    if (!dictError.isEmpty())
-        QMessageBox::warning(&chat, QStringLiteral("Gorse"), dictError);
+    if (!setup.wordsError.isEmpty())
+        QMessageBox::warning(&chat, QStringLiteral("Gorse"), setup.wordsError);
 
     Tspylist spylist(chat.session(), &chat);
-    Ttallylist tally(&chat);
+    Ttallylist tallyList(&tally, &chat);
 
     chat.setAboutWindow(&about);
     chat.setDownloadWindow(&download);
@@ -78,7 +91,9 @@ int main(int argc, char** argv)
     chat.setHelpWindow(&help);
     chat.setPhrasesWindow(&phrases);
     chat.setSpyList(&spylist);
-    chat.setTallyWindow(&tally);
+    chat.setTallyWindow(&tallyList);
+    if (auto* viewTally = chat.findChild<QAction*>(QStringLiteral("ViewTally1")))
+        QObject::connect(viewTally, &QAction::triggered, &tallyList, &Ttallylist::ViewTally1Click);
     chat.setHostStarter([&server](quint16 port) -> QString {
         try {
             server.startListening(port);
@@ -89,7 +104,11 @@ int main(int argc, char** argv)
     });
 
     QObject::connect(&guard, &InstanceGuard::raiseRequested, &chat, &Tchat::bringToFront);
+    QObject::connect(&download, &Tdownload::leaveGame, &chat, &QWidget::close);
     QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
+    if (!tallyNotice.isEmpty())
+        QTimer::singleShot(
+            0, &chat, [&chat, tallyNotice] { Ttallylist::showFileNotice(&chat, tallyNotice); });
     return app.exec();
 }

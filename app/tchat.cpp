@@ -7,6 +7,9 @@
 #include "client/boardview.h"
 #include "client/clientservices.h"
 #include "client/clientsession.h"
+#include "client/uistyle.h"
+#include "settings/cuerouter.h"
+#include "settings/gameoptions.h"
 #include "windows/tgamestart.h"
 #include "windows/tspylist.h"
 
@@ -41,23 +44,22 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound,
-             SettingsHooks* settings, TallyHooks* tally, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_startHost(std::move(startHost))
+Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* gameOptions,
+             SoundOutput* sound, TallyHooks* tally, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_startHost(std::move(startHost)),
+      m_gameOptions(gameOptions)
 {
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Gorse"));
-    QFont arial(QStringLiteral("Arial"));
-    setFont(arial);
+    setFont(arialFont(13));
     QPalette form = palette();
     form.setColor(QPalette::Window, kFormColour);
     form.setColor(QPalette::WindowText, kTextColour);
     setPalette(form);
 
-    m_chat = new ChatLog(this);
-    if (settings)
-        m_chat->setSettingsSaver([settings] { settings->saveinifile(); });
-    m_session = new ClientSession(m_chat, sound, settings, this);
+    m_chat = new ChatLog(gameOptions, this);
+    m_cues = std::make_unique<CueRouter>(gameOptions, sound, m_chat);
+    m_session = new ClientSession(m_chat, m_cues.get(), gameOptions, this);
 
     auto* central = new QWidget(this);
     central->setAutoFillBackground(true);
@@ -71,7 +73,7 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sou
     resize(719, 497 + menuBar()->sizeHint().height());
 
     // The board: piles, word, clock, start controls and the round results.
-    m_boardCore = new Board(m_session, m_chat, sound, tally, this);
+    m_boardCore = new Board(m_session, gameOptions, m_chat, m_cues.get(), tally, this);
     m_boardView = new BoardView(m_boardCore, m_session, m_board);
     connect(m_boardCore, &Board::notConnected, this, [this](const QString& text) {
         QMessageBox::information(this, QStringLiteral("Gorse"), text);
@@ -89,15 +91,15 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sou
     // The entry shows the player's own chat colour.
     connect(m_chat, &ChatLog::chatColourChanged, m_mychat, [this](quint32 colour) {
         QPalette p = m_mychat->palette();
-        p.setColor(QPalette::Text,
-                   QColor(colourRed(colour), colourGreen(colour), colourBlue(colour)));
+        p.setColor(QPalette::Text, toQColor(colour));
         m_mychat->setPalette(p);
     });
 
     createSeatRows();
     createMenus();
 
-    connect(m_session, &ClientSession::seatsChanged, this, &Tchat::refreshSeats);
+    connect(m_session->table(), &Table::seatsChanged, this, &Tchat::refreshSeats);
+    refreshSeats();
     connect(m_session, &ClientSession::connectionClosed, this, &QWidget::close);
     connect(m_session, &ClientSession::gameFull, this, [this] {
         QMessageBox::information(this, QStringLiteral("Gorse"), QStringLiteral("Game is full"));
@@ -111,9 +113,7 @@ Tchat::~Tchat() = default;
 
 void Tchat::createSeatRows()
 {
-    QFont heading(QStringLiteral("Arial"));
-    heading.setBold(true);
-    heading.setPixelSize(11);
+    const QFont heading = arialFont(11, true);
     const QStringList titles{QStringLiteral("TOTAL"), QStringLiteral("TURN"),
                              QStringLiteral("WORD")};
     for (int c = 0; c < 3; ++c) {
@@ -123,9 +123,7 @@ void Tchat::createSeatRows()
         title->setStyleSheet(QStringLiteral("color: silver;"));
         title->setAlignment(Qt::AlignCenter);
     }
-    QFont rowFont(QStringLiteral("Arial"));
-    rowFont.setBold(true);
-    rowFont.setPixelSize(13);
+    const QFont rowFont = arialFont(13, true);
     m_popupKick = new QMenu(this);
     m_popupKick->setObjectName(QStringLiteral("popup_kick"));
     m_removeFromGame = m_popupKick->addAction(QStringLiteral("Remove From Game"));
@@ -136,15 +134,14 @@ void Tchat::createSeatRows()
         const int y = 18 + (n - 1) * 20 + (n - 1) / 2;
         const QColor back = n % 2 ? kOddRowColour : QColor(Qt::white);
         const QString style = QStringLiteral("background: %1; color: black;").arg(back.name());
-        const SeatRow& row = m_session->seat(n);
         SeatLabels& labels = m_seatLabels[n - 1];
-        labels.name = makeLabel(m_board, QStringLiteral("label_playername%1").arg(n), row.name,
+        labels.name = makeLabel(m_board, QStringLiteral("label_playername%1").arg(n), QString(),
                                 QRect(kSeatX, y, 94, 20));
-        labels.score = makeLabel(m_board, QStringLiteral("label_score%1").arg(n), row.score,
+        labels.score = makeLabel(m_board, QStringLiteral("label_score%1").arg(n), QString(),
                                  QRect(kSeatX + 96, y, 50, 20));
-        labels.thisturn = makeLabel(m_board, QStringLiteral("label_thisturn%1").arg(n),
-                                    row.thisturn, QRect(kSeatX + 148, y, 50, 20));
-        labels.bonus = makeLabel(m_board, QStringLiteral("label_bonus%1").arg(n), row.bonus,
+        labels.thisturn = makeLabel(m_board, QStringLiteral("label_thisturn%1").arg(n), QString(),
+                                    QRect(kSeatX + 148, y, 50, 20));
+        labels.bonus = makeLabel(m_board, QStringLiteral("label_bonus%1").arg(n), QString(),
                                  QRect(kSeatX + 200, y, 50, 20));
         for (QLabel* label : {labels.name, labels.score, labels.thisturn, labels.bonus}) {
             label->setFont(rowFont);
@@ -199,6 +196,7 @@ void Tchat::createMenus()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* helpItem = help->addAction(QStringLiteral("Help"));
+    helpItem->setShortcut(QKeySequence(Qt::Key_F1));
     connect(helpItem, &QAction::triggered, this, [this] {
         if (m_help)
             m_help->show();
@@ -228,18 +226,13 @@ void Tchat::setSpyList(Tspylist* spylist)
 void Tchat::refreshSeats()
 {
     for (int n = 1; n <= kSeatCount; ++n) {
-        const SeatRow& row = m_session->seat(n);
+        const Seat& seat = m_session->seat(n);
         SeatLabels& labels = m_seatLabels[n - 1];
-        labels.name->setText(row.name);
-        labels.score->setText(row.score);
-        labels.thisturn->setText(row.thisturn);
-        labels.bonus->setText(row.bonus);
+        labels.name->setText(seat.shownName());
+        labels.score->setText(QString::number(seat.total));
+        labels.thisturn->setText(QString::number(seat.roundPoints));
+        labels.bonus->setText(seat.bonus);
     }
-}
-
-void Tchat::addSystemLine(const QString& text)
-{
-    m_chat->addlinetochat(QStringLiteral("0+") + text, kSystemColour);
 }
 
 void Tchat::showEvent(QShowEvent* event)
@@ -263,13 +256,13 @@ void Tchat::processparams()
     m_boardCore->setStartControlsVisible(false);
     using Mode = LaunchOptions::Mode;
     if (m_options.mode == Mode::Solo) {
-        addSystemLine(QStringLiteral("Loading Solo Game..Please wait."));
+        m_chat->addSystemLine(QStringLiteral("Loading Solo Game..Please wait."));
         if (m_download)
             m_download->show();
         hostpress();
         return;
     }
-    addSystemLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    m_chat->addSystemLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     if (m_options.mode == Mode::Host)
         hostpress();
     else if (m_options.mode == Mode::Join)
@@ -284,15 +277,13 @@ void Tchat::hostpress()
         const QString error = m_startHost(m_options.port);
         if (!error.isEmpty()) {
             // Most likely another copy already hosts on this port.
-            addSystemLine(error);
+            m_chat->addSystemLine(error);
             qWarning("gorse: cannot host on port %u: %s", m_options.port, qPrintable(error));
         }
     }
     m_session->setHosting(true);
     m_session->connectTo(QStringLiteral("127.0.0.1"), m_options.port, m_options.playerName);
     m_boardCore->setStartControlsVisible(true);
-    if (m_spylist)
-        m_spylist->enableRemoval(true);
 }
 
 void Tchat::joinpress()

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -22,8 +23,9 @@ class ChatPane;
 class TallyHooks;
 class Tgamestart;
 class ClientSession;
-class SettingsHooks;
-class SoundCues;
+class CueRouter;
+class GameOptions;
+class SoundOutput;
 class Tspylist;
 
 // Switches the game host's listener on; returns an error text on failure.
@@ -36,12 +38,14 @@ class Tchat : public QMainWindow
 {
     Q_OBJECT
 public:
-    // sound, settings and tally may be null (not owned).
-    Tchat(const LaunchOptions& options, HostStarter startHost, SoundCues* sound,
-          SettingsHooks* settings, TallyHooks* tally = nullptr, QWidget* parent = nullptr);
+    // None is owned; sound and tally may be null (nothing is heard or
+    // counted).
+    Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* gameOptions,
+          SoundOutput* sound, TallyHooks* tally = nullptr, QWidget* parent = nullptr);
     ~Tchat() override;
 
     ClientSession* session() const { return m_session; }
+    GameOptions* gameOptions() const { return m_gameOptions; }
     ChatLog* chatLog() const { return m_chat; }
     ChatPane* mainchat() const { return m_mainchat; }
     Board* board() const { return m_boardCore; }
@@ -86,12 +90,13 @@ private:
     void createMenus();
     void createSeatRows();
     void refreshSeats();
-    void addSystemLine(const QString& text);
     void mychatReturn();
 
     LaunchOptions m_options;
     HostStarter m_startHost;
+    GameOptions* m_gameOptions; // not owned
     ChatLog* m_chat;
+    std::unique_ptr<CueRouter> m_cues;
     ClientSession* m_session;
     ChatPane* m_mainchat;
     QLineEdit* m_mychat;

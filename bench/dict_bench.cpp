@@ -1,32 +1,15 @@
 // Lookups per second of TDictn::isword over the built-in word list.
 
+#include "bench/samplewords.h"
 #include "dict/tdictn.h"
-
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <vector>
 
 namespace {
 
-// A fixed random sample of the list's own words, as the host would ask
-// them (upper case, no blanks).
-std::vector<QByteArray> sampleWords(std::size_t count)
-{
-    QFile file(QStringLiteral(":/words/english.dic"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray records = file.readAll();
-    const qsizetype n = records.size() / gorse::TDictn::recordsize;
-    std::mt19937 rng(7772);
-    std::uniform_int_distribution<qsizetype> pick(0, n - 1);
-    std::vector<QByteArray> words;
-    for (std::size_t i = 0; i < count; ++i)
-        words.push_back(records.mid(pick(rng) * gorse::TDictn::recordsize + 1, 14).trimmed());
-    return words;
-}
+using gorse::sampleWords;
 
 void run(benchmark::State& state, const std::vector<QByteArray>& words, bool expected)
 {

@@ -10,9 +10,6 @@ namespace {
 // first line of an origin sets that origin's colour.
 constexpr ChatColour kWindowText = kBlack;
 
-constexpr int kMinTextSize = 1;
-constexpr int kMaxTextSize = 200;
-
 bool isAsciiDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
@@ -29,7 +26,7 @@ bool parseOrigin(QStringView text, int& origin)
             return false;
         value = value * 10 + (c.unicode() - u'0');
     }
-    if (value > 9)
+    if (value > kConnectionCount)
         return false;
     origin = value;
     return true;
@@ -54,8 +51,14 @@ bool isLinkWord(const QString& word)
 
 } // namespace
 
-ChatLog::ChatLog(QObject* parent) : QObject(parent)
+ChatLog::ChatLog(GameOptions* options, QObject* parent) : QObject(parent), m_options(options)
 {
+    connect(options, &GameOptions::changed, this, [this](GameOptions::Option option) {
+        if (option == GameOptions::Option::TextSize)
+            emit textSizeChanged(m_options->textSize());
+        else if (option == GameOptions::Option::TextColour)
+            emit chatColourChanged(m_options->textColour());
+    });
     m_styles[0] = {kBlue, false, false, false};
     m_styles[1] = {kBlue, true, false, false};
     m_styles[2] = {kNavy, true, false, false};
@@ -82,6 +85,11 @@ bool ChatLog::chatrecieved(const QString& fields)
         return addlinetochat(fields, kFallbackColour);
     const std::optional<ChatColour> colour = colourFromText(fields.mid(bar + 1));
     return addlinetochat(fields.left(bar), colour.value_or(kFallbackColour));
+}
+
+void ChatLog::addSystemLine(const QString& text)
+{
+    addlinetochat(QStringLiteral("0+") + text, kSystemColour);
 }
 
 bool ChatLog::addlinetochat(const QString& line, ChatColour colour)
@@ -238,36 +246,26 @@ QString ChatLog::plainText(qsizetype from, qsizetype to) const
     return out;
 }
 
-bool ChatLog::setTextSize(int points)
+int ChatLog::textSize() const
 {
-    if (points < kMinTextSize || points > kMaxTextSize)
-        return false;
-    if (points != m_textSize) {
-        m_textSize = points;
-        emit textSizeChanged(points);
-    }
-    return true;
+    return m_options->textSize();
 }
 
 void ChatLog::chooseTextSize(int points)
 {
-    if (setTextSize(points) && m_saveSettings)
-        m_saveSettings();
+    if (m_options->setTextSize(points))
+        m_options->save();
 }
 
-void ChatLog::setChatColour(ChatColour colour)
+ChatColour ChatLog::chatColour() const
 {
-    if (colour == m_chatColour)
-        return;
-    m_chatColour = colour;
-    emit chatColourChanged(colour);
+    return m_options->textColour();
 }
 
 void ChatLog::chooseChatColour(ChatColour colour)
 {
-    setChatColour(colour);
-    if (m_saveSettings)
-        m_saveSettings();
+    m_options->setTextColour(colour);
+    m_options->save();
 }
 
 void ChatLog::setScrollChatOff(bool on)

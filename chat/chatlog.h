@@ -6,13 +6,13 @@
 // it; nothing here knows about widgets.
 
 #include "chat/chatcolour.h"
+#include "settings/gameoptions.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QUrl>
 #include <array>
-#include <functional>
 
 namespace gorse {
 
@@ -50,9 +50,9 @@ public:
     static constexpr int kLinkStyle = 4;
     static constexpr int kLinkCount = 101;
     static constexpr int kSmileyCount = 18;
-    static constexpr int kInitialTextSize = 10;
 
-    explicit ChatLog(QObject* parent = nullptr);
+    // The text size and the chat colour are the player's options (not owned).
+    explicit ChatLog(GameOptions* options, QObject* parent = nullptr);
 
     // Adds one chat line ("origin+body") in the given colour. A line whose
     // origin is not a connection number 0..9 is dropped (returns false).
@@ -60,6 +60,8 @@ public:
     // A relayed chat or action: the text after the command, whose colour
     // text follows the last "|".
     bool chatrecieved(const QString& fields);
+    // A notice of this client's own: a system line in the system colour.
+    void addSystemLine(const QString& text);
     // Removes every line. The link table and counter stay as they are.
     void clear();
 
@@ -86,26 +88,20 @@ public:
     QString plainText() const { return plainText(0, m_length); }
     qsizetype length() const { return m_length; }
 
-    // Font size shared by all 15 styles. setTextSize applies a stored size;
-    // chooseTextSize is the player's choice and saves the settings. Sizes
+    // Font size shared by all 15 styles (the options' text size).
+    // chooseTextSize is the player's choice and saves the settings; sizes
     // outside 1..200 are ignored.
-    int textSize() const { return m_textSize; }
-    bool setTextSize(int points);
+    int textSize() const;
     void chooseTextSize(int points);
 
-    // The colour sent with the player's own chat. setChatColour applies a
-    // stored colour; chooseChatColour is the player's choice and saves.
-    ChatColour chatColour() const { return m_chatColour; }
-    void setChatColour(ChatColour colour);
+    // The colour sent with the player's own chat (the options' text colour).
+    // chooseChatColour is the player's choice and saves the settings.
+    ChatColour chatColour() const;
     void chooseChatColour(ChatColour colour);
 
     // "Scroll Chat Off": while on, new lines do not scroll the pane.
     bool scrollChatOff() const { return m_scrollChatOff; }
     void setScrollChatOff(bool on);
-
-    // Called after the player changes the text size or colour, to write the
-    // settings file.
-    void setSettingsSaver(std::function<void()> save) { m_saveSettings = std::move(save); }
 
 signals:
     // Pieces from index first to the end were added (one new line).
@@ -129,10 +125,8 @@ private:
     std::array<ChatStyle, kStyleCount> m_styles;
     std::array<QString, kLinkCount> m_links;
     int m_linkCounter = -1;
-    int m_textSize = kInitialTextSize;
-    ChatColour m_chatColour = kBlack;
+    GameOptions* m_options; // not owned
     bool m_scrollChatOff = false;
-    std::function<void()> m_saveSettings;
 };
 
 } // namespace gorse

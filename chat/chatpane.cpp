@@ -2,6 +2,7 @@
 
 #include "chat/chatlog.h"
 #include "chat/smilies.h"
+#include "client/uistyle.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -57,17 +58,6 @@ void applyStyle(QTextCharFormat& format, const ChatStyle& style)
 
 } // namespace
 
-QColor toQColor(ChatColour colour)
-{
-    return QColor(colourRed(colour), colourGreen(colour), colourBlue(colour));
-}
-
-ChatColour fromQColor(const QColor& colour)
-{
-    const QColor rgb = colour.toRgb();
-    return colourFromRgb(rgb.red(), rgb.green(), rgb.blue());
-}
-
 ChatPane::ChatPane(ChatLog* log, QWidget* parent) : QTextBrowser(parent), m_log(log)
 {
     setObjectName(QStringLiteral("mainchat"));
@@ -79,7 +69,7 @@ ChatPane::ChatPane(ChatLog* log, QWidget* parent) : QTextBrowser(parent), m_log(
     pal.setColor(QPalette::Base, toQColor(kBackground));
     setPalette(pal);
     document()->setDocumentMargin(kMargin);
-    QFont font(QStringLiteral("Arial"));
+    QFont font = arialFont(13);
     font.setPointSize(m_log->textSize());
     document()->setDefaultFont(font);
 

@@ -21,9 +21,6 @@ namespace gorse {
 
 class ChatLog;
 
-QColor toQColor(ChatColour colour);
-ChatColour fromQColor(const QColor& colour);
-
 class ChatPane : public QTextBrowser
 {
     Q_OBJECT

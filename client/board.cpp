@@ -3,6 +3,7 @@
 #include "chat/chatlog.h"
 #include "client/clientservices.h"
 #include "client/clientsession.h"
+#include "settings/gameoptions.h"
 
 namespace gorse {
 
@@ -15,19 +16,25 @@ constexpr std::array<int, 2> kPileTop{197, 330};
 // The game's commands and the board's handlers for them.
 using Handler = void (Board::*)(const QByteArray&);
 const std::pair<QByteArray, Handler> kHandlers[] = {
-    {msg::name::startgame, &Board::startthegame}, {msg::name::winner, &Board::winner},
-    {msg::name::startround, &Board::startround},  {msg::name::thecards, &Board::thecards},
-    {msg::name::pscore, &Board::pscore},          {msg::name::theword, &Board::theword},
-    {msg::name::rejected, &Board::rejected},      {msg::name::discard, &Board::discard},
-    {msg::name::endround, &Board::endround},      {msg::name::tiegame, &Board::tiegame},
+    {msg::name::startgame, &Board::startthegame},
+    {msg::name::winner, &Board::winner},
+    {msg::name::startround, &Board::startround},
+    {msg::name::thecards, &Board::thecards},
+    {msg::name::pscore, &Board::pscore},
+    {msg::name::theword, &Board::theword},
+    {msg::name::rejected, &Board::rejected},
+    {msg::name::discard, static_cast<Handler>(&Board::discard)},
+    {msg::name::endround, &Board::endround},
+    {msg::name::tiegame, &Board::tiegame},
     {msg::name::gamestats, &Board::gamestats},
 };
 
 } // namespace
 
-Board::Board(ClientSession* session, ChatLog* chat, SoundCues* sound, TallyHooks* tally,
-             QObject* parent)
-    : QObject(parent), m_session(session), m_chat(chat), m_sound(sound), m_tally(tally)
+Board::Board(ClientSession* session, GameOptions* options, ChatLog* chat, SoundCues* sound,
+             TallyHooks* tally, QObject* parent)
+    : QObject(parent), m_session(session), m_options(options), m_chat(chat), m_sound(sound),
+      m_tally(tally)
 {
     m_picture.fill(kEmptied);
     m_word = QStringLiteral("GORSE");
@@ -92,16 +99,16 @@ QString Board::wordPileList() const
     return list;
 }
 
-void Board::cue(const QString& name)
+void Board::cue(Cue cue)
 {
     if (m_sound)
-        m_sound->playsound(name);
+        m_sound->play(cue);
 }
 
 void Board::systemLine(const QString& text)
 {
     if (m_chat)
-        m_chat->addlinetochat(QStringLiteral("0+") + text, kSystemColour);
+        m_chat->addSystemLine(text);
 }
 
 void Board::emptyAllPiles()
@@ -126,14 +133,6 @@ void Board::setAutoClock(bool on)
         m_turntime.start();
 }
 
-void Board::setWarning(bool on)
-{
-    if (m_warning == on)
-        return;
-    m_warning = on;
-    emit warningChanged(on);
-}
-
 void Board::setStartControlsVisible(bool on)
 {
     m_startButtons = on;
@@ -151,11 +150,7 @@ void Board::startthegame(const QByteArray& fields)
     m_startButtons = false;
     m_winnerShown = false;
     m_wordGate = 0;
-    for (int n = 1; n <= kSeatCount; ++n) {
-        SeatRow& row = m_session->seatRow(n);
-        row.score = QStringLiteral("0");
-        row.bonus.clear();
-    }
+    m_session->table()->resetForGame();
     m_playToScore = QStringLiteral("Play to score: ") + fromWire(game.targetText);
     m_timePerTurnText = QStringLiteral("Time per turn: ") + fromWire(game.secondsText);
     m_timePerTurn = game.seconds;
@@ -163,7 +158,6 @@ void Board::startthegame(const QByteArray& fields)
     m_timerScale = game.seconds > 0 ? kTimerBarWidth / game.seconds : 0;
     systemLine(fromWire(game.name) + QStringLiteral(" has started a game."));
     emptyAllPiles();
-    m_session->notifySeatsChanged();
     emit changed();
 }
 
@@ -194,11 +188,7 @@ void Board::startround(const QByteArray& fields)
     m_discardPanel = false;
     m_pwordsShown = false;
     m_round = QStringLiteral("Round: ") + QString::number(round.round);
-    for (int n = 1; n <= kSeatCount; ++n) {
-        SeatRow& row = m_session->seatRow(n);
-        row.thisturn = QStringLiteral("0");
-        row.bonus.clear();
-    }
+    m_session->table()->resetForRound();
     m_word.clear();
     m_wordPiles.clear();
     if (own() > kSeatCount) {
@@ -210,40 +200,36 @@ void Board::startround(const QByteArray& fields)
         m_theWord = QStringLiteral("Find a word!");
         m_status = QStringLiteral("Your Turn.");
         m_wordGate = 1;
-        cue(m_turnSoundNew ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+        cue(Cue::Turn);
     }
     m_timeLeft = m_timePerTurn;
     m_turnClockOn = true;
     if (m_autoClock && !m_turntime.isActive())
         m_turntime.start();
-    m_session->notifySeatsChanged();
     emit changed();
 }
 
-// ---- the player's actions ----
+// ---- the player's operations ----
 
-void Board::pileClicked(int pile, Qt::MouseButton button)
+void Board::addPile(int pile)
 {
     if (!isPile(pile))
         return;
     const int i = pile - 1;
     m_discardPanel = false;
-    if (live() && !m_inWord[i] && button == Qt::LeftButton && m_wordGate == 1) {
+    if (live() && !m_inWord[i] && m_wordGate == 1) {
         m_word += cardFace(m_cards[i]);
         m_wordPiles.append(pile);
         m_picture[i] = kEmptied;
         m_inWord[i] = true;
         m_wordButtons = true;
-        cue(QStringLiteral("place"));
+        cue(Cue::Place);
         m_discardShown[i] = false;
-    } else if (live() && !m_wordPiles.isEmpty() && button == Qt::RightButton) {
-        pressenter();
-        return;
     }
     emit changed();
 }
 
-void Board::pressenter()
+void Board::submitWord()
 {
     if (m_wordPiles.isEmpty() || !live())
         return;
@@ -255,13 +241,7 @@ void Board::pressenter()
     emit changed();
 }
 
-void Board::button_doneClick()
-{
-    if (m_wordButtons)
-        pressenter();
-}
-
-void Board::buttoN_clearClick()
+void Board::clearWord()
 {
     if (!m_wordButtons || !live())
         return;
@@ -273,17 +253,11 @@ void Board::buttoN_clearClick()
         if (m_inWord[i])
             restorePile(i);
     }
-    cue(QStringLiteral("clear"));
+    cue(Cue::Clear);
     emit changed();
 }
 
-void Board::button_clearlastClick()
-{
-    if (m_wordButtons)
-        clearlast();
-}
-
-void Board::clearlast()
+void Board::clearLast()
 {
     if (m_wordPiles.isEmpty())
         return;
@@ -295,18 +269,58 @@ void Board::clearlast()
     emit changed();
 }
 
-void Board::discardClicked(int pile)
+void Board::discard(int pile)
 {
     // A hidden label cannot be clicked: its pile is in the word or empty.
     if (!isPile(pile) || !m_discardShown[pile - 1])
         return;
     m_pendingDiscard = pile;
     m_discardPanelPos = pilePos(pile) + QPoint(40, 65);
-    if (m_warning)
+    if (m_options->warning())
         m_discardPanel = true;
     else
         m_session->sendLoggedIn(msg::discard(own(), pile));
     emit changed();
+}
+
+// ---- the mouse ----
+
+void Board::pileClicked(int pile, Qt::MouseButton button)
+{
+    if (!isPile(pile))
+        return;
+    if (button == Qt::LeftButton) {
+        addPile(pile);
+        return;
+    }
+    m_discardPanel = false;
+    if (button == Qt::RightButton && live() && !m_wordPiles.isEmpty()) {
+        submitWord();
+        return;
+    }
+    emit changed();
+}
+
+void Board::button_doneClick()
+{
+    if (m_wordButtons)
+        submitWord();
+}
+
+void Board::buttoN_clearClick()
+{
+    clearWord();
+}
+
+void Board::button_clearlastClick()
+{
+    if (m_wordButtons)
+        clearLast();
+}
+
+void Board::discardClicked(int pile)
+{
+    discard(pile);
 }
 
 void Board::button_yesClick()
@@ -361,7 +375,7 @@ void Board::turntimeTimer()
     m_timerBarWidth = m_timeLeft * m_timerScale;
     m_timerColour = m_timeLeft < 20 ? kClockRed : kClockColour;
     if (m_timeLeft == 20 || m_timeLeft == 15 || m_timeLeft <= 10)
-        cue(QStringLiteral("timer"));
+        cue(Cue::Timer);
     m_timerText = QStringLiteral("Time: %1:%2")
                       .arg(m_timeLeft / 60)
                       .arg(m_timeLeft % 60, 2, 10, QLatin1Char('0'));

@@ -6,6 +6,7 @@
 // and forwards clicks to it. Received game commands arrive through the
 // handlers it installs on the ClientSession.
 
+#include "client/clientservices.h"
 #include "net/messages.h"
 
 #include <QByteArray>
@@ -22,6 +23,7 @@ namespace gorse {
 
 class ChatLog;
 class ClientSession;
+class GameOptions;
 class SoundCues;
 class TallyHooks;
 
@@ -37,10 +39,11 @@ public:
     // The picture of a pile whose card is in the word (an emptied slot).
     static constexpr int kEmptied = -1;
 
-    // session, chat, sound and tally are not owned; chat, sound and tally
-    // may be null. The board installs its command handlers on the session.
-    Board(ClientSession* session, ChatLog* chat, SoundCues* sound, TallyHooks* tally,
-          QObject* parent = nullptr);
+    // None is owned; chat, sound and tally may be null. The board reads the
+    // discard warning from options and installs its command handlers on the
+    // session.
+    Board(ClientSession* session, GameOptions* options, ChatLog* chat, SoundCues* sound,
+          TallyHooks* tally, QObject* parent = nullptr);
     ~Board() override;
 
     // The client's card faces: "A".."Z" with "Qu" for 17, then the letter
@@ -65,13 +68,28 @@ public:
     // Puts new cards on their piles.
     void placeCards(const CardList& cards);
 
-    // ---- the player's actions ----
-    // Mouse button released over pile n's picture.
+    // ---- the player's operations, whatever the device ----
+    // The mouse, the keyboard and computer players all play through these;
+    // each does nothing when the board does not allow it at the moment.
+    // Puts pile n's card into the word being built.
+    void addPile(int pile);
+    // Takes back the last card of the word.
+    void clearLast();
+    // Takes back every card of the word.
+    void clearWord();
+    // Sends the word being built to the host.
+    void submitWord();
+    // Discards pile n's card (asking first when "Warn before discard" is on).
+    void discard(int pile);
+
+    // ---- the mouse ----
+    // Mouse button released over pile n's picture: left adds the pile,
+    // right submits the word.
     void pileClicked(int pile, Qt::MouseButton button);
     void button_doneClick();
     void buttoN_clearClick();
     void button_clearlastClick();
-    void label_wordClick() { clearlast(); }
+    void label_wordClick() { clearLast(); }
     // A click on pile n's discard label.
     void discardClicked(int pile);
     void button_yesClick();
@@ -82,11 +100,6 @@ public:
     // The played-words panel's close button.
     void closePlayedWords();
 
-    // Sends the word being built (Done, or a right click on a pile).
-    void pressenter();
-    // Takes back the last card of the word (Clear-last, or a click on it).
-    void clearlast();
-
     // ---- the turn clock ----
     // One second of the turn clock; a QTimer calls it while the clock is on
     // and automatic (see setAutoClock).
@@ -96,13 +109,8 @@ public:
     // advance it (tests).
     void setAutoClock(bool on);
 
-    // ---- options ----
-    // "Warn before discard".
-    bool warning() const { return m_warning; }
-    void setWarning(bool on);
-    // Turn Sound "New" (cue "turnnew") instead of Classic ("turn").
-    bool turnSoundNew() const { return m_turnSoundNew; }
-    void setTurnSoundNew(bool on) { m_turnSoundNew = on; }
+    // The player's options the board follows (the discard warning).
+    GameOptions* options() const { return m_options; }
     // The hosting copy shows button_start and button_start2 and enables the
     // "Start Game" menu item; a joining copy hides and disables them.
     void setStartControlsVisible(bool on);
@@ -154,14 +162,13 @@ public:
 signals:
     // Anything the board shows changed.
     void changed();
-    void warningChanged(bool on);
     // Start was pressed while logged in: show the game options dialog.
     void showGameOptions();
     // Start was pressed before login: show this text in a message box.
     void notConnected(const QString& text);
 
 private:
-    void cue(const QString& name);
+    void cue(Cue cue);
     void systemLine(const QString& text);
     bool ownSeat() const;
     int own() const;
@@ -170,6 +177,7 @@ private:
     void showPlayedWords(const msg::EndRound& round);
 
     QPointer<ClientSession> m_session; // not owned
+    GameOptions* m_options;            // not owned
     ChatLog* m_chat;                   // not owned, may be null
     SoundCues* m_sound;                // not owned, may be null
     TallyHooks* m_tally;               // not owned, may be null
@@ -203,8 +211,6 @@ private:
     QPoint m_discardPanelPos;
     bool m_startButtons = false;
     bool m_startGameEnabled = false;
-    bool m_warning = false;
-    bool m_turnSoundNew = false;
 
     bool m_pwordsShown = false;
     std::array<QStringList, kSeatCount> m_pwords;

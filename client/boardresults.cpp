@@ -6,16 +6,12 @@
 
 #include "client/clientservices.h"
 #include "client/clientsession.h"
+#include "client/table.h"
 #include "client/tallyhooks.h"
 
 namespace gorse {
 
 namespace {
-
-bool validSeat(int seat)
-{
-    return isSeat(seat);
-}
 
 // The number in front of a played-words line's ":"; a line without one
 // counts as 100.
@@ -57,7 +53,7 @@ void Board::theword(const QByteArray& fields)
                     QStringLiteral(" points. BONUS!");
     }
     placeCards(result.cards);
-    cue(QStringLiteral("goodword"));
+    cue(Cue::GoodWord);
     m_wordGate = 1;
     if (own() <= kSeatCount && m_tally) {
         if (word.size() > m_tally->recordValue(TallyHooks::kLongestWord))
@@ -77,20 +73,17 @@ void Board::rejected(const QByteArray& fields)
     m_theWord = fromWire(result.word).toUpper() + QStringLiteral(" in not a valid word.");
     placeCards(result.cards);
     m_wordGate = 1;
-    cue(QStringLiteral("badword"));
+    cue(Cue::BadWord);
     emit changed();
 }
 
 void Board::pscore(const QByteArray& fields)
 {
     const auto score = msg::PScore::parse(fields);
-    if (!validSeat(score.seat))
+    if (!isSeat(score.seat))
         return;
-    SeatRow& row = m_session->seatRow(score.seat);
-    row.score = QString::number(score.total);
-    row.thisturn = QString::number(score.roundPoints);
-    row.bonus = u'+' + QString::number(score.points);
-    m_session->notifySeatsChanged();
+    m_session->table()->setScores(score.seat, score.total, score.roundPoints,
+                                  u'+' + QString::number(score.points));
 }
 
 void Board::discard(const QByteArray& fields)
@@ -98,16 +91,13 @@ void Board::discard(const QByteArray& fields)
     const auto result = msg::DiscardResult::parse(fields);
     if (result.seat != own())
         return;
-    if (validSeat(result.seat)) {
-        SeatRow& row = m_session->seatRow(result.seat);
-        row.score = QString::number(result.total);
-        row.thisturn = QString::number(result.roundPoints);
-        row.bonus = QStringLiteral("-5");
-        m_session->notifySeatsChanged();
+    if (isSeat(result.seat)) {
+        m_session->table()->setScores(result.seat, result.total, result.roundPoints,
+                                      u'-' + QString::number(kDiscardPenalty));
     }
     m_theWord = QStringLiteral("You discarded a card and lost 5 points.");
     placeCards(CardList{result.card});
-    cue(QStringLiteral("shift"));
+    cue(Cue::Shift);
     emit changed();
 }
 
@@ -124,20 +114,18 @@ void Board::endround(const QByteArray& fields)
     m_word.clear();
     emptyAllPiles();
     showPlayedWords(round);
-    m_session->notifySeatsChanged();
     m_pwordsShown = true;
-    cue(QStringLiteral("roundover"));
+    cue(Cue::RoundOver);
     emit changed();
 }
 
 void Board::showPlayedWords(const msg::EndRound& round)
 {
     for (const SeatSummary& summary : round.seats) {
-        if (!validSeat(summary.seat))
+        if (!isSeat(summary.seat))
             continue;
-        SeatRow& row = m_session->seatRow(summary.seat);
         QStringList& list = m_pwords[summary.seat - 1];
-        row.score = QString::number(summary.total);
+        m_session->table()->setTotal(summary.seat, summary.total);
         list.clear();
         if (!summary.wordLog.isEmpty()) {
             QByteArray log = summary.wordLog;
@@ -157,8 +145,7 @@ void Board::showPlayedWords(const msg::EndRound& round)
                 addtolist(list, fromWire(entry.mid(dash + 1)), points);
             }
             if (readAll) {
-                row.pwords = QStringLiteral(" [") + QString::number(entries.size()) +
-                             QStringLiteral("] ") + row.storedName;
+                m_session->table()->setWordsPlayed(summary.seat, int(entries.size()));
                 list.prepend(QStringLiteral(" -") +
                              QString::number(discardpenalty(summary.discards)) +
                              QStringLiteral(" for discards"));
@@ -181,8 +168,8 @@ void Board::winner(const QByteArray& fields)
     const QString name = fromWire(result.name);
     m_wordButtons = false;
     m_wordGate = 0;
-    cue(QStringLiteral("winner"));
-    const bool won = ownSeat() && m_session->seat(own()).name == name;
+    cue(Cue::Winner);
+    const bool won = ownSeat() && m_session->seat(own()).shownName() == name;
     m_winnerText = won ? QStringLiteral("You have Won the Game!")
                        : name + QStringLiteral(" has Won the Game!");
     m_status = QStringLiteral("Game Over!");
@@ -195,7 +182,7 @@ void Board::winner(const QByteArray& fields)
         return;
     if (m_tally)
         m_tally->addgame(won ? QStringLiteral("addtomine") : name);
-    cue(QStringLiteral("gameover"));
+    cue(Cue::GameOver);
 }
 
 void Board::tiegame(const QByteArray&)
@@ -212,11 +199,12 @@ void Board::gamestats(const QByteArray& fields)
     m_timePerTurn = stats.seconds;
     m_timePerTurnText = QStringLiteral("Time Per Turn: ") + QString::number(stats.seconds);
     m_timerScale = stats.seconds > 0 ? kTimerBarWidth / stats.seconds : 0;
-    m_timeLeft = stats.countdown - 4;
+    m_timeLeft = stats.countdown - kRoundExtraSeconds;
     for (int n = 1; n <= kSeatCount; ++n)
-        m_session->seatRow(n).score = QString::number(stats.totals[n - 1]);
-    m_session->notifySeatsChanged();
-    if (m_timeLeft > 5 && ownSeat()) {
+        m_session->table()->setTotal(n, stats.totals[n - 1]);
+    // A newcomer plays along only when more than a few seconds are left.
+    constexpr int kLateJoinSeconds = 5;
+    if (m_timeLeft > kLateJoinSeconds && ownSeat()) {
         m_playingSeat = own();
         m_turnClockOn = true;
         if (m_autoClock && !m_turntime.isActive())

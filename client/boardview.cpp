@@ -5,7 +5,9 @@
 #include "client/cardart.h"
 #include "client/clientsession.h"
 #include "client/pwordspanel.h"
+#include "client/uistyle.h"
 #include "client/winnerpanel.h"
+#include "settings/gameoptions.h"
 
 #include <QAction>
 #include <QFrame>
@@ -17,19 +19,6 @@
 namespace gorse {
 
 namespace {
-
-QColor fromBgr(quint32 colour)
-{
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
-}
-
-QFont arial(int pixelSize, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 void setTextColour(QLabel* label, const QColor& colour)
 {
@@ -62,7 +51,7 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
     m_word = new ClickLabel(this);
     m_word->setObjectName(QStringLiteral("label_word"));
     m_word->setGeometry(34, 70, 341, 44);
-    m_word->setFont(arial(40, true));
+    m_word->setFont(arialFont(40, true));
     m_word->setAlignment(Qt::AlignCenter);
     setTextColour(m_word, white);
     connect(m_word, &ClickLabel::clicked, m_board, &Board::label_wordClick);
@@ -93,7 +82,7 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
         discard->setObjectName(QStringLiteral("image_discard") + QString::number(pile));
         discard->setGeometry(QRect(Board::discardPos(pile), QSize(72, 17)));
         discard->setAlignment(Qt::AlignCenter);
-        discard->setFont(arial(11, true));
+        discard->setFont(arialFont(11, true));
         discard->setStyleSheet(QStringLiteral("QLabel { background: #8c1c13; color: white; border: "
                                               "1px solid #e0b0a0; border-radius: 3px; }"));
         connect(discard, &ClickLabel::clicked, m_board,
@@ -118,9 +107,16 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
     m_warning = new QAction(QStringLiteral("Warn before discard"), this);
     m_warning->setObjectName(QStringLiteral("warning"));
     m_warning->setCheckable(true);
-    m_warning->setChecked(m_board->warning());
-    connect(m_warning, &QAction::toggled, m_board, &Board::setWarning);
-    connect(m_board, &Board::warningChanged, m_warning, &QAction::setChecked);
+    GameOptions* options = m_board->options();
+    m_warning->setChecked(options->warning());
+    connect(m_warning, &QAction::triggered, options, [options](bool on) {
+        options->setWarning(on);
+        options->save();
+    });
+    connect(options, &GameOptions::changed, m_warning, [this, options](GameOptions::Option o) {
+        if (o == GameOptions::Option::Warning)
+            m_warning->setChecked(options->warning());
+    });
 
     m_startGame = new QAction(QStringLiteral("Start Game"), this);
     m_startGame->setObjectName(QStringLiteral("StartGame1"));
@@ -136,7 +132,7 @@ QLabel* BoardView::makeLabel(const QString& name, const QRect& place, int pixelS
     auto* label = new QLabel(this);
     label->setObjectName(name);
     label->setGeometry(place);
-    label->setFont(arial(pixelSize, bold));
+    label->setFont(arialFont(pixelSize, bold));
     label->setAlignment(align);
     setTextColour(label, Qt::white);
     return label;
@@ -147,7 +143,7 @@ QPushButton* BoardView::makeButton(const QString& name, const QString& text, con
     auto* button = new QPushButton(text, this);
     button->setObjectName(name);
     button->setGeometry(place);
-    button->setFont(arial(13, true));
+    button->setFont(arialFont(13, true));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
@@ -170,7 +166,7 @@ void BoardView::buildDiscardPanel()
         QStringLiteral("Would you like to discard this card and lose 5 points?"), m_discardPanel);
     question->setWordWrap(true);
     question->setAlignment(Qt::AlignCenter);
-    question->setFont(arial(13, true));
+    question->setFont(arialFont(13, true));
     question->setGeometry(8, 4, 271, 36);
 
     auto* yes = new QPushButton(QStringLiteral("Yes"), m_discardPanel);
@@ -185,7 +181,7 @@ void BoardView::buildDiscardPanel()
     auto* note =
         new QLabel(QStringLiteral("You can turn this alert off under Options."), m_discardPanel);
     note->setAlignment(Qt::AlignCenter);
-    note->setFont(arial(11, false));
+    note->setFont(arialFont(11, false));
     note->setGeometry(8, 92, 271, 22);
     m_discardPanel->hide();
 }
@@ -205,7 +201,7 @@ void BoardView::refresh()
     m_done->setVisible(b.wordButtonsShown());
     m_theword->setText(b.theWordText());
     m_timer->setText(b.timerText());
-    setTextColour(m_timer, fromBgr(b.timerColour()));
+    setTextColour(m_timer, toQColor(b.timerColour()));
     m_timerBar->setBarWidth(b.timerBarWidth());
     m_playtoscore->setText(b.playToScoreText());
     m_timeperturn->setText(b.timePerTurnText());

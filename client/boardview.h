@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/rules.h"
+
 #include <QWidget>
 #include <array>
 
@@ -55,8 +57,8 @@ private:
 
     Board* m_board;           // not owned
     ClientSession* m_session; // not owned
-    std::array<CardImage*, 8> m_cards{};
-    std::array<ClickLabel*, 8> m_discards{};
+    std::array<CardImage*, kPileCount> m_cards{};
+    std::array<ClickLabel*, kPileCount> m_discards{};
     ClickLabel* m_word = nullptr;
     QPushButton* m_clear = nullptr;
     QPushButton* m_clearlast = nullptr;

@@ -1,6 +1,7 @@
 #include "client/cardart.h"
 
 #include "client/board.h"
+#include "client/uistyle.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -24,8 +25,7 @@ QImage blankImage()
 // Largest bold font in which text fits the given width, at most maxPixels.
 QFont fittingFont(const QString& text, int maxPixels, int width)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setBold(true);
+    QFont font = arialFont(maxPixels, true);
     for (int px = maxPixels; px > 8; px -= 2) {
         font.setPixelSize(px);
         if (QFontMetrics(font).horizontalAdvance(text) <= width)
@@ -80,10 +80,7 @@ QImage CardArt::paintCard(int card)
     p.drawText(QRectF(0, 8, kWidth, kHeight - 16), Qt::AlignCenter, face);
 
     // The face again, small, in the top left and bottom right corners.
-    QFont small(QStringLiteral("Arial"));
-    small.setBold(true);
-    small.setPixelSize(11);
-    p.setFont(small);
+    p.setFont(arialFont(11, true));
     p.setPen(QColor(120, 40, 30));
     p.drawText(QRectF(7, 6, 40, 14), Qt::AlignLeft | Qt::AlignTop, face);
     p.drawText(QRectF(kWidth - 47, kHeight - 20, 40, 14), Qt::AlignRight | Qt::AlignBottom, face);

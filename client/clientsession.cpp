@@ -4,14 +4,14 @@
 #include "chat/chatlog.h"
 #include "client/clientservices.h"
 #include "net/messages.h"
+#include "settings/gameoptions.h"
 
 #include <QTimer>
 
 namespace gorse {
 
-ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* settings,
-                             QObject* parent)
-    : QObject(parent), m_chat(chat), m_sound(sound), m_settings(settings)
+ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, GameOptions* options, QObject* parent)
+    : QObject(parent), m_chat(chat), m_sound(sound), m_options(options)
 {
     m_sock.setPortName(QStringLiteral("7772"));
     connect(&m_sock, &TSock::OnRead, this, &ClientSession::onRead);
@@ -48,10 +48,10 @@ ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* set
     m_commands.add(msg::name::winner,
                    [this](const QByteArray& f, int) { route(msg::name::winner, f); });
     m_commands.add(msg::name::full, [this](const QByteArray&, int) { emit gameFull(); });
-    for (const QByteArray& name :
-         {msg::name::playasound, msg::name::startround, msg::name::thecards, msg::name::pscore,
-          msg::name::theword, msg::name::rejected, msg::name::discard, msg::name::endround,
-          msg::name::tiegame, msg::name::gamestats}) {
+    m_commands.add(msg::name::playasound, [this](const QByteArray& f, int) { playasound(f); });
+    for (const QByteArray& name : {msg::name::startround, msg::name::thecards, msg::name::pscore,
+                                   msg::name::theword, msg::name::rejected, msg::name::discard,
+                                   msg::name::endround, msg::name::tiegame, msg::name::gamestats}) {
         m_commands.add(name, [this, name](const QByteArray& f, int) { route(name, f); });
     }
 }
@@ -124,6 +124,23 @@ bool ClientSession::sendit(const QString& text, quint32 colour)
     return true;
 }
 
+void ClientSession::setHosting(bool hosting)
+{
+    if (m_hosting == hosting)
+        return;
+    m_hosting = hosting;
+    emit hostingChanged(hosting);
+}
+
+void ClientSession::startGame(int target, int seconds)
+{
+    // The player's own name: the login name without its terminator.
+    QByteArray name = m_loginName;
+    if (name.endsWith(kTerminator))
+        name.chop(1);
+    send(msg::startgame(name, target, seconds));
+}
+
 void ClientSession::kicking(int n)
 {
     if (m_hosting && m_loggedIn)
@@ -146,8 +163,10 @@ void ClientSession::onRead(TSock* sock)
     receiveBytes(sock->Receive());
 }
 
-void ClientSession::onInfo(TSock*, TSocketInfo, const QString& msg)
+void ClientSession::onInfo(TSock*, TSocketInfo info, const QString& msg)
 {
+    if (info == TSocketInfo::Error)
+        emit logLine(QStringLiteral("connection to the host: ") + msg);
     if (msg == QLatin1String("Socket Closed") && !m_closing) {
         m_closing = true;
         finishClosing();
@@ -169,13 +188,19 @@ void ClientSession::finishClosing()
 void ClientSession::addSystemLine(const QString& text)
 {
     if (m_chat)
-        m_chat->addlinetochat(QStringLiteral("0+") + text, kSystemColour);
+        m_chat->addSystemLine(text);
 }
 
-void ClientSession::cue(const QString& name)
+void ClientSession::playasound(const QByteArray& fields)
 {
-    if (m_sound)
-        m_sound->playsound(name);
+    const auto sound = msg::PlayASound::parse(fields);
+    if (!m_sound)
+        return;
+    // Only a seat has a name label to tell who sent it.
+    std::optional<QString> sender;
+    if (isSeat(sound.conn))
+        sender = m_table.seat(sound.conn).shownName();
+    m_sound->chatter(fromWire(Fields(sound.rest).text()), sender);
 }
 
 void ClientSession::sendloginfo(const QByteArray& fields)
@@ -195,26 +220,21 @@ void ClientSession::newplayerinfo(const QByteArray& fields)
     const QString name = fromWire(info.text);
     if (n == m_own) {
         addSystemLine(QStringLiteral("You are Connected."));
-        if (m_settings)
-            m_settings->loadinifile();
+        m_options->load();
     } else {
         addSystemLine(name + QStringLiteral(" is Connected."));
     }
     if (isSeat(n)) {
-        SeatRow& row = m_seats[n - 1];
-        row.name = name;
-        row.pwords = name + QStringLiteral(" [0]");
-        row.storedName = name;
-        emit seatsChanged();
+        m_table.sit(n, name);
     } else if (isSpy(n)) {
-        m_spies.append(QString::number(n) + QStringLiteral(": ") + name);
+        m_table.addSpy(n, name);
         if (n == m_own)
             addSystemLine(QStringLiteral("You are spying."));
         else
             addSystemLine(name + QStringLiteral(" is spying."));
-        emit spiesChanged();
     }
-    cue(QStringLiteral("entered"));
+    if (m_sound)
+        m_sound->play(Cue::Entered);
 }
 
 void ClientSession::playerdisconnected(const QByteArray& fields)
@@ -222,37 +242,25 @@ void ClientSession::playerdisconnected(const QByteArray& fields)
     const auto info = msg::ConnText::parse(fields);
     const int n = info.conn;
     if (isSeat(n)) {
-        SeatRow& row = m_seats[n - 1];
-        if (!row.isWaiting())
-            addSystemLine(row.name + QStringLiteral(" disconnected."));
-        row.name = QStringLiteral("<Waiting>");
-        row.storedName = QStringLiteral("<Waiting>");
-        row.pwords = QStringLiteral("<Waiting> [0]");
-        emit seatsChanged();
+        const Seat& seat = m_table.seat(n);
+        if (seat.taken)
+            addSystemLine(seat.name + QStringLiteral(" disconnected."));
+        m_table.leave(n);
     } else if (isSpy(n)) {
         const QString name = fromWire(info.text);
-        const qsizetype at = m_spies.indexOf(QString::number(n) + QStringLiteral(": ") + name);
-        if (at >= 0) {
+        if (m_table.removeSpy(n, name))
             addSystemLine(name + QStringLiteral(" has left."));
-            m_spies.removeAt(at);
-            emit spiesChanged();
-        }
     }
 }
 
 QStringList ClientSession::loadchecklist() const
 {
-    QStringList names;
-    for (int n = 1; n <= kSeatCount; ++n) {
-        if (n != m_own && !m_seats[n - 1].isWaiting())
-            names.append(m_seats[n - 1].name);
-    }
-    return names;
+    return m_table.opponents(m_own);
 }
 
 bool ClientSession::canRemoveSeat(int n) const
 {
-    return n >= 2 && n <= kSeatCount && m_hosting && !m_seats[n - 1].isWaiting();
+    return n >= 2 && m_hosting && m_table.seat(n).taken;
 }
 
 } // namespace gorse

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/table.h"
 #include "net/messagequeue.h"
 #include "net/rules.h"
 #include "net/tsock.h"
@@ -9,41 +10,27 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <functional>
 
 namespace gorse {
 
 class ChatLog;
-class SettingsHooks;
+class GameOptions;
 class SoundCues;
-
-// One seat row of the table as the client shows it.
-struct SeatRow
-{
-    QString name = QStringLiteral("<Waiting>");       // label_playername
-    QString score = QStringLiteral("0");              // label_score (TOTAL)
-    QString thisturn = QStringLiteral("0");           // label_thisturn (TURN)
-    QString bonus;                                    // label_bonus (WORD)
-    QString pwords = QStringLiteral("[0] <WAITING>"); // label_pwords heading
-    QString storedName = QStringLiteral("<Waiting>"); // label_pwords' stored name
-    bool isWaiting() const { return name == QLatin1String("<Waiting>"); }
-};
 
 // The client's side of the connection to the game host: the socket, the
 // queue of received messages worked off one per event-loop turn, the login,
-// the seat rows and the spy list, and the end of the connection. Windows
-// show what it holds and forward the player's requests to it.
+// the table (seats and spies), and the end of the connection. Windows show
+// what it holds and forward the player's requests to it.
 class ClientSession : public QObject
 {
     Q_OBJECT
 public:
     using Handler = std::function<void(const QByteArray& fields)>;
 
-    // chat receives system lines and relayed chat (not owned); sound and
-    // settings may be null (not owned).
-    ClientSession(ChatLog* chat, SoundCues* sound, SettingsHooks* settings,
-                  QObject* parent = nullptr);
+    // chat receives system lines and relayed chat; options are asked to load
+    // the stored settings at the own login. None is owned; sound may be null.
+    ClientSession(ChatLog* chat, SoundCues* sound, GameOptions* options, QObject* parent = nullptr);
     ~ClientSession() override;
 
     // Connects `sock` to host:port. The login name is the player name
@@ -51,7 +38,8 @@ public:
     void connectTo(const QString& host, quint16 port, const QString& playerName);
     // The side connection to the launching lobby on 127.0.0.1, port 9001.
     void openSideConnection(quint16 port = 9001);
-    void setHosting(bool hosting) { m_hosting = hosting; }
+    // This copy hosts the game: it may start games and remove players.
+    void setHosting(bool hosting);
 
     // Sends a message (without terminator) to the host. False when there is
     // no connection to send on.
@@ -64,6 +52,9 @@ public:
     bool sendit(const QString& text, quint32 colour);
     // Asks the host to remove connection n (hosting player only).
     void kicking(int n);
+    // Asks the host to start a game for everybody, in the player's own name,
+    // with a target score and a time per turn.
+    void startGame(int target, int seconds);
 
     // Installs the handler of one of the game's commands (startgame, winner,
     // startround, thecards, pscore, theword, rejected, discard, endround,
@@ -79,17 +70,17 @@ public:
     bool loggedIn() const { return m_loggedIn; }
     bool hosting() const { return m_hosting; }
     QByteArray loginName() const { return m_loginName; }
-    const SeatRow& seat(int n) const { return m_seats.at(n - 1); }
-    // For the board, which writes the score columns and the played-words
-    // headings; it calls notifySeatsChanged() after a change.
-    SeatRow& seatRow(int n) { return m_seats[n - 1]; }
-    void notifySeatsChanged() { emit seatsChanged(); }
-    const QStringList& spies() const { return m_spies; }
+    // The seats and spies; the board writes the scores through it.
+    Table* table() { return &m_table; }
+    const Table* table() const { return &m_table; }
+    const Seat& seat(int n) const { return m_table.seat(n); }
     // The opponents for the tally: seat names 1..6 in order, without the own
     // seat and without empty seats.
     QStringList loadchecklist() const;
-    // Whether "Remove From Game" is enabled on seat n's name label.
+    // Whether "Remove From Game" may be used: on seat n's name label (seats
+    // 2..6, taken), and on the spy list (any spy) while hosting.
     bool canRemoveSeat(int n) const;
+    bool canRemoveSpies() const { return m_hosting; }
     TSock& sock() { return m_sock; }
 
     // The login handler, also used by tests to follow a login step by step.
@@ -98,8 +89,7 @@ public:
     void playerdisconnected(const QByteArray& fields);
 
 signals:
-    void seatsChanged();
-    void spiesChanged();
+    void hostingChanged(bool hosting);
     // The host ended the connection: the window closes and the program ends.
     void connectionClosed();
     // "Game is full": the window shows the message box, then closes.
@@ -109,15 +99,15 @@ signals:
 
 private:
     void addSystemLine(const QString& text);
-    void cue(const QString& name);
+    void playasound(const QByteArray& fields);
     void onRead(TSock* sock);
     void onInfo(TSock* sock, TSocketInfo info, const QString& msg);
     void route(const QByteArray& command, const QByteArray& fields);
     void finishClosing();
 
-    ChatLog* m_chat;           // not owned
-    SoundCues* m_sound;        // not owned, may be null
-    SettingsHooks* m_settings; // not owned, may be null
+    ChatLog* m_chat;        // not owned
+    SoundCues* m_sound;     // not owned, may be null
+    GameOptions* m_options; // not owned
     TSock m_sock;
     TSock m_side;
     FrameBuffer m_frames;
@@ -131,8 +121,7 @@ private:
     bool m_loggedIn = false;
     bool m_hosting = false;
     QByteArray m_loginName;
-    std::array<SeatRow, kSeatCount> m_seats;
-    QStringList m_spies;
+    Table m_table;
 };
 
 } // namespace gorse

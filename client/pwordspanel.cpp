@@ -2,6 +2,7 @@
 
 #include "client/board.h"
 #include "client/clientsession.h"
+#include "client/uistyle.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -29,10 +30,7 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
         "QPlainTextEdit { background: #f4f1e6; color: #202020; border: 1px solid #808080; }"));
 
     auto* title = new QLabel(QStringLiteral("PLAYER'S WORDS"), this);
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setBold(true);
-    titleFont.setPixelSize(16);
-    title->setFont(titleFont);
+    title->setFont(arialFont(16, true));
     title->setAlignment(Qt::AlignCenter);
     title->setGeometry(0, 6, width(), 22);
 
@@ -43,9 +41,7 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
     m_close->setGeometry(width() - 28, 4, 24, 22);
     connect(m_close, &QToolButton::clicked, m_board, &Board::closePlayedWords);
 
-    QFont headingFont(QStringLiteral("Arial"));
-    headingFont.setBold(true);
-    headingFont.setPixelSize(12);
+    const QFont headingFont = arialFont(12, true);
     for (int i = 0; i < kSeatCount; ++i) {
         const int x = 8 + (i % 3) * (kColumnWidth + kColumnGap);
         const int y = kRowTop[i / 3];
@@ -61,7 +57,7 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
         m_headings[i] = heading;
         m_memos[i] = memo;
     }
-    connect(m_session, &ClientSession::seatsChanged, this, &PwordsPanel::refresh);
+    connect(m_session->table(), &Table::seatsChanged, this, &PwordsPanel::refresh);
     refresh();
 }
 
@@ -69,7 +65,7 @@ void PwordsPanel::refresh()
 {
     setVisible(m_board->playedWordsShown());
     for (int i = 0; i < kSeatCount; ++i) {
-        m_headings[i]->setText(m_session->seat(i + 1).pwords);
+        m_headings[i]->setText(m_session->seat(i + 1).heading);
         const QString text = m_board->playedWords(i + 1).join(u'\n');
         if (m_memos[i]->toPlainText() != text)
             m_memos[i]->setPlainText(text);

@@ -1,6 +1,7 @@
 #include "client/winnerpanel.h"
 
 #include "client/board.h"
+#include "client/uistyle.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,9 +15,7 @@ WinnerPanel::WinnerPanel(Board* board, QWidget* parent) : QFrame(parent), m_boar
     setAutoFillBackground(true);
     setStyleSheet(QStringLiteral("#panel_winner { background: black; }"));
 
-    QFont font(QStringLiteral("Arial"));
-    font.setBold(true);
-    font.setPixelSize(16);
+    const QFont font = arialFont(16, true);
     const QRect line(0, 40, width(), 24);
 
     // The shadow first, so that the white text is drawn over it.

@@ -63,19 +63,33 @@ bool plainrecord(const char* p)
 
 } // namespace
 
-TDictn::TDictn()
+TDictn::TDictn() : TDictn(BuiltinList::Standard)
+{
+}
+
+TDictn::TDictn(BuiltinList list)
+{
+    loadBuiltin(list);
+}
+
+QString TDictn::loadBuiltin(BuiltinList list)
 {
     // Embedded by resources/CMakeLists.txt.
-    const QResource resource(QStringLiteral(":/words/english.dic"));
+    const QResource resource(list == BuiltinList::Large
+                                 ? QStringLiteral(":/words/english-large.dic")
+                                 : QStringLiteral(":/words/english.dic"));
     if (!resource.isValid()) {
         close(notFoundMessage());
-    } else if (resource.compressionAlgorithm() == QResource::NoCompression) {
+        return m_error;
+    }
+    if (resource.compressionAlgorithm() == QResource::NoCompression) {
         // Stored as is: search the program's own read-only copy.
         setRecords(QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
                                            resource.size()));
     } else {
         setRecords(resource.uncompressedData());
     }
+    return {};
 }
 
 TDictn::TDictn(const QByteArray& records)
@@ -122,6 +136,20 @@ void TDictn::close(const QString& error)
 QString TDictn::notFoundMessage()
 {
     return QStringLiteral("English.dic dictionary not found!");
+}
+
+QString TDictn::builtinListName(BuiltinList list)
+{
+    return list == BuiltinList::Large ? QStringLiteral("large") : QStringLiteral("standard");
+}
+
+std::optional<TDictn::BuiltinList> TDictn::builtinListFromName(QStringView name)
+{
+    for (const BuiltinList list : {BuiltinList::Standard, BuiltinList::Large}) {
+        if (name.compare(builtinListName(list), Qt::CaseInsensitive) == 0)
+            return list;
+    }
+    return std::nullopt;
 }
 
 int TDictn::findword(QByteArrayView text) const

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
+
+#include <optional>
 
 namespace gorse {
 
@@ -11,18 +14,23 @@ namespace gorse {
 // A list is a run of 15-byte records without header: the byte 0x1E, then a
 // word of up to 14 upper-case letters, left-aligned and filled up with
 // blanks, in ascending byte order (equal records may follow each other).
-// Lookups are a binary search over the records held in memory; the list
-// built into the program is used by default, another one can be loaded from
-// a file. Nothing is ever written to disk.
+// Lookups are a binary search over the records held in memory. Two lists
+// are built into the program: the standard one, used by default, and a
+// large one that also has rarer and abbreviation-like short words; another
+// list can be loaded from a file. Nothing is ever written to disk.
 class TDictn
 {
 public:
     static constexpr int recordsize = 15;
     static constexpr int keywidth = 15;
 
-    // Uses the built-in list. Should it be missing, the dictionary stays
-    // closed and errorString() tells why.
+    enum class BuiltinList { Standard, Large };
+
+    // Uses the built-in standard list. Should it be missing, the dictionary
+    // stays closed and errorString() tells why.
     TDictn();
+    // Uses the given built-in list, the same way.
+    explicit TDictn(BuiltinList list);
     // Uses the given records (whole records only).
     explicit TDictn(const QByteArray& records);
 
@@ -30,6 +38,8 @@ public:
     // Returns an empty string on success; otherwise the error text, and the
     // dictionary is closed, so that every lookup answers "not found".
     QString loadFile(const QString& path);
+    // Replaces the list by the given built-in one; returns like loadFile().
+    QString loadBuiltin(BuiltinList list);
     // Replaces the list by the given records; a trailing partial record is
     // ignored.
     void setRecords(const QByteArray& records);
@@ -50,6 +60,13 @@ public:
 
     // The text shown when a list cannot be read.
     static QString notFoundMessage();
+
+    // "standard" or "large", the names a command line or settings file
+    // uses for the built-in lists.
+    static QString builtinListName(BuiltinList list);
+    // The built-in list of that name, letter case ignored; nothing for any
+    // other text.
+    static std::optional<BuiltinList> builtinListFromName(QStringView name);
 
 private:
     void close(const QString& error);

@@ -4,6 +4,7 @@
 //
 // Logs one line per event to standard error; the first line names the port
 // actually listened on. Ends cleanly on SIGINT or SIGTERM.
+#include "host/hostsetup.h"
 #include "host/tserver.h"
 
 #include <QAbstractEventDispatcher>
@@ -116,26 +117,23 @@ int main(int argc, char** argv)
         fail(QStringLiteral("--port needs a number from 0 to 65535"));
         return 2;
     }
-    quint64 seed = CardDeck::clockSeed();
+    std::optional<quint64> givenSeed;
     if (parser.isSet(seedOption)) {
-        seed = parser.value(seedOption).toULongLong(&ok, 10);
+        givenSeed = parser.value(seedOption).toULongLong(&ok, 10);
         if (!ok) {
             fail(QStringLiteral("--seed needs a non-negative whole number"));
             return 2;
         }
     }
 
-    auto dict = std::make_unique<TDictn>();
-    QString dictError = dict->errorString();
-    if (parser.isSet(wordsOption))
-        dictError = dict->loadFile(parser.value(wordsOption));
+    HostSetup setup = prepareHost(parser.value(wordsOption), givenSeed);
 
     if (!watchSignals(&app)) {
         fail(QStringLiteral("cannot watch for signals"));
         return 1;
     }
 
-    TServer server(std::move(dict), seed);
+    TServer server(std::move(setup.words), setup.seed);
     server.setLog(logLine);
     try {
         server.startListening(quint16(port));
@@ -145,10 +143,12 @@ int main(int argc, char** argv)
                  .arg(QString::fromUtf8(e.what())));
         return 1;
     }
-    logLine(QStringLiteral("listening on port %1, seed %2").arg(server.listeningPort()).arg(seed));
-    if (!dictError.isEmpty()) {
+    logLine(QStringLiteral("listening on port %1, seed %2")
+                .arg(server.listeningPort())
+                .arg(setup.seed));
+    if (!setup.wordsError.isEmpty()) {
         // The host goes on; every word is then rejected.
-        logLine(dictError);
+        logLine(setup.wordsError);
     }
 
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,

@@ -15,7 +15,7 @@ void TServer::setRealTimeClock(bool on)
         m_timer1.stop();
 }
 
-void TServer::starttimer1(int seconds, int purpose)
+void TServer::starttimer1(int seconds, TimerPurpose purpose)
 {
     m_countdown = seconds;
     m_timerpurpose = purpose;
@@ -38,9 +38,9 @@ void TServer::timer1Timer()
     if (m_countdown >= 1)
         return;
     stoptimer1();
-    if (m_timerpurpose == 1)
+    if (m_timerpurpose == TimerPurpose::EndRound)
         endround();
-    else if (m_timerpurpose == 2)
+    else if (m_timerpurpose == TimerPurpose::NextRound)
         startround();
 }
 
@@ -115,7 +115,7 @@ void TServer::startround()
     sendtoall(msg::startround(m_roundnumber));
     log(QStringLiteral("round %1 started").arg(m_roundnumber));
     const qint64 seconds = qint64(m_roundseconds) + kRoundExtraSeconds;
-    starttimer1(int(qMin<qint64>(seconds, INT_MAX)), 1);
+    starttimer1(int(qMin<qint64>(seconds, INT_MAX)), TimerPurpose::EndRound);
 }
 
 void TServer::sendword(int seat, const QList<int>& piles)
@@ -188,7 +188,7 @@ void TServer::endround()
     for (int k = 1; k <= m_highwatermark; ++k)
         sendto(k, msg::endround(k <= kSeatCount ? m_players[k].roundpoints : 0, summary));
     log(QStringLiteral("round %1 ended; totals %2").arg(m_roundnumber).arg(totals.join(u' ')));
-    starttimer1(kRoundPauseSeconds, 2);
+    starttimer1(kRoundPauseSeconds, TimerPurpose::NextRound);
 }
 
 bool TServer::checkforwin()

@@ -91,7 +91,9 @@ public:
     int targetscore() const { return m_targetscore; }
     int roundseconds() const { return m_roundseconds; }
     int countdown() const { return m_countdown; }
-    int timerpurpose() const { return m_timerpurpose; } // 1 ends the round, 2 starts the next
+    // What the round clock does when it runs out.
+    enum class TimerPurpose { None, EndRound, NextRound };
+    TimerPurpose timerpurpose() const { return m_timerpurpose; }
     bool timer1enabled() const { return m_timer1enabled; }
     const CardDeck& deck() const { return m_deck; }
     // For dealing known cards: deck().stack(...) before a round starts.
@@ -134,7 +136,7 @@ private:
     void discard(int seat, int pile);
     void endround();
     bool checkforwin();
-    void starttimer1(int seconds, int purpose);
+    void starttimer1(int seconds, TimerPurpose purpose);
     void stoptimer1();
     void advancepile(tpile& pile, int number);
     ScoreList scorelist() const;
@@ -157,7 +159,7 @@ private:
     int m_roundseconds = 0;
     int m_roundnumber = 0;
     int m_countdown = 0;
-    int m_timerpurpose = 0;
+    TimerPurpose m_timerpurpose = TimerPurpose::None;
     bool m_timer1enabled = false;
     bool m_realtimeclock = true;
     QTimer m_timer1;

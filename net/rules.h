@@ -49,6 +49,13 @@ struct OptionRange
     {
         return value < minimum ? minimum : value > maximum ? maximum : value;
     }
+    // The position an up-down reaches from `from` after `steps` steps of the
+    // increment, stopping at the bounds: from 45 upwards 55, 65 ... 115, 120.
+    constexpr int stepFrom(int from, int steps) const
+    {
+        const long long to = static_cast<long long>(from) + static_cast<long long>(steps) * step;
+        return to < minimum ? minimum : to > maximum ? maximum : int(to);
+    }
 };
 inline constexpr OptionRange kPlayToScoreRange{300, 20000, 100, 500};
 inline constexpr OptionRange kTimePerTurnRange{45, 120, 10, 120};

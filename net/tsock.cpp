@@ -173,6 +173,10 @@ void TSock::attach(QTcpSocket* socket)
 // delivered before the connection ends; the object deletes itself then.
 void TSock::detach(bool discard)
 {
+    if (m_lookupId >= 0) {
+        QHostInfo::abortHostLookup(m_lookupId);
+        m_lookupId = -1;
+    }
     QTcpSocket* socket = m_socket;
     m_socket = nullptr;
     socket->disconnect(this);
@@ -208,27 +212,47 @@ bool TSock::Open()
         } else {
             const QString key = m_hostName.toLower();
             auto cached = hostCache().constFind(key);
-            if (cached != hostCache().constEnd()) {
-                address = *cached;
-            } else {
-                const QHostInfo found = QHostInfo::fromName(m_hostName);
-                QHostAddress first;
-                for (const QHostAddress& a : found.addresses()) {
-                    if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                        first = a;
-                        break;
-                    }
-                }
-                if (first.isNull())
-                    throw ESockException("Host Lookup - Could Not Find Host Entry");
-                hostCache().insert(key, first);
-                address = first;
+            if (cached == hostCache().constEnd()) {
+                // The resolver may take its time: the socket exists at once
+                // (text sent meanwhile waits in order) and connects when the
+                // answer comes.
+                attach(new QTcpSocket(this));
+                m_lookupId = QHostInfo::lookupHost(m_hostName, this,
+                                                   [this, key, port](const QHostInfo& found) {
+                                                       m_lookupId = -1;
+                                                       lookedUp(key, found, port);
+                                                   });
+                return m_connected;
             }
+            address = *cached;
         }
     }
     attach(new QTcpSocket(this));
     m_socket->connectToHost(address, port);
     return m_connected;
+}
+
+void TSock::lookedUp(const QString& key, const QHostInfo& found, quint16 port)
+{
+    if (!m_socket)
+        return; // closed while the resolver worked
+    QHostAddress first;
+    for (const QHostAddress& a : found.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+            first = a;
+            break;
+        }
+    }
+    if (first.isNull()) {
+        // Nothing was connected, so nothing is closed: the socket is let go
+        // and the failure told.
+        detach(true);
+        m_outgoing.clear();
+        info(TSocketInfo::Error, QStringLiteral("Host Lookup - Could Not Find Host Entry"));
+        return;
+    }
+    hostCache().insert(key, first);
+    m_socket->connectToHost(first, port);
 }
 
 void TSock::setListen(bool on)

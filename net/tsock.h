@@ -5,6 +5,7 @@
 #include <QString>
 #include <stdexcept>
 
+class QHostInfo;
 class QTcpServer;
 class QTcpSocket;
 
@@ -57,7 +58,9 @@ public:
     void setListen(bool on);
 
     // Starts connecting to HostName:PortName. Returns Connected(), which is
-    // false while the connection is being set up.
+    // false while the connection is being set up. A host name is looked up
+    // without waiting; when it cannot be found, OnInfo reports "Host Lookup -
+    // Could Not Find Host Entry" and the socket is not open any more.
     bool Open();
     // Accepts one waiting connection on a listener into newSock, a new TSock
     // owned by the listener. False when nothing could be accepted.
@@ -92,6 +95,7 @@ signals:
 private:
     void info(TSocketInfo code, const QString& msg);
     void attach(QTcpSocket* socket);
+    void lookedUp(const QString& key, const QHostInfo& found, quint16 port);
     void detach(bool discard);
     quint16 resolvePort();
     void handleReadyRead();
@@ -108,6 +112,7 @@ private:
     bool m_listening = false;
     QTcpSocket* m_socket = nullptr; // owned through QObject parenting
     QTcpServer* m_server = nullptr; // owned through QObject parenting
+    int m_lookupId = -1;            // a host name lookup under way
     QByteArray m_incoming;
     QByteArray m_outgoing; // held back until the connection is established
 };

@@ -4,9 +4,16 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# wordnet-base: the data the game reads the meanings of words from.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
-          clang-format)
+          clang-format wordnet-base)
+# The sound test plays through a PulseAudio server of its own. Where
+# PipeWire's replacement for PulseAudio runs the desktop's sound, it is left
+# alone and the test plays through that instead.
+if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install ok installed"; then
+  packages+=(pulseaudio)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

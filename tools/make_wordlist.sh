@@ -1,22 +1,73 @@
 #!/usr/bin/env bash
-# Regenerates resources/english.dic, the word list the host checks words
-# against, from Debian's scowl package (apt-get install scowl).
+# Regenerates the two built-in word lists the host checks words against,
+# from Debian's scowl package:
 #
-# Input: the english-words.N, american-words.N and british-words.N lists of
-# every size N up to 80 (no proper names, abbreviations, contractions or
-# capitalised words). Only lines that are 2 to 14 lower-case letters a-z are
-# kept; they are upper-cased, sorted in byte order and kept once each.
+#   english.dic        the standard list, the default
+#   english-large.dic  the large list
+#
+# and copies SCOWL's copyright notice beside them as english.dic.copyright.
+#
+# Input of both: the english-words.N, american-words.N and british-words.N
+# lists of every size N up to 80 (SCOWL keeps proper names, abbreviations,
+# contractions and capitalised words in other lists, which are not read).
+# Only lines that are 2 to 14 lower-case letters a-z are kept; they are
+# upper-cased, sorted in byte order and kept once each. That is the large
+# list.
+#
+# The standard list is the large list without the two- and three-letter
+# entries that look like abbreviations or are known to few players. Each
+# word's size is the smallest N it appears at. Sizes up to 60 come from
+# general dictionaries (at 60 a word stands in at least two of the twelve
+# dictionaries SCOWL counts); sizes 70 and 80 add lists from single
+# sources, which bring entries such as KB, LN, LX, MB, XS or ZS. So:
+#   - entries of four letters or more are kept;
+#   - a two-letter entry ending in S is dropped (SCOWL lists the plurals of
+#     letters: CS, MS, RS...);
+#   - a two- or three-letter entry whose size is above 60 is dropped;
+#   - tools/wordlist-exceptions.txt overrides both rules, entry by entry:
+#     "+WORD" keeps, "-WORD" drops, each with a comment saying why.
+#
 # Output: one 15-byte record per word, the byte 0x1E followed by the word
 # left-aligned in 14 bytes and filled up with blanks; no header, no newline.
-# The list's copyright notice is copied beside it as english.dic.copyright.
+# The same input gives the same bytes.
+#
+# Usage: tools/make_wordlist.sh [--removed]
+#   --removed  also print every two- and three-letter entry of the large
+#              list that the standard list leaves out, with the reason.
+# Environment:
+#   SCOWL_DIR            SCOWL's lists (default /usr/share/dict/scowl; the
+#                        scowl package is installed when it is missing)
+#   SCOWL_COPYRIGHT      the notice copied beside the lists
+#                        (default /usr/share/doc/scowl/copyright)
+#   WORDLIST_OUT_DIR     where the lists go (default resources/)
+#   WORDLIST_EXCEPTIONS  the exceptions (default tools/wordlist-exceptions.txt)
 set -euo pipefail
 export LC_ALL=C
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-scowl="${SCOWL_DIR:-/usr/share/dict/scowl}"
+default_scowl=/usr/share/dict/scowl
+scowl="${SCOWL_DIR:-$default_scowl}"
 notice="${SCOWL_COPYRIGHT:-/usr/share/doc/scowl/copyright}"
-out="$here/resources/english.dic"
+outdir="${WORDLIST_OUT_DIR:-$here/resources}"
+exceptions="${WORDLIST_EXCEPTIONS:-$here/tools/wordlist-exceptions.txt}"
 max_level=80
+max_short_level=60
+
+show_removed=0
+for arg in "$@"; do
+  case "$arg" in
+    --removed) show_removed=1 ;;
+    *) echo "usage: $0 [--removed]" >&2; exit 2 ;;
+  esac
+done
+
+if [ -z "${SCOWL_DIR:-}" ] && [ ! -d "$default_scowl" ]; then
+  echo "make_wordlist: installing Debian's scowl package" >&2
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends scowl
+fi
 
 inputs=()
 for f in "$scowl"/{english,american,british}-words.*; do
@@ -28,23 +79,97 @@ if [ ${#inputs[@]} -eq 0 ]; then
   echo "make_wordlist: no word lists found in $scowl" >&2
   exit 1
 fi
+for f in "$exceptions" "$notice"; do
+  if [ ! -r "$f" ]; then
+    echo "make_wordlist: cannot read $f" >&2
+    exit 1
+  fi
+done
+mkdir -p "$outdir"
 
-tmp="$(mktemp "$out.XXXXXX")"
-trap 'rm -f "$tmp"' EXIT
+work="$(mktemp -d "$outdir/.make_wordlist.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
 
-cat "${inputs[@]}" \
-  | grep -x '[a-z]\{2,14\}' \
-  | tr 'a-z' 'A-Z' \
-  | sort -u \
-  | awk '{ printf "\036%-14s", $0 }' > "$tmp"
+# Every word with the smallest size it appears at, sorted by word.
+awk '
+  /^[a-z]+$/ && length($0) >= 2 && length($0) <= 14 {
+    level = FILENAME; sub(/.*\./, "", level); level += 0
+    word = toupper($0)
+    if (!(word in best) || level < best[word]) best[word] = level
+  }
+  END { for (w in best) print w, best[w] }
+' "${inputs[@]}" | sort -k1,1 > "$work/levels"
 
-size=$(stat -c %s "$tmp")
-if (( size == 0 || size % 15 != 0 )); then
-  echo "make_wordlist: unexpected output size $size" >&2
-  exit 1
+# Both lists, the removed short entries and the counts by length.
+awk -v exceptions="$exceptions" -v maxshort="$max_short_level" \
+    -v large="$work/large" -v standard="$work/standard" -v removed="$work/removed" '
+  function fail(msg) { print "make_wordlist: " msg > "/dev/stderr"; failed = 1; exit 1 }
+  BEGIN {
+    n = 0
+    while ((getline line < exceptions) > 0) {
+      ++n
+      sub(/#.*/, "", line); gsub(/[ \t\r]/, "", line)
+      if (line == "") continue
+      if (line !~ /^[+-][A-Za-z]+$/ || length(line) < 3 || length(line) > 15)
+        fail(exceptions ":" n ": not +WORD or -WORD: " line)
+      word = toupper(substr(line, 2))
+      if (word in rule) fail(exceptions ":" n ": " word " is listed twice")
+      rule[word] = substr(line, 1, 1)
+    }
+    close(exceptions)
+    printf "" > large; printf "" > standard; printf "" > removed
+  }
+  {
+    word = $1; level = $2; len = length(word)
+    printf "\036%-14s", word > large
+    ++inlarge[len]
+    seen[word] = 1
+    why = ""
+    if (word in rule) {
+      if (rule[word] == "-") why = "exception"
+    } else if (len == 2 && word ~ /S$/) {
+      why = "letter plural"
+    } else if (len <= 3 && level > maxshort) {
+      why = "size " level
+    }
+    if (why == "") {
+      printf "\036%-14s", word > standard
+      ++instandard[len]
+    } else if (len <= 3) {
+      print word "\t" level "\t" why > removed
+    }
+  }
+  END {
+    if (failed) exit 1
+    for (w in rule) if (!(w in seen)) fail(exceptions ": " w " is in none of the source lists")
+    printf "%-8s %10s %10s\n", "letters", "standard", "large"
+    for (len = 2; len <= 14; ++len) {
+      printf "%-8d %10d %10d\n", len, instandard[len], inlarge[len]
+      s += instandard[len]; l += inlarge[len]
+    }
+    printf "%-8s %10d %10d\n", "total", s, l
+  }
+' "$work/levels" > "$work/counts"
+
+for list in standard large; do
+  size=$(stat -c %s "$work/$list")
+  if (( size == 0 || size % 15 != 0 )); then
+    echo "make_wordlist: unexpected size $size of the $list list" >&2
+    exit 1
+  fi
+  chmod 644 "$work/$list"
+done
+cp "$notice" "$work/copyright"
+chmod 644 "$work/copyright"
+mv "$work/standard" "$outdir/english.dic"
+mv "$work/large" "$outdir/english-large.dic"
+mv "$work/copyright" "$outdir/english.dic.copyright"
+
+echo "$outdir: english.dic (standard) and english-large.dic (large)" \
+  "from ${#inputs[@]} input lists"
+cat "$work/counts"
+if (( show_removed )); then
+  echo "Two- and three-letter entries of the large list not in the standard list:"
+  printf 'word\tsize\treason\n'
+  sort "$work/removed"
 fi
-chmod 644 "$tmp"
-mv "$tmp" "$out"
-trap - EXIT
-cp "$notice" "$out.copyright"
-echo "$out: $((size / 15)) words (${#inputs[@]} input lists)"

@@ -1,8 +1,8 @@
 #include "windows/tgamestart.h"
 
-#include "client/clientservices.h"
 #include "client/clientsession.h"
-#include "net/messages.h"
+#include "client/uistyle.h"
+#include "settings/gameoptions.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,9 +14,8 @@
 
 namespace gorse {
 
-UpDown::UpDown(int minimum, int maximum, int increment, int position, QWidget* parent)
-    : QWidget(parent), m_min(minimum), m_max(maximum), m_increment(increment),
-      m_position(qBound(minimum, position, maximum))
+UpDown::UpDown(const OptionRange& range, int position, QWidget* parent)
+    : QWidget(parent), m_range(range), m_position(range.clamp(position))
 {
     m_up = new QToolButton(this);
     m_up->setArrowType(Qt::UpArrow);
@@ -44,7 +43,7 @@ void UpDown::setBuddy(QLineEdit* edit)
 
 void UpDown::setPosition(int position)
 {
-    position = qBound(m_min, position, m_max);
+    position = m_range.clamp(position);
     if (m_buddy)
         m_buddy->setText(QString::number(position));
     if (position == m_position)
@@ -53,8 +52,8 @@ void UpDown::setPosition(int position)
     emit positionChanged(position);
 }
 
-Tgamestart::Tgamestart(ClientSession* session, SettingsHooks* settings, QWidget* parent)
-    : QDialog(parent), m_session(session), m_settings(settings)
+Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* parent)
+    : QDialog(parent), m_session(session), m_options(options)
 {
     setObjectName(QStringLiteral("Tgamestart"));
     setWindowTitle(QStringLiteral("Gorse - Game Start"));
@@ -69,23 +68,20 @@ Tgamestart::Tgamestart(ClientSession* session, SettingsHooks* settings, QWidget*
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->setGeometry(8, 8, 244, 184);
 
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setBold(true);
-    titleFont.setPixelSize(18);
     auto* title = new QLabel(QStringLiteral("Game Options"), panel);
     title->setObjectName(QStringLiteral("Label3"));
-    title->setFont(titleFont);
+    title->setFont(arialFont(18, true));
     title->setAlignment(Qt::AlignCenter);
     title->setGeometry(0, 8, 244, 24);
 
     auto* scoreLabel = new QLabel(QStringLiteral("Play to Score:"), panel);
     scoreLabel->setObjectName(QStringLiteral("Label2"));
     scoreLabel->setGeometry(16, 48, 110, 22);
-    edit_playtoscore = new QLineEdit(QStringLiteral("500"), panel);
+    edit_playtoscore = new QLineEdit(panel);
     edit_playtoscore->setObjectName(QStringLiteral("edit_playtoscore"));
     edit_playtoscore->setReadOnly(true);
     edit_playtoscore->setGeometry(130, 48, 70, 24);
-    UpDown1 = new UpDown(300, 20000, 100, 500, panel);
+    UpDown1 = new UpDown(kPlayToScoreRange, options->playToScore(), panel);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setGeometry(202, 48, 18, 24);
     UpDown1->setBuddy(edit_playtoscore);
@@ -93,11 +89,11 @@ Tgamestart::Tgamestart(ClientSession* session, SettingsHooks* settings, QWidget*
     auto* timeLabel = new QLabel(QStringLiteral("Creation Time:"), panel);
     timeLabel->setObjectName(QStringLiteral("Label1"));
     timeLabel->setGeometry(16, 86, 110, 22);
-    edit_creationtime = new QLineEdit(QStringLiteral("120"), panel);
+    edit_creationtime = new QLineEdit(panel);
     edit_creationtime->setObjectName(QStringLiteral("edit_creationtime"));
     edit_creationtime->setReadOnly(true);
     edit_creationtime->setGeometry(130, 86, 70, 24);
-    UpDown2 = new UpDown(45, 120, 10, 120, panel);
+    UpDown2 = new UpDown(kTimePerTurnRange, options->timePerTurn(), panel);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
     UpDown2->setGeometry(202, 86, 18, 24);
     UpDown2->setBuddy(edit_creationtime);
@@ -107,6 +103,16 @@ Tgamestart::Tgamestart(ClientSession* session, SettingsHooks* settings, QWidget*
     button_start->setGeometry(72, 130, 100, 34);
     button_start->setAutoDefault(false);
     connect(button_start, &QPushButton::clicked, this, &Tgamestart::button_startClick);
+
+    // The up-downs show the options and change them.
+    connect(UpDown1, &UpDown::positionChanged, options, &GameOptions::setPlayToScore);
+    connect(UpDown2, &UpDown::positionChanged, options, &GameOptions::setTimePerTurn);
+    connect(options, &GameOptions::changed, this, [this](GameOptions::Option option) {
+        if (option == GameOptions::Option::PlayToScore)
+            UpDown1->setPosition(m_options->playToScore());
+        else if (option == GameOptions::Option::TimePerTurn)
+            UpDown2->setPosition(m_options->timePerTurn());
+    });
 }
 
 void Tgamestart::showDialog()
@@ -122,30 +128,19 @@ void Tgamestart::showDialog()
 
 int Tgamestart::playtoscore() const
 {
-    return UpDown1->position();
+    return m_options->playToScore();
 }
 
 int Tgamestart::creationtime() const
 {
-    return UpDown2->position();
-}
-
-void Tgamestart::setPositions(int playtoscore, int creationtime)
-{
-    UpDown1->setPosition(playtoscore);
-    UpDown2->setPosition(creationtime);
+    return m_options->timePerTurn();
 }
 
 void Tgamestart::button_startClick()
 {
-    // The player's own name: the login name without its terminator.
-    QByteArray name = m_session->loginName();
-    if (name.endsWith(kTerminator))
-        name.chop(1);
-    m_session->send(msg::startgame(name, UpDown1->position(), UpDown2->position()));
+    m_session->startGame(m_options->playToScore(), m_options->timePerTurn());
     hide();
-    if (m_settings)
-        m_settings->saveinifile();
+    m_options->save();
 }
 
 } // namespace gorse

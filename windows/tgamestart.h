@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/rules.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -10,7 +12,7 @@ class QToolButton;
 namespace gorse {
 
 class ClientSession;
-class SettingsHooks;
+class GameOptions;
 
 // An up-down control attached to a read-only edit: steps its position by the
 // increment from where it is, stops at the bounds (no wrap-around), and
@@ -19,17 +21,17 @@ class UpDown : public QWidget
 {
     Q_OBJECT
 public:
-    UpDown(int minimum, int maximum, int increment, int position, QWidget* parent = nullptr);
+    UpDown(const OptionRange& range, int position, QWidget* parent = nullptr);
 
     void setBuddy(QLineEdit* edit);
-    int minimum() const { return m_min; }
-    int maximum() const { return m_max; }
-    int increment() const { return m_increment; }
+    int minimum() const { return m_range.minimum; }
+    int maximum() const { return m_range.maximum; }
+    int increment() const { return m_range.step; }
     int position() const { return m_position; }
     // Sets the position, brought into the range.
     void setPosition(int position);
-    void stepUp() { setPosition(m_position + m_increment); }
-    void stepDown() { setPosition(m_position - m_increment); }
+    void stepUp() { setPosition(m_range.stepFrom(m_position, 1)); }
+    void stepDown() { setPosition(m_range.stepFrom(m_position, -1)); }
     QToolButton* upButton() const { return m_up; }
     QToolButton* downButton() const { return m_down; }
 
@@ -37,9 +39,7 @@ signals:
     void positionChanged(int position);
 
 private:
-    int m_min;
-    int m_max;
-    int m_increment;
+    OptionRange m_range;
     int m_position;
     QLineEdit* m_buddy = nullptr;
     QToolButton* m_up;
@@ -47,22 +47,21 @@ private:
 };
 
 // The game options dialog "Gorse - Game Start": the score to play to and the
-// time per turn, and Start, which sends CMD_startgame for everybody.
+// time per turn (the player's options), and Start, which asks the host to
+// start a game for everybody.
 class Tgamestart : public QDialog
 {
     Q_OBJECT
 public:
-    // session is not owned; settings is not owned and may be null.
-    Tgamestart(ClientSession* session, SettingsHooks* settings, QWidget* parent = nullptr);
+    // session and options are not owned.
+    Tgamestart(ClientSession* session, GameOptions* options, QWidget* parent = nullptr);
 
     // Shows the dialog without blocking, centred on the screen.
     void showDialog();
 
-    // The two positions, for the settings file. Values outside the ranges
-    // are brought to the nearest bound.
+    // The two positions (the options' play-to-score and time per turn).
     int playtoscore() const;
     int creationtime() const;
-    void setPositions(int playtoscore, int creationtime);
 
     QLineEdit* edit_playtoscore = nullptr;
     QLineEdit* edit_creationtime = nullptr;
@@ -70,13 +69,13 @@ public:
     UpDown* UpDown2 = nullptr;
     QPushButton* button_start = nullptr;
 
-    // Sends CMD_startgame with the player's name and both numbers, hides
-    // the dialog and saves the settings.
+    // Starts the game with both numbers, hides the dialog and saves the
+    // settings.
     void button_startClick();
 
 private:
-    ClientSession* m_session;  // not owned
-    SettingsHooks* m_settings; // not owned, may be null
+    ClientSession* m_session; // not owned
+    GameOptions* m_options;   // not owned
 };
 
 } // namespace gorse

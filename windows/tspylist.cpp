@@ -35,8 +35,10 @@ Tspylist::Tspylist(ClientSession* session, QWidget* parent)
     m_popup->setObjectName(QStringLiteral("popup_kick"));
     m_kick = m_popup->addAction(QStringLiteral("Remove From Game"));
     m_kick->setObjectName(QStringLiteral("popup_kickhim"));
-    m_kick->setEnabled(false);
+    m_kick->setEnabled(session->canRemoveSpies());
     connect(m_kick, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    connect(session, &ClientSession::hostingChanged, this,
+            [this] { m_kick->setEnabled(m_session->canRemoveSpies()); });
 
     auto* footer = new QLabel(QStringLiteral("Spy List"), this);
     auto* done = new QPushButton(QStringLiteral("Done"), this);
@@ -53,19 +55,15 @@ Tspylist::Tspylist(ClientSession* session, QWidget* parent)
     resize(200, 160);
     setFixedSize(sizeHint().expandedTo(QSize(200, 160)));
 
-    connect(session, &ClientSession::spiesChanged, this, &Tspylist::refresh);
+    connect(session->table(), &Table::spiesChanged, this, &Tspylist::refresh);
     refresh();
-}
-
-void Tspylist::enableRemoval(bool on)
-{
-    m_kick->setEnabled(on);
 }
 
 void Tspylist::refresh()
 {
     m_list->clear();
-    m_list->addItems(m_session->spies());
+    for (const Spy& spy : m_session->table()->spies())
+        m_list->addItem(spy.itemText());
     m_underPointer = -1;
 }
 
@@ -94,13 +92,10 @@ void Tspylist::popup_kickhimClick()
 {
     const int row = m_menuItem >= 0 ? m_menuItem : m_underPointer;
     m_menuItem = -1;
-    if (row < 0 || row >= m_list->count())
+    const QList<Spy>& spies = m_session->table()->spies();
+    if (row < 0 || row >= spies.size())
         return;
-    const QString text = m_list->item(row)->text();
-    bool ok = false;
-    const int number = text.left(text.indexOf(QLatin1Char(':'))).toInt(&ok);
-    if (ok)
-        m_session->kicking(number);
+    m_session->kicking(spies[row].number);
 }
 
 } // namespace gorse

@@ -20,9 +20,8 @@ public:
     explicit Tspylist(ClientSession* session, QWidget* parent = nullptr);
 
     QListWidget* listbox_spys() const { return m_list; }
+    // "Remove From Game", enabled while this copy hosts the game.
     QAction* popup_kickhim() const { return m_kick; }
-    // Enabled when this copy starts hosting.
-    void enableRemoval(bool on);
     // The item under the pointer at the last mouse move, or -1.
     int itemUnderPointer() const { return m_underPointer; }
 

@@ -83,3 +83,31 @@ TEST(LaunchOptions, PlayerNamesLosePlusSigns)
         parse({QStringLiteral("Zoë"), QStringLiteral("h"), QStringLiteral("true")}).playerName,
         QStringLiteral("Zoë"));
 }
+
+TEST(LaunchOptions, LobbyUrlTakesAWebAddressAnywhere)
+{
+    EXPECT_TRUE(parse({}).lobbyUrl.isEmpty());
+    const LaunchOptions o =
+        parse({QStringLiteral("--lobby-url"), QStringLiteral("https://example.org/lobby/setup.exe"),
+               QStringLiteral("Ann"), QStringLiteral("h"), QStringLiteral("true")});
+    EXPECT_EQ(o.lobbyUrl, QStringLiteral("https://example.org/lobby/setup.exe"));
+    EXPECT_EQ(o.mode, Mode::Host);
+    EXPECT_EQ(
+        parse({QStringLiteral("--lobby-url"), QStringLiteral("http://127.0.0.1:8080/l/x")}).mode,
+        Mode::Solo);
+
+    struct Bad
+    {
+        const char* value;
+    };
+    for (const Bad& bad : {Bad{"ftp://example.org/lobby/setup.exe"}, Bad{"file:///etc/passwd"},
+                           Bad{"setup.exe"}, Bad{"https://"}, Bad{"http://exa mple.org/x"}}) {
+        QString error;
+        EXPECT_FALSE(parseLaunchOptions(
+            {QStringLiteral("--lobby-url"), QString::fromLatin1(bad.value)}, &error))
+            << bad.value;
+        EXPECT_TRUE(error.contains(QStringLiteral("--lobby-url"))) << bad.value;
+    }
+    QString error;
+    EXPECT_FALSE(parseLaunchOptions({QStringLiteral("--lobby-url")}, &error));
+}

@@ -3,6 +3,7 @@
 #include "chat/chatlog.h"
 #include "client/clientsession.h"
 #include "net/messages.h"
+#include "settings/gameoptions.h"
 #include "support/testutil.h"
 
 #include <QAction>
@@ -31,7 +32,8 @@ private slots:
     {
         LaunchOptions none;
         none.mode = LaunchOptions::Mode::None;
-        Tchat w(none, HostStarter(), nullptr, nullptr);
+        GameOptions options;
+        Tchat w(none, HostStarter(), &options, nullptr);
         QCOMPARE(w.windowTitle(), QStringLiteral("Gorse"));
         QCOMPARE(w.panel_board()->geometry(), QRect(8, 8, 704, 482));
         QCOMPARE(label(w, QStringLiteral("label_status"))->text(),
@@ -62,13 +64,14 @@ private slots:
         opts.playerName = QStringLiteral("Ann");
         opts.port = host.serverPort();
         QString startedOn;
+        GameOptions options;
         Tchat w(
             opts,
             [&](quint16 port) {
                 startedOn = QString::number(port);
                 return QString();
             },
-            nullptr, nullptr);
+            &options, nullptr);
         w.processparams();
         QCOMPARE(startedOn, QString::number(host.serverPort()));
         QVERIFY(w.StartGame1()->isEnabled());
@@ -108,7 +111,8 @@ private slots:
         opts.playerName = QStringLiteral("Bob");
         opts.hostAddress = QStringLiteral("127.0.0.1");
         opts.port = 1; // nobody listens; the window stays as it is
-        Tchat w(opts, HostStarter(), nullptr, nullptr);
+        GameOptions options;
+        Tchat w(opts, HostStarter(), &options, nullptr);
         w.processparams();
         hostSays(w, "CMD_sendlogininfo+2");
         hostSays(w, msg::existingplayers(3, "Cat"));

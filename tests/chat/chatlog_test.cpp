@@ -75,7 +75,8 @@ TEST(ChatLog, RelayedLinesAreCutIntoPieces)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fields.toStdString());
-        ChatLog log;
+        GameOptions options;
+        ChatLog log(&options);
         ASSERT_TRUE(log.chatrecieved(c.fields));
         EXPECT_EQ(describe(log), c.pieces);
         const int style = log.pieces().first().style;
@@ -84,12 +85,15 @@ TEST(ChatLog, RelayedLinesAreCutIntoPieces)
         for (const ChatPiece& p : log.pieces())
             EXPECT_EQ(p.style, p.kind == ChatPiece::Kind::Link ? ChatLog::kLinkStyle : style);
     }
-    EXPECT_EQ(ChatLog().style(ChatLog::kLinkStyle), (ChatStyle{kGreen, false, false, true}));
+    GameOptions options;
+    EXPECT_EQ(ChatLog(&options).style(ChatLog::kLinkStyle),
+              (ChatStyle{kGreen, false, false, true}));
 }
 
 TEST(ChatLog, LineWithoutValidOriginIsDropped)
 {
-    ChatLog log;
+    GameOptions options;
+    ChatLog log(&options);
     QSignalSpy added(&log, &ChatLog::piecesAdded);
     QSignalSpy restyled(&log, &ChatLog::styleChanged);
     for (const QString& line :
@@ -104,7 +108,8 @@ TEST(ChatLog, LineWithoutValidOriginIsDropped)
 
 TEST(ChatLog, OnlyWebAddressesAreOpened)
 {
-    ChatLog log;
+    GameOptions options;
+    ChatLog log(&options);
     addLines(log, {u"0+x: WWW.Example.com Http://x.org/a?b=1"_s,
                    u"5+Di: file:///etc/passwd#http:// (www.x.com) javascript:alert(1)//www.y "
                    u"javascript://www.z.com/%0a"_s});
@@ -121,7 +126,8 @@ TEST(ChatLog, OnlyWebAddressesAreOpened)
 
 TEST(ChatLog, ClearKeepsTheLinksAndTheCounterWrapsToOne)
 {
-    ChatLog log;
+    GameOptions options;
+    ChatLog log(&options);
     QSignalSpy cleared(&log, &ChatLog::cleared);
     addLines(log, {u"0+www.site0.com"_s});
     log.clear();
@@ -146,7 +152,8 @@ TEST(ChatLog, ClearKeepsTheLinksAndTheCounterWrapsToOne)
 
 TEST(ChatLog, PlainTextOfARange)
 {
-    ChatLog log;
+    GameOptions options;
+    ChatLog log(&options);
     addLines(log, {u"0+You are Connected."_s, u"3+Ann chats: hi :)#12 there"_s});
     // Line starts get "\r\n"; the smiley gives nothing.
     const QString all = u"\r\n You are Connected. \r\nAnn chats:  hi   there "_s;

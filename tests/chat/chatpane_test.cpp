@@ -1,6 +1,7 @@
 #include "chat/chatlog.h"
 #include "chat/chatpane.h"
 #include "chat/smilies.h"
+#include "support/fakes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,7 +41,8 @@ private:
 private slots:
     void menuItems()
     {
-        ChatLog log;
+        GameOptions options;
+        ChatLog log(&options);
         ChatPane pane(&log);
         QList<QAction*> items = pane.popupMenu()->actions();
         items << pane.optionsScrollChatOffAction() << pane.optionsClearAction()
@@ -65,7 +67,9 @@ private slots:
                 QVERIFY2(paintSmiley(i) != paintSmiley(j), qPrintable(u"%1 %2"_s.arg(i).arg(j)));
         QCOMPARE(paintSmiley(99), paintSmiley(0));
 
-        ChatLog log;
+        GameOptions options;
+
+        ChatLog log(&options);
         ChatPane pane(&log);
         showPane(pane, 300, 200);
         log.addlinetochat(u"0+You are Connected."_s, kSystemColour);
@@ -99,7 +103,8 @@ private slots:
 
     void laterLineRecoloursEarlierLines()
     {
-        ChatLog log;
+        GameOptions options;
+        ChatLog log(&options);
         ChatPane pane(&log);
         auto colourOf = [&pane](const QString& text) {
             return cursorIn(pane, text).charFormat().foreground().color();
@@ -116,7 +121,8 @@ private slots:
 
     void scrollChatOffKeepsThePosition()
     {
-        ChatLog log;
+        GameOptions options;
+        ChatLog log(&options);
         ChatPane pane(&log);
         showPane(pane, 300, 120);
         QScrollBar* bar = pane.verticalScrollBar();
@@ -147,7 +153,8 @@ private slots:
 
     void clickingALinkOpensItsAddress()
     {
-        ChatLog log;
+        GameOptions options;
+        ChatLog log(&options);
         ChatPane pane(&log);
         showPane(pane, 400, 200);
         QList<QUrl> opened;
@@ -169,7 +176,8 @@ private slots:
 
     void failedOrUnsafeLinkSaysCannotOpenWebpage()
     {
-        ChatLog log;
+        GameOptions options;
+        ChatLog log(&options);
         ChatPane pane(&log);
         int calls = 0;
         pane.setLinkOpener([&calls](const QUrl&) {
@@ -197,9 +205,9 @@ private slots:
 
     void textSizeAndColourChoicesSaveSettings()
     {
-        ChatLog log;
-        int saves = 0;
-        log.setSettingsSaver([&saves] { ++saves; });
+        test::RecordingOptions options;
+        ChatLog log(&options);
+        const int& saves = options.saves;
         ChatPane pane(&log);
         auto checkedSizes = [&pane] {
             QList<int> checked;
@@ -216,8 +224,8 @@ private slots:
         QCOMPARE(pane.document()->defaultFont().pointSize(), 12);
         QCOMPARE(saves, 2);
         // Stored sizes are applied without saving; one without an item checks none.
-        QVERIFY(!log.setTextSize(0));
-        QVERIFY(log.setTextSize(9));
+        QVERIFY(!options.setTextSize(0));
+        QVERIFY(options.setTextSize(9));
         QCOMPARE(checkedSizes(), QList<int>());
         QCOMPARE(saves, 2);
 
@@ -227,7 +235,7 @@ private slots:
             offered = current;
             return answer;
         });
-        log.setChatColour(kNavy); // a stored colour: not saved
+        options.setTextColour(kNavy); // a stored colour: not saved
         QCOMPARE(saves, 2);
         pane.textColorAction()->trigger();
         QCOMPARE(offered, QColor(0, 0, 0x80));

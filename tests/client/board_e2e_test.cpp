@@ -48,7 +48,7 @@ struct Player : BoardFixture
         board.setStartControlsVisible(hosting);
         session.connectTo(u"127.0.0.1"_s, port, name);
     }
-    int total(int seat) const { return session.seat(seat).score.toInt(); }
+    int total(int seat) const { return session.seat(seat).total; }
     // Two piles that still have cards and are not in the word.
     QList<int> twoPiles() const
     {
@@ -99,11 +99,12 @@ void BoardEndToEnd::wholeGame()
     QVERIFY(!bobWidget(u"button_start"_s)->isVisible());
 
     // Ann starts a game to 300 points with 45-second rounds.
-    Tgamestart options(&ann.session, nullptr);
+    Tgamestart options(&ann.session, &ann.options);
     connect(&ann.board, &Board::showGameOptions, &options, &Tgamestart::showDialog);
     ann.board.startPressed();
     QVERIFY(options.isVisible());
-    options.setPositions(300, 45);
+    ann.options.setPlayToScore(300);
+    ann.options.setTimePerTurn(45);
     QTest::mouseClick(options.button_start, Qt::LeftButton);
     for (Player* p : {&ann, &bob}) {
         QVERIFY(
@@ -154,7 +155,7 @@ void BoardEndToEnd::wholeGame()
     QVERIFY(letterPile != 0);
     const int letterCard = bob.board.card(letterPile);
     bob.board.pileClicked(letterPile, Qt::LeftButton);
-    bob.board.pressenter();
+    bob.board.submitWord();
     const QString notAWord =
         QString::fromLatin1(converttoletter(letterCard)) + u" in not a valid word."_s;
     QVERIFY(waitUntil([&] { return bob.board.theWordText() == notAWord; }));
@@ -193,7 +194,7 @@ void BoardEndToEnd::wholeGame()
     for (Player* p : {&ann, &bob, &eve}) {
         QVERIFY(waitUntil([&] { return p->board.playedWordsShown(); }));
         QCOMPARE(p->board.playedWords(2), bobList);
-        QCOMPARE(p->session.seat(1).pwords, u" [%1] Ann"_s.arg(annWords));
+        QCOMPARE(p->session.seat(1).heading, u" [%1] Ann"_s.arg(annWords));
         QCOMPARE(p->board.playedWords(1).size(), annWords + 2);
     }
     QCOMPARE(bob.board.theWordText(), u"You Scored %1 points this round."_s.arg(bobPoints - 5));

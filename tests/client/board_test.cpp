@@ -32,7 +32,8 @@ TEST(BoardGame, BeforeTheFirstGameAndAtItsStart)
     f.click({1});
     EXPECT_EQ(wordState(f.board), u"GORSE||0|hidden"_s);
 
-    f.session.seatRow(4) = {u"Dan"_s, u"120"_s, u"40"_s, u"+25"_s};
+    f.session.table()->sit(4, u"Dan"_s);
+    f.session.table()->setScores(4, 120, 40, u"+25"_s);
     f.board.setStartControlsVisible(true);
     f.hostSays("CMD_startgame+Ann+500+120+");
     EXPECT_EQ(f.board.playToScoreText(), u"Play to score: 500"_s);
@@ -54,7 +55,8 @@ TEST(BoardGame, RoundStartForASeatAndForASpy)
 {
     BoardFixture f;
     ASSERT_TRUE(f.connect(2));
-    f.session.seatRow(3) = {u"Cat"_s, u"0"_s, u"30"_s, u"+10"_s};
+    f.session.table()->sit(3, u"Cat"_s);
+    f.session.table()->setScores(3, 0, 30, u"+10"_s);
     f.startRound(kCards, 90, 4);
     EXPECT_EQ(f.board.roundText(), u"Round: 4"_s);
     EXPECT_EQ(f.board.theWordText(), u"Find a word!"_s);
@@ -66,9 +68,10 @@ TEST(BoardGame, RoundStartForASeatAndForASpy)
     EXPECT_EQ(seatCols(f.session, 3), u"0/0/"_s);
     EXPECT_EQ(f.sound.cues, QStringList{u"turn"_s});
     EXPECT_EQ(piles(f.board), kFresh);
-    f.board.setTurnSoundNew(true);
+    // Which turn sound is heard is the sound router's choice.
+    f.options.setTurnSoundNew(true);
     f.hostSays(msg::startround(5));
-    EXPECT_EQ(f.sound.cues.last(), u"turnnew"_s);
+    EXPECT_EQ(f.sound.cues.last(), u"turn"_s);
 
     // A spy sees the cards but cannot play them.
     BoardFixture spy;
@@ -162,12 +165,49 @@ TEST(BoardWord, ClearLastAndClearPutCardsBack)
     EXPECT_EQ(wordState(f.board), u"A|+1+2|1|shown"_s);
 }
 
+TEST(BoardWord, TheDeviceNeutralOperationsPlayLikeTheMouse)
+{
+    BoardFixture f;
+    ASSERT_TRUE(f.connect(2));
+    // Nothing is allowed before a round.
+    f.board.addPile(3);
+    f.board.submitWord();
+    f.board.discard(3);
+    EXPECT_TRUE(f.sent().isEmpty());
+
+    f.startRound(kCards);
+    f.board.addPile(3);
+    f.board.addPile(5);
+    f.board.addPile(9); // no such pile
+    f.board.clearLast();
+    f.board.addPile(1);
+    EXPECT_EQ(wordState(f.board), u"TE|+3+1|1|shown"_s);
+    f.board.submitWord();
+    f.board.submitWord(); // already sent
+    EXPECT_EQ(f.sent(), QList<QByteArray>{"CMD_sendword+2+3+1"});
+    f.hostSays("CMD_rejected+2+TE+3+20+t+1+5+t");
+    f.board.addPile(2);
+    f.board.clearWord();
+    EXPECT_EQ(wordState(f.board), u"||1|hidden"_s);
+    f.board.discard(6);
+    EXPECT_EQ(f.sent(), QList<QByteArray>{"CMD_discard+2+6+"});
+
+    // A spy has no piles to play.
+    BoardFixture spy;
+    ASSERT_TRUE(spy.connect(7, "Eve"));
+    spy.startRound(kCards);
+    spy.board.addPile(1);
+    spy.board.submitWord();
+    EXPECT_EQ(wordState(spy.board), u"||0|hidden"_s);
+    EXPECT_TRUE(spy.sent().isEmpty());
+}
+
 TEST(BoardDiscard, WithoutAndWithTheWarning)
 {
     BoardFixture f;
     ASSERT_TRUE(f.connect(3, "Cat"));
     f.startRound(kCards);
-    EXPECT_FALSE(f.board.warning());
+    EXPECT_FALSE(f.options.warning());
     f.board.discardClicked(6);
     f.click({7});
     f.board.discardClicked(7); // a pile in the word has no discard label to click
@@ -176,7 +216,7 @@ TEST(BoardDiscard, WithoutAndWithTheWarning)
     f.board.buttoN_clearClick();
 
     // With the warning: No sends nothing, Yes sends once.
-    f.board.setWarning(true);
+    f.options.setWarning(true);
     f.board.discardClicked(1);
     EXPECT_TRUE(f.board.discardPanelShown());
     EXPECT_EQ(f.board.discardPanelPos(), QPoint(88, 262));
@@ -257,7 +297,7 @@ TEST(BoardClock, AtZeroTheWordCanNeitherBeSentNorCleared)
     // The word's text and the emptied piles stay until the round's end.
     EXPECT_EQ(wordState(f.board), u"TE||0|hidden"_s);
 
-    f.board.pressenter();
+    f.board.submitWord();
     f.click({2}, Qt::RightButton);
     f.click({2});
     f.board.buttoN_clearClick();

@@ -7,8 +7,8 @@
 #include "client/board.h"
 #include "client/clientsession.h"
 #include "client/tallyhooks.h"
-#include "clientfakes.h"
 #include "net/messages.h"
+#include "support/fakes.h"
 #include "support/testutil.h"
 
 #include <QTcpServer>
@@ -44,11 +44,12 @@ public:
 // A board on a session logged in to a stand-in host on 127.0.0.1.
 struct BoardFixture
 {
-    ChatLog chat;
+    RecordingOptions options;
+    ChatLog chat{&options};
     RecordingSound sound;
     RecordingTally tally;
-    ClientSession session{&chat, &sound, nullptr};
-    Board board{&session, &chat, &sound, &tally};
+    ClientSession session{&chat, &sound, &options};
+    Board board{&session, &options, &chat, &sound, &tally};
     QTcpServer host;
     QTcpSocket* peer = nullptr;
     QByteArray fromClient;
@@ -155,7 +156,9 @@ inline QString wordState(const Board& b)
 // Seat n's TOTAL/TURN/WORD columns, e.g. "140/25/+25".
 inline QString seatCols(const ClientSession& s, int n)
 {
-    return s.seat(n).score + u'/' + s.seat(n).thisturn + u'/' + s.seat(n).bonus;
+    const Seat& seat = s.seat(n);
+    return QString::number(seat.total) + u'/' + QString::number(seat.roundPoints) + u'/' +
+           seat.bonus;
 }
 
 } // namespace gorse::test

@@ -108,15 +108,15 @@ TEST(BoardRoundEnd, PlayedWordsListsHeadingsAndTheTurnRecord)
     f.hostSays(msg::endround(40, seats));
 
     EXPECT_EQ(lines(f.board, 1), u"This Turn: 25| -10 for discards|25: STRING|10: ANT"_s);
-    EXPECT_EQ(f.session.seat(1).pwords, u" [2] Ann"_s);
+    EXPECT_EQ(f.session.seat(1).heading, u" [2] Ann"_s);
     // Equal points keep the order in which the words were made.
     EXPECT_EQ(lines(f.board, 2),
               u"This Turn: 40| -0 for discards|15: QUIT|10: CAT|10: DOG|5: AN"_s);
-    EXPECT_EQ(f.session.seat(2).pwords, u" [4] Bob"_s);
+    EXPECT_EQ(f.session.seat(2).heading, u" [4] Bob"_s);
     // No words: only the round's line, the heading as it was.
     EXPECT_EQ(lines(f.board, 3), u"This Turn: -10"_s);
-    EXPECT_EQ(f.session.seat(3).pwords, u"Cat [0]"_s);
-    EXPECT_EQ(f.session.seat(6).pwords, u"[0] <WAITING>"_s);
+    EXPECT_EQ(f.session.seat(3).heading, u"Cat [0]"_s);
+    EXPECT_EQ(f.session.seat(6).heading, u"[0] <WAITING>"_s);
     EXPECT_EQ(seatCols(f.session, 1) + seatCols(f.session, 3), u"60/0/-10/0/"_s);
 
     EXPECT_EQ(f.board.theWordText(), u"You Scored 40 points this round."_s);
@@ -157,9 +157,9 @@ TEST(BoardRoundEnd, ASpyADamagedWordLogAndAnEqualTurnScore)
                  "5-AN+3+0+0+0++4+0+0+0++5+0+0+0++6+0+0+0+");
     EXPECT_EQ(spy.board.theWordText(), QString());
     EXPECT_EQ(lines(spy.board, 1), u"This Turn: 20|10: CAT"_s);
-    EXPECT_EQ(spy.session.seat(1).pwords, u"Ann [0]"_s);
+    EXPECT_EQ(spy.session.seat(1).heading, u"Ann [0]"_s);
     EXPECT_EQ(lines(spy.board, 2), u"This Turn: 5| -0 for discards|5: AN"_s);
-    EXPECT_EQ(spy.session.seat(2).pwords, u" [1] Bob"_s);
+    EXPECT_EQ(spy.session.seat(2).heading, u" [1] Bob"_s);
     EXPECT_TRUE(spy.tally.offers.isEmpty());
 
     BoardFixture f;

@@ -180,8 +180,8 @@ private slots:
         QAction* warning = f.view->warningAction();
         QVERIFY(warning->isCheckable() && !warning->isChecked());
         warning->trigger();
-        QVERIFY(f.board.warning());
-        f.board.setWarning(false);
+        QVERIFY(f.options.warning());
+        f.options.setWarning(false);
         QVERIFY(!warning->isChecked());
         warning->trigger();
         f.clickOn(u"image_discard1"_s);
@@ -228,7 +228,7 @@ private slots:
     void gameStartDialogSteppingAndBounds()
     {
         BoardFixture f;
-        Tgamestart dialog(&f.session, nullptr);
+        Tgamestart dialog(&f.session, &f.options);
         QCOMPARE(dialog.windowTitle(), u"Gorse - Game Start"_s);
         QLineEdit* score = dialog.edit_playtoscore;
         QLineEdit* time = dialog.edit_creationtime;
@@ -244,31 +244,30 @@ private slots:
         QCOMPARE(score->text(), u"20000"_s);
         QCOMPARE(dialog.playtoscore(), 20000);
 
-        // Stored values outside the ranges come to the nearest bound; the
-        // settings' defaults 30 and 1 open at 300 and 45.
-        dialog.setPositions(30, 1);
+        // The dialog shows the options as they change, brought into range:
+        // the settings' defaults 30 and 1 open at 300 and 45.
+        f.options.setPlayToScore(30);
+        f.options.setTimePerTurn(1);
         QCOMPARE(score->text() + u' ' + time->text(), u"300 45"_s);
-        dialog.setPositions(99999, 500);
-        QCOMPARE(dialog.playtoscore(), 20000);
-        QCOMPARE(dialog.creationtime(), 120);
-        dialog.setPositions(750, 75);
+        f.options.setPlayToScore(750);
         dialog.UpDown1->stepUp();
         QCOMPARE(score->text(), u"850"_s);
+        QCOMPARE(f.options.playToScore(), 850);
     }
 
     void gameStartDialogSends()
     {
         BoardFixture f;
         QVERIFY(f.connect(1, "Ann"));
-        RecordingSettings settings;
-        Tgamestart dialog(&f.session, &settings);
-        dialog.setPositions(20000, 45);
+        Tgamestart dialog(&f.session, &f.options);
+        f.options.setPlayToScore(20000);
+        f.options.setTimePerTurn(45);
         for (int i = 0; i < 2; ++i) {
             dialog.showDialog();
             QVERIFY(dialog.isVisible());
             QTest::mouseClick(dialog.button_start, Qt::LeftButton);
             QVERIFY(!dialog.isVisible());
-            QCOMPARE(settings.saves, i + 1);
+            QCOMPARE(f.options.saves, i + 1);
         }
         QCOMPARE(f.sent(),
                  (QList<QByteArray>{"CMD_startgame+Ann+20000+45+", "CMD_startgame+Ann+20000+45+"}));

@@ -5,6 +5,7 @@
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/messages.h"
+#include "support/fakes.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
 
@@ -19,8 +20,9 @@ namespace {
 
 struct Player
 {
-    ChatLog chat;
-    ClientSession session{&chat, nullptr, nullptr};
+    GameOptions options;
+    ChatLog chat{&options};
+    ClientSession session{&chat, nullptr, &options};
     bool closed = false;
 
     Player(quint16 port, const QString& name, bool hosting = false)
@@ -80,11 +82,12 @@ TEST(ClientEndToEnd, LoginChatSpyRemovalAndLeaving)
         fillers.append(raw);
     }
     Player eve(port, QStringLiteral("Eve"));
-    ASSERT_TRUE(
-        waitUntil([&] { return eve.session.ownNumber() == 7 && !ann.session.spies().isEmpty(); }));
-    ASSERT_TRUE(
-        waitUntil([&] { return cat.session.spies() == QStringList{QStringLiteral("7: Eve")}; }));
-    EXPECT_EQ(ann.session.spies(), QStringList{QStringLiteral("7: Eve")});
+    ASSERT_TRUE(waitUntil(
+        [&] { return eve.session.ownNumber() == 7 && !ann.session.table()->spies().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return test::spyItems(*cat.session.table()) == QStringList{QStringLiteral("7: Eve")};
+    }));
+    EXPECT_EQ(test::spyItems(*ann.session.table()), QStringList{QStringLiteral("7: Eve")});
     EXPECT_TRUE(
         waitUntil([&] { return eve.chatText().contains(QStringLiteral("You are spying.")); }));
     EXPECT_TRUE(ann.chatText().contains(QStringLiteral("Eve is spying.")));
@@ -94,14 +97,15 @@ TEST(ClientEndToEnd, LoginChatSpyRemovalAndLeaving)
     bob.session.kicking(3);
     ann.session.kicking(2);
     ASSERT_TRUE(waitUntil([&] { return bob.closed; }));
-    ASSERT_TRUE(waitUntil([&] { return cat.session.seat(2).isWaiting(); }));
+    ASSERT_TRUE(waitUntil([&] { return !cat.session.seat(2).taken; }));
     EXPECT_TRUE(cat.chatText().contains(QStringLiteral("Bob disconnected.")));
     EXPECT_FALSE(cat.closed);
 
     // The spy leaves.
     eve.session.sock().Close();
-    ASSERT_TRUE(
-        waitUntil([&] { return ann.session.spies().isEmpty() && cat.session.spies().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return ann.session.table()->spies().isEmpty() && cat.session.table()->spies().isEmpty();
+    }));
     EXPECT_TRUE(ann.chatText().contains(QStringLiteral("Eve has left.")));
     EXPECT_EQ(cat.session.seat(1).name, QStringLiteral("Ann"));
     EXPECT_EQ(cat.session.seat(3).name, QStringLiteral("Cat"));

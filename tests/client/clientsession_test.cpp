@@ -1,8 +1,9 @@
 // The client's side of the connection: login, seats, spies, departures.
 #include "chat/chatlog.h"
 #include "client/clientsession.h"
-#include "clientfakes.h"
 #include "net/messages.h"
+#include "support/fakes.h"
+#include "support/qtprint.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
 
@@ -27,10 +28,10 @@ QStringList chatLines(const ChatLog& log)
 // A session connected to a loopback listener that stands in for the host.
 struct Fixture
 {
-    ChatLog chat;
+    test::RecordingOptions options;
+    ChatLog chat{&options};
     test::RecordingSound sound;
-    test::RecordingSettings settings;
-    ClientSession session{&chat, &sound, &settings};
+    ClientSession session{&chat, &sound, &options};
     QTcpServer host;
     QTcpSocket* peer = nullptr;
     QByteArray fromClient;
@@ -70,19 +71,19 @@ TEST(ClientSession, LoggingInAsThreeIntoATableOfTwo)
     EXPECT_EQ(chatLines(f.chat), (QStringList{QStringLiteral("You are Connected."),
                                               QStringLiteral("Ann is Connected."),
                                               QStringLiteral("Bob is Connected.")}));
-    EXPECT_EQ(f.settings.loads, 1); // read once, at the own login
+    EXPECT_EQ(f.options.loads, 1); // read once, at the own login
     EXPECT_EQ(f.sound.cues, (QStringList{QStringLiteral("entered"), QStringLiteral("entered"),
                                          QStringLiteral("entered")}));
     EXPECT_EQ(f.session.seat(1).name, QStringLiteral("Ann"));
     EXPECT_EQ(f.session.seat(2).name, QStringLiteral("Bob"));
     EXPECT_EQ(f.session.seat(3).name, QStringLiteral("Cat"));
-    EXPECT_EQ(f.session.seat(3).pwords, QStringLiteral("Cat [0]"));
-    EXPECT_EQ(f.session.seat(3).storedName, QStringLiteral("Cat"));
-    EXPECT_TRUE(f.session.seat(4).isWaiting());
-    EXPECT_EQ(f.session.seat(4).pwords, QStringLiteral("[0] <WAITING>"));
+    EXPECT_EQ(f.session.seat(3).heading, QStringLiteral("Cat [0]"));
+    EXPECT_FALSE(f.session.seat(4).taken);
+    EXPECT_EQ(f.session.seat(4).shownName(), QStringLiteral("<Waiting>"));
+    EXPECT_EQ(f.session.seat(4).heading, QStringLiteral("[0] <WAITING>"));
     EXPECT_EQ(f.session.loadchecklist(),
               (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
-    EXPECT_TRUE(f.session.spies().isEmpty());
+    EXPECT_TRUE(f.session.table()->spies().isEmpty());
 }
 
 TEST(ClientSession, SpiesAreListedAndLeaveByExactEntry)
@@ -92,15 +93,15 @@ TEST(ClientSession, SpiesAreListedAndLeaveByExactEntry)
     f.hostSays("CMD_sendlogininfo+7");
     f.hostSays(msg::newplayerinfo(7, "Eve"));
     f.hostSays(msg::newplayerinfo(8, "Mallory"));
-    EXPECT_EQ(f.session.spies(),
+    EXPECT_EQ(test::spyItems(*f.session.table()),
               (QStringList{QStringLiteral("7: Eve"), QStringLiteral("8: Mallory")}));
     for (int n = 1; n <= 6; ++n)
-        EXPECT_TRUE(f.session.seat(n).isWaiting());
+        EXPECT_FALSE(f.session.seat(n).taken);
     // A departure whose name does not match the entry shows nothing.
     f.hostSays(msg::playerdisconnected(8, "Mal"));
-    EXPECT_EQ(f.session.spies().size(), 2);
+    EXPECT_EQ(f.session.table()->spies().size(), 2);
     f.hostSays(msg::playerdisconnected(8, "Mallory"));
-    EXPECT_EQ(f.session.spies(), QStringList{QStringLiteral("7: Eve")});
+    EXPECT_EQ(test::spyItems(*f.session.table()), QStringList{QStringLiteral("7: Eve")});
     f.hostSays(msg::playerdisconnected(9, "Nobody"));
     EXPECT_EQ(
         chatLines(f.chat),
@@ -115,18 +116,18 @@ TEST(ClientSession, SeatedPlayerLeavingTwiceAndEmptyNames)
     f.hostSays("CMD_sendlogininfo+1");
     f.hostSays(msg::newplayerinfo(1, "Ann"));
     f.hostSays(msg::newplayerinfo(2, "Bob"));
-    f.session.seatRow(2).score = QStringLiteral("40");
+    f.session.table()->setTotal(2, 40);
     f.hostSays(msg::playerdisconnected(2, "Bob"));
     f.hostSays(msg::playerdisconnected(2, "Bob"));
-    EXPECT_TRUE(f.session.seat(2).isWaiting());
-    EXPECT_EQ(f.session.seat(2).pwords, QStringLiteral("<Waiting> [0]"));
-    EXPECT_EQ(f.session.seat(2).score, QStringLiteral("40")); // scores stay
+    EXPECT_FALSE(f.session.seat(2).taken);
+    EXPECT_EQ(f.session.seat(2).heading, QStringLiteral("<Waiting> [0]"));
+    EXPECT_EQ(f.session.seat(2).total, 40); // scores stay
     EXPECT_EQ(chatLines(f.chat).count(QStringLiteral("Bob disconnected.")), 1);
 
     // A connection that has not logged in yet is announced without a name.
     f.hostSays(msg::existingplayers(3, ""));
     EXPECT_EQ(f.session.seat(3).name, QString());
-    EXPECT_FALSE(f.session.seat(3).isWaiting());
+    EXPECT_TRUE(f.session.seat(3).taken);
     EXPECT_EQ(chatLines(f.chat).last(), QStringLiteral("is Connected."));
     EXPECT_EQ(f.session.loadchecklist(), QStringList{QString()});
 }
@@ -226,4 +227,38 @@ TEST(ClientSession, SplitAndMalformedMessages)
     f.hostSays("CMD_newplayerinfo+two+Bob");
     EXPECT_EQ(log.size(), 1);
     EXPECT_EQ(f.session.seat(2).name, QStringLiteral("Bob"));
+}
+
+TEST(ClientSession, ChatterSoundsGoToTheSoundWithTheSendersSeatName)
+{
+    Fixture f;
+    f.hostSays("CMD_sendlogininfo+1");
+    f.hostSays(msg::newplayerinfo(2, "Bob"));
+    f.hostSays("CMD_playasound+2+wave1+");
+    f.hostSays("CMD_playasound+4+WAVE7+"); // an empty seat still has its label
+    f.hostSays("CMD_playasound+8+wave3+"); // a spy has none
+    f.hostSays("CMD_playasound+x+wave3+"); // malformed: dropped
+    using Chatter = std::pair<QString, std::optional<QString>>;
+    EXPECT_EQ(f.sound.chatters,
+              (QList<Chatter>{{QStringLiteral("wave1"), QStringLiteral("Bob")},
+                              {QStringLiteral("WAVE7"), QStringLiteral("<Waiting>")},
+                              {QStringLiteral("wave3"), std::nullopt}}));
+}
+
+TEST(ClientSession, StartingAGameAndTheHostingFlag)
+{
+    Fixture f;
+    f.connect(QStringLiteral("Ann"));
+    int hostingChanges = 0;
+    QObject::connect(&f.session, &ClientSession::hostingChanged, [&] { ++hostingChanges; });
+    f.session.setHosting(true);
+    f.session.setHosting(true);
+    EXPECT_EQ(hostingChanges, 1);
+    EXPECT_TRUE(f.session.canRemoveSpies());
+    f.hostSays("CMD_sendlogininfo+1");
+    ASSERT_TRUE(waitUntil([&] { return f.fromClient.endsWith("\xFF\xFF"); }));
+    f.fromClient.clear();
+    f.session.startGame(20000, 45);
+    ASSERT_TRUE(waitUntil([&] { return f.fromClient.endsWith('\xFF'); }));
+    EXPECT_EQ(f.fromClient, QByteArray("CMD_startgame+Ann+20000+45+\xFF"));
 }

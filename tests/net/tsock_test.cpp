@@ -281,3 +281,40 @@ TEST(TSock, HostNamesAreResolvedWithoutRegardToCase)
     }
     EXPECT_TRUE(waitUntil([&] { return accepted == 2; }));
 }
+
+TEST(TSock, ANameIsLookedUpWithoutWaitingAndAnUnknownOneIsReported)
+{
+    TSock listener;
+    listener.setPortName(QStringLiteral("0"));
+    listener.setListen(true);
+    QByteArray received;
+    QObject::connect(&listener, &TSock::OnAccept, [&](TSock* l) {
+        TSock* s = nullptr;
+        if (l->Accept(s))
+            QObject::connect(s, &TSock::OnRead, [&](TSock* r) { received += r->Receive(); });
+    });
+    // Open returns at once, looked up or not; text sent meanwhile follows
+    // the connection.
+    TSock c;
+    c.setHostName(QStringLiteral("localhost"));
+    c.setPortName(QString::number(listener.listeningPort()));
+    EXPECT_FALSE(c.Open());
+    EXPECT_TRUE(c.Send("early"));
+    ASSERT_TRUE(waitUntil([&] { return received == "early"; }));
+
+    // A name that is no host name fails without a word to any resolver.
+    TSock bad;
+    InfoLog log;
+    log.watch(&bad);
+    bad.setHostName(QStringLiteral("not a host"));
+    bad.setPortName(QString::number(listener.listeningPort()));
+    EXPECT_FALSE(bad.Open());
+    ASSERT_TRUE(waitUntil(
+        [&] { return log.count(QStringLiteral("Host Lookup - Could Not Find Host Entry")) == 1; }));
+    EXPECT_FALSE(bad.Connected());
+    EXPECT_EQ(log.count(QStringLiteral("Socket Closed")), 0);
+    // It may be opened again.
+    bad.setHostName(QStringLiteral("127.0.0.1"));
+    bad.Open();
+    EXPECT_TRUE(waitUntil([&] { return bad.Connected(); }));
+}

@@ -28,8 +28,9 @@ private slots:
     {
         QTcpServer host;
         QVERIFY(host.listen(QHostAddress::LocalHost, 0));
-        ChatLog chat;
-        ClientSession session(&chat, nullptr, nullptr);
+        GameOptions options;
+        ChatLog chat(&options);
+        ClientSession session(&chat, nullptr, &options);
         session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), QStringLiteral("Ann"));
         QVERIFY(test::waitUntil([&] { return host.hasPendingConnections(); }));
         QTcpSocket* peer = host.nextPendingConnection();
@@ -53,7 +54,6 @@ private slots:
         // Not hosting: the item is disabled and nothing is sent.
         QVERIFY(!spylist.popup_kickhim()->isEnabled());
         session.setHosting(true);
-        spylist.enableRemoval(true);
         QVERIFY(spylist.popup_kickhim()->isEnabled());
 
         // The pointer over the second item, whatever is selected.

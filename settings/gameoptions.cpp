@@ -1,0 +1,113 @@
+#include "settings/gameoptions.h"
+
+namespace gorse {
+
+namespace {
+
+const std::array<QString, GameOptions::kPhraseCount> kBuiltInPhrases = {
+    QStringLiteral("Way To Go!"),
+    QStringLiteral("Good One!"),
+    QStringLiteral("Nice Try!"),
+    QStringLiteral("Excellent!"),
+    QStringLiteral("Brilliant!"),
+    QStringLiteral("Wow, WTG!"),
+    QStringLiteral("Thanks!"),
+    QStringLiteral("Way To Go Teamie!"),
+    QStringLiteral("Good Game Everyone!"),
+    QStringLiteral("/me waves \"Good-Bye\""),
+};
+
+bool validPhrase(int n)
+{
+    return n >= 1 && n <= GameOptions::kPhraseCount;
+}
+
+} // namespace
+
+GameOptions::GameOptions(QObject* parent) : QObject(parent), m_phrases(kBuiltInPhrases)
+{
+}
+
+template <typename T> void GameOptions::assign(T& field, const T& value, Option option)
+{
+    if (field == value)
+        return;
+    field = value;
+    emit changed(option);
+}
+
+bool GameOptions::setTextSize(int points)
+{
+    if (points < kMinTextSize || points > kMaxTextSize)
+        return false;
+    assign(m_textSize, points, Option::TextSize);
+    return true;
+}
+
+void GameOptions::setTextColour(ChatColour colour)
+{
+    assign(m_textColour, colour, Option::TextColour);
+}
+
+void GameOptions::setWarning(bool on)
+{
+    assign(m_warning, on, Option::Warning);
+}
+
+void GameOptions::setTurnSoundNew(bool on)
+{
+    assign(m_turnSoundNew, on, Option::TurnSoundNew);
+}
+
+void GameOptions::setPlaySounds(bool on)
+{
+    assign(m_playSounds, on, Option::PlaySounds);
+}
+
+void GameOptions::setPlayChatterSounds(bool on)
+{
+    assign(m_playChatterSounds, on, Option::PlayChatterSounds);
+}
+
+void GameOptions::setPlayToScore(int value)
+{
+    assign(m_playToScore, kPlayToScoreRange.clamp(value), Option::PlayToScore);
+}
+
+void GameOptions::setTimePerTurn(int value)
+{
+    assign(m_timePerTurn, kTimePerTurnRange.clamp(value), Option::TimePerTurn);
+}
+
+void GameOptions::stepPlayToScore(int steps)
+{
+    setPlayToScore(kPlayToScoreRange.stepFrom(m_playToScore, steps));
+}
+
+void GameOptions::stepTimePerTurn(int steps)
+{
+    setTimePerTurn(kTimePerTurnRange.stepFrom(m_timePerTurn, steps));
+}
+
+QString GameOptions::phrase(int n) const
+{
+    return validPhrase(n) ? m_phrases[n - 1] : QString();
+}
+
+void GameOptions::setPhrase(int n, const QString& text)
+{
+    if (validPhrase(n))
+        assign(m_phrases[n - 1], text, Option::Phrase);
+}
+
+QString GameOptions::builtInPhrase(int n)
+{
+    return validPhrase(n) ? kBuiltInPhrases[n - 1] : QString();
+}
+
+void GameOptions::setWindowBounds(const QRect& bounds)
+{
+    assign(m_windowBounds, bounds, Option::WindowBounds);
+}
+
+} // namespace gorse

@@ -1,0 +1,90 @@
+#include "tally/tallyfile.h"
+
+#include "tally/gridtext.h"
+#include "tally/lzrw1.h"
+#include "tally/tally.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace gorse {
+
+TallyFile::TallyFile(Tally* tally, const QString& path, QObject* parent)
+    : QObject(parent), m_tally(tally), m_path(path)
+{
+    connect(m_tally, &Tally::saveNeeded, this, [this] {
+        const QString error = save();
+        if (!error.isEmpty())
+            qWarning("gorse: tally not saved: %s", qPrintable(error));
+    });
+}
+
+TallyFile::~TallyFile()
+{
+    const QString error = save();
+    if (!error.isEmpty())
+        qWarning("gorse: tally not saved at exit: %s", qPrintable(error));
+}
+
+QString TallyFile::load()
+{
+    m_loaded = true;
+    QFile file(m_path);
+    if (!file.exists())
+        return QString();
+    QString error;
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = Tlzrw1::openInputMessage(m_path);
+    } else {
+        const QByteArray bytes = file.readAll();
+        const bool readFailed = file.error() != QFileDevice::NoError;
+        file.close();
+        try {
+            if (readFailed)
+                throw ELzrw1Exception(Tlzrw1::readErrorMessage(m_path));
+            const QByteArray text = Tlzrw1::Decompress(bytes, m_path);
+            QString why;
+            const auto grid = LoadGridText(text, &why);
+            if (!grid)
+                error = m_path + QStringLiteral(" : the tally text is damaged: ") + why;
+            else if (!m_tally->loadtally(*grid))
+                error = m_path + QStringLiteral(" : the tally text is damaged: it holds no rows");
+        } catch (const ELzrw1Exception& e) {
+            error = e.message();
+        }
+    }
+    return error.isEmpty() ? QString() : keepAside(error);
+}
+
+QString TallyFile::keepAside(const QString& error)
+{
+    QString notice = error + QStringLiteral("\n\n");
+    QFile::remove(badPath());
+    if (QFile::rename(m_path, badPath())) {
+        notice += QStringLiteral("The tally file was kept as %1 and the tally starts empty.")
+                      .arg(badPath());
+    } else {
+        m_saveBlocked = true;
+        notice += QStringLiteral("The tally file could not be moved aside, so it is left as it "
+                                 "is; the tally starts empty and is not saved in this run.");
+    }
+    qWarning("gorse: tally: %s", qPrintable(notice));
+    return notice;
+}
+
+QString TallyFile::save()
+{
+    if (!m_loaded)
+        return QStringLiteral("the tally file was not read, so it is not written");
+    if (m_saveBlocked)
+        return QStringLiteral("the unreadable tally file %1 is left as it is").arg(m_path);
+    const QByteArray bytes = Tlzrw1::Compress(SaveGridText(m_tally->grid()));
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly))
+        return Tlzrw1::openOutputMessage(m_path) + QStringLiteral(" (") + out.errorString() + u')';
+    if (out.write(bytes) != bytes.size() || !out.commit())
+        return Tlzrw1::writeErrorMessage(m_path) + QStringLiteral(" (") + out.errorString() + u')';
+    return QString();
+}
+
+} // namespace gorse
