@@ -7,10 +7,28 @@
 
 namespace gorse {
 
+namespace {
+
+// A program in PREFIX/bin with PREFIX/share/metainfo/<the game's id> was
+// installed: it never writes beside itself, even into a writable ~/.local/bin.
+bool installedIn(const QString& programDir)
+{
+    const QDir dir(programDir);
+    return dir.dirName() == QStringLiteral("bin") &&
+           QFileInfo::exists(dir.filePath(
+               QStringLiteral("../share/metainfo/com.velmarsoftware.Gorse.metainfo.xml")));
+}
+
+} // namespace
+
 QString dataDir()
 {
-    const QString own = QCoreApplication::applicationDirPath();
-    if (QFileInfo(own).isWritable())
+    return dataDirFor(QCoreApplication::applicationDirPath());
+}
+
+QString dataDirFor(const QString& own)
+{
+    if (QFileInfo(own).isWritable() && !installedIn(own))
         return own;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);

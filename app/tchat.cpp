@@ -100,13 +100,14 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* g
 
     connect(m_session->table(), &Table::seatsChanged, this, &Tchat::refreshSeats);
     refreshSeats();
-    connect(m_session, &ClientSession::connectionClosed, this, &QWidget::close);
+    connect(m_session, &ClientSession::connectionClosed, this, &Tchat::closeAtOnce);
     connect(m_session, &ClientSession::gameFull, this, [this] {
         QMessageBox::information(this, QStringLiteral("Gorse"), QStringLiteral("Game is full"));
-        close();
+        closeAtOnce();
     });
     connect(m_session, &ClientSession::logLine, this,
             [](const QString& line) { qWarning("gorse: %s", qPrintable(line)); });
+    setupTable();
 }
 
 Tchat::~Tchat() = default;
@@ -171,6 +172,7 @@ void Tchat::createMenus()
     options->addMenu(m_mainchat->textSizeMenu());
     options->addSeparator();
     options->addAction(m_boardView->warningAction());
+    addConfirmItems(options);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));
@@ -193,6 +195,7 @@ void Tchat::createMenus()
         if (m_phrases)
             m_phrases->show();
     });
+    addZoomItems(view);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* helpItem = help->addAction(QStringLiteral("Help"));
@@ -233,6 +236,7 @@ void Tchat::refreshSeats()
         labels.thisturn->setText(QString::number(seat.roundPoints));
         labels.bonus->setText(seat.bonus);
     }
+    describeSeats();
 }
 
 void Tchat::showEvent(QShowEvent* event)
@@ -243,12 +247,6 @@ void Tchat::showEvent(QShowEvent* event)
         // Once the window is on screen, so nothing stands in its way.
         QTimer::singleShot(0, this, &Tchat::processparams);
     }
-}
-
-void Tchat::closeEvent(QCloseEvent* event)
-{
-    QMainWindow::closeEvent(event);
-    emit closed();
 }
 
 void Tchat::processparams()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/launchoptions.h"
+#include "client/board.h"
 #include "net/rules.h"
 
 #include <QMainWindow>
@@ -16,7 +17,7 @@ class QFrame;
 
 namespace gorse {
 
-class Board;
+class BoardScaler;
 class BoardView;
 class ChatLog;
 class ChatPane;
@@ -77,6 +78,24 @@ public:
     void prepareKickMenu(int seat);
     void RemoveFromGame1Click();
 
+    // ---- the table's size, keyboard focus and confirmations (tchattable.cpp) ----
+    // The scaler of the client area: the table laid out at 719 by 497 and
+    // scaled to the window.
+    BoardScaler* scaler() const { return m_scaler; }
+    // View > Zoom In, Zoom Out, Actual Size (Ctrl++, Ctrl+-, Ctrl+0).
+    QAction* zoomInAction() const { return m_zoomIn; }
+    QAction* zoomOutAction() const { return m_zoomOut; }
+    QAction* actualSizeAction() const { return m_actualSize; }
+    void zoomIn();
+    void zoomOut();
+    void actualSize();
+    // The zoom steps in percent, and the largest the screen holds.
+    static QList<int> zoomSteps();
+    int maxZoom() const;
+    // Yes/no questions (Start during a game, closing during a game) go
+    // through this; a message box unless a test answers.
+    void setQuestion(Board::Question ask);
+    static QString leaveQuestion();
 signals:
     // The window was closed: the program ends.
     void closed();
@@ -85,8 +104,20 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    void setupTable();
+    void addZoomItems(QMenu* view);
+    void addConfirmItems(QMenu* options);
+    void applyZoom(int percent);
+    void applyChatZoom();
+    void describeSeats();
+    void describeLastChatLine(int first);
+    bool ask(const QString& text);
+    // The window closes without asking (the host ended the connection).
+    void closeAtOnce();
     void createMenus();
     void createSeatRows();
     void refreshSeats();
@@ -116,6 +147,12 @@ private:
     QAction* m_spyListAction = nullptr;
     int m_kickSeat = 0;
     bool m_paramsProcessed = false;
+    BoardScaler* m_scaler = nullptr;
+    QAction* m_zoomIn = nullptr;
+    QAction* m_zoomOut = nullptr;
+    QAction* m_actualSize = nullptr;
+    Board::Question m_ask;
+    bool m_closingAtOnce = false;
     Tspylist* m_spylist = nullptr; // not owned
     QWidget* m_about = nullptr;    // not owned
     QWidget* m_help = nullptr;     // not owned

@@ -49,6 +49,8 @@ Board::Board(ClientSession* session, GameOptions* options, ChatLog* chat, SoundC
 
     for (const auto& [name, fn] : kHandlers)
         m_session->setHandler(name, [this, fn](const QByteArray& fields) { (this->*fn)(fields); });
+    connect(m_session->table(), &Table::seatsChanged, this, &Board::tableChanged);
+    connect(m_session->table(), &Table::spiesChanged, this, &Board::tableChanged);
 }
 
 Board::~Board()
@@ -76,6 +78,14 @@ QPoint Board::discardPos(int pile)
     return pilePos(pile) + QPoint(1, 107);
 }
 
+QPoint Board::discardPanelPlace(int pile)
+{
+    const QPoint wanted = pilePos(pile) + QPoint(40, 65);
+    const QPoint last(kPanelBoardSize.width() - kDiscardPanelSize.width(),
+                      kPanelBoardSize.height() - kDiscardPanelSize.height());
+    return QPoint(qMin(wanted.x(), last.x()), qMin(wanted.y(), last.y()));
+}
+
 int Board::own() const
 {
     return m_session->ownNumber();
@@ -89,6 +99,16 @@ bool Board::ownSeat() const
 bool Board::live() const
 {
     return m_playingSeat == own() && m_timeLeft > 0;
+}
+
+bool Board::canTake(int pile) const
+{
+    return isPile(pile) && live() && m_wordGate == 1 && !m_inWord[pile - 1];
+}
+
+bool Board::watching() const
+{
+    return isSpy(own());
 }
 
 QString Board::wordPileList() const
@@ -150,6 +170,9 @@ void Board::startthegame(const QByteArray& fields)
     m_startButtons = false;
     m_winnerShown = false;
     m_wordGate = 0;
+    m_gameRunning = true;
+    m_target = game.target;
+    m_pauseLeft = 0;
     m_session->table()->resetForGame();
     m_playToScore = QStringLiteral("Play to score: ") + fromWire(game.targetText);
     m_timePerTurnText = QStringLiteral("Time per turn: ") + fromWire(game.secondsText);
@@ -191,10 +214,15 @@ void Board::startround(const QByteArray& fields)
     m_session->table()->resetForRound();
     m_word.clear();
     m_wordPiles.clear();
+    m_roundShown = true;
+    m_timeUpSaid = false;
+    m_pauseLeft = 0;
     if (own() > kSeatCount) {
         m_playingSeat = 0;
         m_theWord.clear();
         m_status.clear();
+        if (watching())
+            m_status = watchingStatus();
     } else {
         m_playingSeat = own();
         m_theWord = QStringLiteral("Find a word!");
@@ -275,7 +303,7 @@ void Board::discard(int pile)
     if (!isPile(pile) || !m_discardShown[pile - 1])
         return;
     m_pendingDiscard = pile;
-    m_discardPanelPos = pilePos(pile) + QPoint(40, 65);
+    m_discardPanelPos = discardPanelPlace(pile);
     if (m_options->warning())
         m_discardPanel = true;
     else
@@ -343,12 +371,21 @@ void Board::button_noClick()
     emit changed();
 }
 
+QString Board::newGameQuestion()
+{
+    return QStringLiteral("A game is running. Start a new one for everybody?");
+}
+
 void Board::startPressed()
 {
-    if (m_session->loggedIn())
-        emit showGameOptions();
-    else
+    if (!m_session->loggedIn()) {
         emit notConnected(QStringLiteral("You are not connected"));
+        return;
+    }
+    // One stray click must not wipe a running game.
+    if (m_gameRunning && m_options->confirmNewGame() && m_ask && !m_ask(newGameQuestion()))
+        return;
+    emit showGameOptions();
 }
 
 void Board::closePlayedWords()
@@ -361,9 +398,11 @@ void Board::closePlayedWords()
 
 void Board::turntimeTimer()
 {
+    tickPause();
     m_timeLeft -= 1;
     if (m_timeLeft < 1) {
         m_timeLeft = 0;
+        timeIsUp();
         m_timerText = QStringLiteral("Time: 0:00");
         m_timerBarWidth = 0;
         m_wordButtons = false;
@@ -376,6 +415,8 @@ void Board::turntimeTimer()
     m_timerColour = m_timeLeft < 20 ? kClockRed : kClockColour;
     if (m_timeLeft == 20 || m_timeLeft == 15 || m_timeLeft <= 10)
         cue(Cue::Timer);
+    if (m_roundShown && (m_timeLeft == 20 || m_timeLeft == 10 || m_timeLeft == 5))
+        emit announce(QString::number(m_timeLeft) + QStringLiteral(" seconds left."));
     m_timerText = QStringLiteral("Time: %1:%2")
                       .arg(m_timeLeft / 60)
                       .arg(m_timeLeft % 60, 2, 10, QLatin1Char('0'));

@@ -14,10 +14,12 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <array>
+#include <functional>
 
 namespace gorse {
 
@@ -38,6 +40,10 @@ public:
     static constexpr quint32 kClockRed = 255;
     // The picture of a pile whose card is in the word (an emptied slot).
     static constexpr int kEmptied = -1;
+    // panel_board, on which the board lies at (0, 0), and the discard
+    // question that must stay on it.
+    static constexpr QSize kPanelBoardSize{704, 482};
+    static constexpr QSize kDiscardPanelSize{287, 123};
 
     // None is owned; chat, sound and tally may be null. The board reads the
     // discard warning from options and installs its command handlers on the
@@ -52,6 +58,10 @@ public:
     // Top left corner of pile n's picture, and of its discard label.
     static QPoint pilePos(int pile);
     static QPoint discardPos(int pile);
+    // Where pile n's discard question goes: 40 right of and 65 below the
+    // pile's corner, moved up or left as far as needed to stay on
+    // panel_board.
+    static QPoint discardPanelPlace(int pile);
 
     // ---- received commands (the text after the command name) ----
     void startthegame(const QByteArray& fields);
@@ -109,8 +119,17 @@ public:
     // advance it (tests).
     void setAutoClock(bool on);
 
-    // The player's options the board follows (the discard warning).
+    // The player's options the board follows (the discard warning, the
+    // confirmations).
     GameOptions* options() const { return m_options; }
+    // Asks the player a yes/no question (a message box in the window; tests
+    // answer it themselves). Without one, every question is answered yes.
+    using Question = std::function<bool(const QString& text)>;
+    void setQuestion(Question ask) { m_ask = std::move(ask); }
+    // The question Start asks while a game runs.
+    static QString newGameQuestion();
+    // The status line of a spy.
+    static QString watchingStatus();
     // The hosting copy shows button_start and button_start2 and enables the
     // "Start Game" menu item; a joining copy hides and disables them.
     void setStartControlsVisible(bool on);
@@ -133,6 +152,13 @@ public:
     int pendingDiscard() const { return m_pendingDiscard; }
     // The player may click, submit and clear.
     bool live() const;
+    // A pile whose card a click would put into the word now.
+    bool canTake(int pile) const;
+    // A game has started and no winner was announced yet (for a newcomer:
+    // the host's clock was running when it joined).
+    bool gameRunning() const { return m_gameRunning; }
+    // This client only watches (a spy).
+    bool watching() const;
 
     QString timerText() const { return m_timerText; }
     quint32 timerColour() const { return m_timerColour; }
@@ -155,6 +181,10 @@ public:
     // The winner panel and its text (label_winner1, label_winner2).
     bool winnerShown() const { return m_winnerShown; }
     QString winnerText() const { return m_winnerText; }
+    // Seconds left of the host's pause after a round (0 outside it), and
+    // the line that counts them down ("Next round in 12 seconds.").
+    int pauseLeft() const { return m_pauseLeft; }
+    QString pauseText() const;
 
     // Inserts a played word into a list by its points (addtolist).
     static void addtolist(QStringList& list, const QString& word, int points);
@@ -166,6 +196,9 @@ signals:
     void showGameOptions();
     // Start was pressed before login: show this text in a message box.
     void notConnected(const QString& text);
+    // Something the player should hear at once, for readers of the screen:
+    // a result, the time running out, the winner.
+    void announce(const QString& text);
 
 private:
     void cue(Cue cue);
@@ -175,6 +208,13 @@ private:
     void emptyAllPiles();
     void restorePile(int index);
     void showPlayedWords(const msg::EndRound& round);
+    // Feedback beyond the turn (boardfeedback.cpp).
+    void tableChanged();
+    void greetNewcomer();
+    void startPause();
+    void tickPause();
+    void timeIsUp();
+    void joinedRunningGame(const msg::GameStats& stats);
 
     QPointer<ClientSession> m_session; // not owned
     GameOptions* m_options;            // not owned
@@ -216,6 +256,16 @@ private:
     std::array<QStringList, kSeatCount> m_pwords;
     bool m_winnerShown = false;
     QString m_winnerText;
+
+    Question m_ask;
+    bool m_gameRunning = false;
+    int m_target = 0;
+    // The round's piles are on the board (from its start to its end).
+    bool m_roundShown = false;
+    bool m_timeUpSaid = false;
+    int m_pauseLeft = 0;
+    bool m_greeted = false;
+    std::array<bool, kSeatCount> m_seatTaken{};
 };
 
 } // namespace gorse

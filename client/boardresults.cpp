@@ -55,6 +55,7 @@ void Board::theword(const QByteArray& fields)
     placeCards(result.cards);
     cue(Cue::GoodWord);
     m_wordGate = 1;
+    emit announce(m_theWord);
     if (own() <= kSeatCount && m_tally) {
         if (word.size() > m_tally->recordValue(TallyHooks::kLongestWord))
             m_tally->addword(word, int(word.size()), TallyHooks::kLongestWord);
@@ -74,6 +75,7 @@ void Board::rejected(const QByteArray& fields)
     placeCards(result.cards);
     m_wordGate = 1;
     cue(Cue::BadWord);
+    emit announce(m_theWord);
     emit changed();
 }
 
@@ -113,9 +115,12 @@ void Board::endround(const QByteArray& fields)
     m_wordGate = 0;
     m_word.clear();
     emptyAllPiles();
+    m_roundShown = false;
     showPlayedWords(round);
+    startPause();
     m_pwordsShown = true;
     cue(Cue::RoundOver);
+    emit announce(ownSeat() ? m_theWord : m_status);
     emit changed();
 }
 
@@ -175,6 +180,9 @@ void Board::winner(const QByteArray& fields)
     m_status = QStringLiteral("Game Over!");
     systemLine(m_winnerText);
     m_winnerShown = true;
+    m_gameRunning = false;
+    m_pauseLeft = 0;
+    emit announce(m_winnerText);
     if (m_session->hosting())
         m_startButtons = true;
     emit changed();
@@ -212,6 +220,7 @@ void Board::gamestats(const QByteArray& fields)
         m_word.clear();
         m_wordGate = 1;
     }
+    joinedRunningGame(stats);
     emit changed();
 }
 

@@ -4,13 +4,17 @@
 #include "client/boardwidgets.h"
 #include "client/cardart.h"
 #include "client/clientsession.h"
+#include "client/keyboardplay.h"
 #include "client/pwordspanel.h"
 #include "client/uistyle.h"
 #include "client/winnerpanel.h"
 #include "settings/gameoptions.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -36,14 +40,18 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
 {
     setObjectName(QStringLiteral("board"));
     setFixedSize(kWidth, kHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Board"));
+    m_notify = [](QAccessibleEvent* event) { QAccessible::updateAccessibility(event); };
 
     const QColor white(Qt::white);
     m_playtoscore = makeLabel(QStringLiteral("label_playtoscore"), QRect(14, 11, 220, 18), 13, true,
                               Qt::AlignLeft | Qt::AlignVCenter);
     m_timeperturn = makeLabel(QStringLiteral("label_timeperturn"), QRect(284, 11, 150, 18), 13,
                               true, Qt::AlignLeft | Qt::AlignVCenter);
-    m_timerBar = new TimerBar(this);
+    m_timerBar = new TimerBar(Board::kTimerBarWidth, this);
     m_timerBar->setObjectName(QStringLiteral("image_timer"));
+    m_timerBar->setAccessibleDescription(QStringLiteral("The time left in the round."));
     m_timerBar->setGeometry(14, 33, Board::kTimerBarWidth, 18);
     m_timer = makeLabel(QStringLiteral("label_timer"), QRect(17, 33, 200, 18), 13, true,
                         Qt::AlignLeft | Qt::AlignVCenter);
@@ -80,6 +88,9 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
 
         auto* discard = new ClickLabel(QStringLiteral("Discard"), this);
         discard->setObjectName(QStringLiteral("image_discard") + QString::number(pile));
+        discard->setAccessibleName(QStringLiteral("Discard pile ") + QString::number(pile));
+        discard->setAccessibleDescription(QStringLiteral("Throws the pile's card away for 5 "
+                                                         "points."));
         discard->setGeometry(QRect(Board::discardPos(pile), QSize(72, 17)));
         discard->setAlignment(Qt::AlignCenter);
         discard->setFont(arialFont(11, true));
@@ -96,6 +107,9 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
 
     m_status = makeLabel(QStringLiteral("label_status"), QRect(10, 458, 420, 20), 13, true,
                          Qt::AlignCenter);
+    // The pause between rounds, counted down over the emptied piles.
+    m_pause = makeLabel(QStringLiteral("label_pause"), QRect(10, 262, 420, 24), 16, true,
+                        Qt::AlignCenter);
 
     buildDiscardPanel();
 
@@ -104,26 +118,106 @@ BoardView::BoardView(Board* board, ClientSession* session, QWidget* parent)
     m_winner = new WinnerPanel(m_board, this);
     m_winner->move(29, 150);
 
-    m_warning = new QAction(QStringLiteral("Warn before discard"), this);
-    m_warning->setObjectName(QStringLiteral("warning"));
-    m_warning->setCheckable(true);
-    GameOptions* options = m_board->options();
-    m_warning->setChecked(options->warning());
-    connect(m_warning, &QAction::triggered, options, [options](bool on) {
-        options->setWarning(on);
-        options->save();
-    });
-    connect(options, &GameOptions::changed, m_warning, [this, options](GameOptions::Option o) {
-        if (o == GameOptions::Option::Warning)
-            m_warning->setChecked(options->warning());
-    });
+    m_warning = makeOptionAction(QStringLiteral("warning"), QStringLiteral("Warn before discard"),
+                                 &GameOptions::warning, &GameOptions::setWarning,
+                                 GameOptions::Option::Warning);
+    m_confirmNewGame = makeOptionAction(
+        QStringLiteral("ConfirmNewGame1"), QStringLiteral("Ask Before Starting a New Game"),
+        &GameOptions::confirmNewGame, &GameOptions::setConfirmNewGame,
+        GameOptions::Option::ConfirmNewGame);
+    m_confirmLeave =
+        makeOptionAction(QStringLiteral("ConfirmLeave1"),
+                         QStringLiteral("Ask Before Leaving a Game"), &GameOptions::confirmLeave,
+                         &GameOptions::setConfirmLeave, GameOptions::Option::ConfirmLeave);
 
     m_startGame = new QAction(QStringLiteral("Start Game"), this);
     m_startGame->setObjectName(QStringLiteral("StartGame1"));
     connect(m_startGame, &QAction::triggered, m_board, &Board::startPressed);
 
+    m_keys = new KeyboardPlay(m_board, this);
+    connect(m_keys, &KeyboardPlay::changed, this, &BoardView::refresh);
+    connect(m_keys, &KeyboardPlay::refused, this, [] { QApplication::beep(); });
+    connect(m_board, &Board::announce, this, &BoardView::announce);
+
     connect(m_board, &Board::changed, this, &BoardView::refresh);
     refresh();
+}
+
+QAction* BoardView::makeOptionAction(const QString& name, const QString& text,
+                                     bool (GameOptions::*get)() const,
+                                     void (GameOptions::*set)(bool), GameOptions::Option option)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setCheckable(true);
+    GameOptions* options = m_board->options();
+    action->setChecked((options->*get)());
+    connect(action, &QAction::triggered, options, [options, set](bool on) {
+        (options->*set)(on);
+        options->save();
+    });
+    connect(options, &GameOptions::changed, action,
+            [action, options, get, option](GameOptions::Option o) {
+                if (o == option)
+                    action->setChecked((options->*get)());
+            });
+    return action;
+}
+
+bool BoardView::playKey(QKeyEvent* event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    using Key = KeyboardPlay::Key;
+    Key key = Key::Other;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        key = Key::Enter;
+        break;
+    case Qt::Key_Backspace:
+        key = Key::Backspace;
+        break;
+    case Qt::Key_Escape:
+        key = Key::Escape;
+        break;
+    case Qt::Key_Delete:
+        key = Key::Delete;
+        break;
+    default:
+        break;
+    }
+    return m_keys->press(key, key == Key::Other ? event->text() : QString());
+}
+
+void BoardView::keyPressEvent(QKeyEvent* event)
+{
+    if (playKey(event))
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void BoardView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void BoardView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void BoardView::announce(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    m_announcement = text;
+    setAccessibleDescription(text);
+    QAccessibleEvent event(this, QAccessible::Alert);
+    m_notify(&event);
 }
 
 QLabel* BoardView::makeLabel(const QString& name, const QRect& place, int pixelSize, bool bold,
@@ -145,6 +239,7 @@ QPushButton* BoardView::makeButton(const QString& name, const QString& text, con
     button->setGeometry(place);
     button->setFont(arialFont(13, true));
     button->setFocusPolicy(Qt::NoFocus);
+    button->setAccessibleName(text);
     return button;
 }
 
@@ -175,6 +270,10 @@ void BoardView::buildDiscardPanel()
     auto* no = new QPushButton(QStringLiteral("No"), m_discardPanel);
     no->setObjectName(QStringLiteral("button_no"));
     no->setGeometry(157, 46, 80, 28);
+    // Fonts of their own, so that they scale with the table (the panel's
+    // style sheet fixes inherited ones).
+    yes->setFont(arialFont(13, true));
+    no->setFont(arialFont(13, true));
     connect(yes, &QPushButton::clicked, m_board, &Board::button_yesClick);
     connect(no, &QPushButton::clicked, m_board, &Board::button_noClick);
 
@@ -190,12 +289,21 @@ void BoardView::refresh()
 {
     const Board& b = *m_board;
     for (int pile = 1; pile <= kPileCount; ++pile) {
-        const int picture = b.picture(pile);
-        m_cards[pile - 1]->setPicture(picture == Board::kEmptied ? CardArt::emptiedSlot()
-                                                                 : CardArt::picture(picture));
+        m_cards[pile - 1]->setPicture(b.picture(pile));
+        m_cards[pile - 1]->setClickable(b.canTake(pile));
         m_discards[pile - 1]->setVisible(b.discardShown(pile));
     }
-    m_word->setText(b.wordText());
+    // Letters typed that wait for a card follow the word, dimmed.
+    const QString pending = m_keys ? m_keys->pending() : QString();
+    if (pending.isEmpty()) {
+        m_word->setTextFormat(Qt::PlainText);
+        m_word->setText(b.wordText());
+    } else {
+        m_word->setTextFormat(Qt::RichText);
+        m_word->setText(b.wordText().toHtmlEscaped() +
+                        QStringLiteral("<span style=\"color:#9cc8a8\">") + pending +
+                        QStringLiteral("</span>"));
+    }
     m_clear->setVisible(b.wordButtonsShown());
     m_clearlast->setVisible(b.wordButtonsShown());
     m_done->setVisible(b.wordButtonsShown());
@@ -208,12 +316,18 @@ void BoardView::refresh()
     m_roundnum->setText(b.roundText());
     m_start->setVisible(b.startButtonsShown());
     m_startGame->setEnabled(b.startGameEnabled());
-    m_status->setText(b.statusText());
+    const QString hint = m_keys ? m_keys->hint() : QString();
+    m_status->setText(hint.isEmpty() ? b.statusText() : hint);
+    m_pause->setText(b.pauseText());
+    m_pause->setVisible(b.pauseLeft() > 0);
 
-    QPoint panelPos = b.discardPanelPos();
-    if (m_discardPanel->parentWidget() != this)
-        panelPos = mapToParent(panelPos);
-    m_discardPanel->move(panelPos);
+    // The board lies at (0, 0) of panel_board, so the board's place is the
+    // panel's too. Moved only when it changes: the window's scaler takes a
+    // move as a new place in design units.
+    if (b.discardPanelPos() != m_discardPlace) {
+        m_discardPlace = b.discardPanelPos();
+        m_discardPanel->move(m_discardPlace);
+    }
     if (b.discardPanelShown())
         m_discardPanel->raise();
     m_discardPanel->setVisible(b.discardPanelShown());
@@ -222,6 +336,40 @@ void BoardView::refresh()
     m_winner->refresh();
     m_pwords->raise();
     m_winner->raise();
+    describe();
+}
+
+void BoardView::describe()
+{
+    const Board& b = *m_board;
+    for (int pile = 1; pile <= kPileCount; ++pile) {
+        const int picture = b.picture(pile);
+        const QString n = QString::number(pile);
+        QString card;
+        if (picture == Board::kEmptied)
+            card = b.inWord(pile) ? QStringLiteral("in the word") : QStringLiteral("no card");
+        else if (picture == 0)
+            card = QStringLiteral("used up");
+        else
+            card = Board::cardFace(picture);
+        CardImage* image = m_cards[pile - 1];
+        image->setAccessibleName(QStringLiteral("Pile ") + n + QStringLiteral(": ") + card);
+        image->setAccessibleDescription(
+            b.canTake(pile) ? QStringLiteral("Click or type its letters to add it to the word.")
+                            : QString());
+    }
+    const QString word = b.wordText();
+    m_word->setAccessibleName(
+        QStringLiteral("Word: ") + (word.isEmpty() ? QStringLiteral("empty") : word) +
+        (m_keys->pending().isEmpty() ? QString() : QStringLiteral(", typed ") + m_keys->pending()));
+    const QString timer = b.timerText();
+    if (m_timer->accessibleName() != timer) {
+        m_timer->setAccessibleName(timer);
+        QAccessibleEvent event(m_timer, QAccessible::NameChanged);
+        m_notify(&event);
+    }
+    m_timerBar->setAccessibleName(timer);
+    setAccessibleDescription(m_announcement.isEmpty() ? b.statusText() : m_announcement);
 }
 
 void BoardView::paintEvent(QPaintEvent*)
@@ -231,8 +379,16 @@ void BoardView::paintEvent(QPaintEvent*)
     felt.setColorAt(0, QColor(28, 70, 52));
     felt.setColorAt(1, QColor(16, 44, 34));
     p.fillRect(rect(), felt);
-    p.setPen(QPen(QColor(60, 110, 86), 2));
-    p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+    if (hasFocus()) {
+        // The keyboard plays here: a bright frame says so.
+        p.setRenderHint(QPainter::Antialiasing);
+        const qreal w = 3.0 * width() / kWidth;
+        p.setPen(QPen(QColor(255, 204, 64), w));
+        p.drawRoundedRect(QRectF(rect()).adjusted(w / 2, w / 2, -w / 2, -w / 2), 6, 6);
+    } else {
+        p.setPen(QPen(QColor(60, 110, 86), 2));
+        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+    }
 }
 
 } // namespace gorse

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "net/rules.h"
+#include "settings/gameoptions.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
+class QAccessibleEvent;
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -16,6 +20,7 @@ class Board;
 class CardImage;
 class ClickLabel;
 class ClientSession;
+class KeyboardPlay;
 class PwordsPanel;
 class TimerBar;
 class WinnerPanel;
@@ -23,7 +28,10 @@ class WinnerPanel;
 // The board in the left part of panel_board (0..440 by 0..482): the piles,
 // the word and its buttons, the clock, the game's settings line, Start, the
 // discard question and the status line, with the played-words and winner
-// panels over it. It draws the Board and forwards clicks to it.
+// panels over it. It draws the Board and forwards clicks and keys to it.
+// With the keyboard focus it shows a bright frame; every control carries an
+// accessible name, and the board's announcements go to the accessibility
+// interface as alerts.
 class BoardView : public QWidget
 {
     Q_OBJECT
@@ -42,14 +50,39 @@ public:
     // "Start Game" (objectName "StartGame1"), enabled as the board says;
     // for the File menu.
     QAction* startGameAction() const { return m_startGame; }
+    // "Ask Before Starting a New Game" and "Ask Before Leaving a Game"
+    // (objectNames "ConfirmNewGame1", "ConfirmLeave1"), checkable, kept in
+    // step with the options; for the Options menu.
+    QAction* confirmNewGameAction() const { return m_confirmNewGame; }
+    QAction* confirmLeaveAction() const { return m_confirmLeave; }
+
+    KeyboardPlay* keyboard() const { return m_keys; }
+    // Plays a key on the board; false when the key is not the board's (a
+    // key with Ctrl, Alt or Meta, or one the board has no use for).
+    bool playKey(QKeyEvent* event);
+    // The last announcement (also the view's accessible description).
+    QString lastAnnouncement() const { return m_announcement; }
+    // Where the view's accessibility events go: the accessibility
+    // interface (QAccessible::updateAccessibility), or a test's recorder.
+    using Notifier = std::function<void(QAccessibleEvent* event)>;
+    void setNotifier(Notifier notify) { m_notify = std::move(notify); }
 
     // Draws the board's current state (also called on every change).
     void refresh();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    QAction* makeOptionAction(const QString& name, const QString& text,
+                              bool (GameOptions::*get)() const, void (GameOptions::*set)(bool),
+                              GameOptions::Option option);
+    void announce(const QString& text);
+    void describe();
+
     QLabel* makeLabel(const QString& name, const QRect& place, int pixelSize, bool bold,
                       Qt::Alignment align);
     QPushButton* makeButton(const QString& name, const QString& text, const QRect& place);
@@ -72,10 +105,17 @@ private:
     QPushButton* m_start = nullptr;
     QFrame* m_discardPanel = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_pause = nullptr;
+    QPoint m_discardPlace;
     PwordsPanel* m_pwords = nullptr;
     WinnerPanel* m_winner = nullptr;
     QAction* m_warning = nullptr;
     QAction* m_startGame = nullptr;
+    QAction* m_confirmNewGame = nullptr;
+    QAction* m_confirmLeave = nullptr;
+    KeyboardPlay* m_keys = nullptr;
+    QString m_announcement;
+    Notifier m_notify;
 };
 
 } // namespace gorse

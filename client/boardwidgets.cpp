@@ -1,5 +1,7 @@
 #include "client/boardwidgets.h"
 
+#include "client/cardart.h"
+
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,18 +12,57 @@ CardImage::CardImage(int pile, QWidget* parent) : QWidget(parent), m_pile(pile)
 {
 }
 
-void CardImage::setPicture(const QPixmap& picture)
+void CardImage::setPicture(int picture)
 {
-    if (picture.cacheKey() == m_picture.cacheKey())
+    if (picture == m_picture)
         return;
     m_picture = picture;
     update();
 }
 
+void CardImage::setClickable(bool on)
+{
+    if (on == m_clickable)
+        return;
+    m_clickable = on;
+    setCursor(on ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    update();
+}
+
+QPixmap CardImage::pixmap() const
+{
+    const qreal scale = qreal(width()) / kDesignSize.width();
+    const qreal dpr = devicePixelRatioF();
+    return m_picture == kEmptied ? CardArt::emptiedSlot(scale, dpr)
+                                 : CardArt::picture(m_picture, scale, dpr);
+}
+
 void CardImage::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.drawPixmap(0, 0, m_picture);
+    p.drawPixmap(0, 0, pixmap());
+    if (m_clickable && m_hover && m_picture != kEmptied) {
+        // A soft light over a card that a click would take.
+        p.setRenderHint(QPainter::Antialiasing);
+        const qreal scale = qreal(width()) / kDesignSize.width();
+        p.setPen(QPen(QColor(255, 230, 120), 2 * scale));
+        p.setBrush(QColor(255, 255, 200, 40));
+        p.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 7 * scale, 7 * scale);
+    }
+}
+
+void CardImage::enterEvent(QEnterEvent*)
+{
+    m_hover = true;
+    if (m_clickable)
+        update();
+}
+
+void CardImage::leaveEvent(QEvent*)
+{
+    m_hover = false;
+    if (m_clickable)
+        update();
 }
 
 void CardImage::mouseReleaseEvent(QMouseEvent* event)
@@ -34,6 +75,10 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+TimerBar::TimerBar(int fullWidth, QWidget* parent) : QWidget(parent), m_fullWidth(fullWidth)
+{
 }
 
 void TimerBar::setBarWidth(int width)
@@ -53,7 +98,8 @@ void TimerBar::paintEvent(QPaintEvent*)
     QLinearGradient band(0, 0, 0, height());
     band.setColorAt(0, QColor(140, 190, 235));
     band.setColorAt(1, QColor(70, 130, 200));
-    p.fillRect(QRect(0, 0, qMin(m_width, width()), height()), band);
+    const int shown = m_fullWidth > 0 ? qRound(qreal(m_width) * width() / m_fullWidth) : 0;
+    p.fillRect(QRect(0, 0, qMin(shown, width()), height()), band);
 }
 
 } // namespace gorse

@@ -15,11 +15,29 @@ namespace {
 
 const QRectF kCardRect(1.5, 1.5, CardArt::kWidth - 3, CardArt::kHeight - 3);
 
-QImage blankImage()
+QImage blankImage(qreal scale)
 {
-    QImage image(CardArt::kWidth, CardArt::kHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage image(CardArt::pixelSize(scale), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
+}
+
+// A painter that draws in design pixels onto an image of any scale.
+void beginScaled(QPainter& p, const QImage& image)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(qreal(image.width()) / CardArt::kWidth, qreal(image.height()) / CardArt::kHeight);
+}
+
+QString cacheKey(const char* what, int card, qreal scale, qreal dpr)
+{
+    const QSize size = CardArt::pixelSize(scale * dpr);
+    return QStringLiteral("gorse-card-%1-%2-%3x%4")
+        .arg(QLatin1StringView(what))
+        .arg(card)
+        .arg(size.width())
+        .arg(size.height());
 }
 
 // Largest bold font in which text fits the given width, at most maxPixels.
@@ -36,12 +54,16 @@ QFont fittingFont(const QString& text, int maxPixels, int width)
 
 } // namespace
 
-QImage CardArt::paintCard(int card)
+QSize CardArt::pixelSize(qreal scale)
 {
-    QImage image = blankImage();
+    return QSize(qMax(1, qRound(kWidth * scale)), qMax(1, qRound(kHeight * scale)));
+}
+
+QImage CardArt::paintCard(int card, qreal scale)
+{
+    QImage image = blankImage(scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
+    beginScaled(p, image);
     const QString face = Board::cardFace(card);
 
     if (face.isEmpty()) {
@@ -87,11 +109,11 @@ QImage CardArt::paintCard(int card)
     return image;
 }
 
-QImage CardArt::paintEmptiedSlot()
+QImage CardArt::paintEmptiedSlot(qreal scale)
 {
-    QImage image = blankImage();
+    QImage image = blankImage(scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    beginScaled(p, image);
     // The card is in the word: a dashed outline where it lay.
     p.setPen(QPen(QColor(230, 230, 230, 150), 2, Qt::DashLine));
     p.setBrush(QColor(255, 255, 255, 30));
@@ -99,25 +121,27 @@ QImage CardArt::paintEmptiedSlot()
     return image;
 }
 
-QPixmap CardArt::picture(int card)
+QPixmap CardArt::picture(int card, qreal scale, qreal devicePixelRatio)
 {
     if (card < 0 || card > kCardCount)
         card = 0;
-    const QString key = QStringLiteral("gorse-card-") + QString::number(card);
+    const QString key = cacheKey("face", card, scale, devicePixelRatio);
     QPixmap pix;
     if (!QPixmapCache::find(key, &pix)) {
-        pix = QPixmap::fromImage(paintCard(card));
+        pix = QPixmap::fromImage(paintCard(card, scale * devicePixelRatio));
+        pix.setDevicePixelRatio(devicePixelRatio);
         QPixmapCache::insert(key, pix);
     }
     return pix;
 }
 
-QPixmap CardArt::emptiedSlot()
+QPixmap CardArt::emptiedSlot(qreal scale, qreal devicePixelRatio)
 {
-    const QString key = QStringLiteral("gorse-card-emptied");
+    const QString key = cacheKey("emptied", 0, scale, devicePixelRatio);
     QPixmap pix;
     if (!QPixmapCache::find(key, &pix)) {
-        pix = QPixmap::fromImage(paintEmptiedSlot());
+        pix = QPixmap::fromImage(paintEmptiedSlot(scale * devicePixelRatio));
+        pix.setDevicePixelRatio(devicePixelRatio);
         QPixmapCache::insert(key, pix);
     }
     return pix;

@@ -13,8 +13,8 @@ namespace gorse {
 namespace {
 constexpr int kColumnWidth = 128;
 constexpr int kColumnGap = 6;
-constexpr int kRowTop[2] = {36, 234};
-constexpr int kMemoHeight = 172;
+constexpr int kRowTop[2] = {36, 228};
+constexpr int kMemoHeight = 164;
 } // namespace
 
 PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
@@ -24,10 +24,8 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
     setFixedSize(406, 432);
     setFrameShape(QFrame::Box);
     setAutoFillBackground(true);
-    setStyleSheet(QStringLiteral(
-        "#panel_pwords { background: #20303c; border: 2px solid #c0c0c0; }"
-        "QLabel { color: white; }"
-        "QPlainTextEdit { background: #f4f1e6; color: #202020; border: 1px solid #808080; }"));
+    setStyleSheet(QStringLiteral("#panel_pwords { background: #20303c; border: 2px solid #c0c0c0; }"
+                                 "QLabel { color: white; }"));
 
     auto* title = new QLabel(QStringLiteral("PLAYER'S WORDS"), this);
     title->setFont(arialFont(16, true));
@@ -38,7 +36,9 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
     m_close->setObjectName(QStringLiteral("FlatSpeedButton1"));
     m_close->setText(QStringLiteral("X"));
     m_close->setAutoRaise(true);
+    m_close->setFont(arialFont(13, true));
     m_close->setGeometry(width() - 28, 4, 24, 22);
+    m_close->setAccessibleName(QStringLiteral("Close the played words"));
     connect(m_close, &QToolButton::clicked, m_board, &Board::closePlayedWords);
 
     const QFont headingFont = arialFont(12, true);
@@ -50,13 +50,24 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
         heading->setObjectName(QStringLiteral("label_pwords") + n);
         heading->setFont(headingFont);
         heading->setGeometry(x, y, kColumnWidth, 18);
+        heading->setAccessibleDescription(QStringLiteral("Seat ") + n);
         auto* memo = new QPlainTextEdit(this);
         memo->setObjectName(QStringLiteral("memo_pwords") + n);
         memo->setReadOnly(true);
+        memo->setFont(arialFont(12));
         memo->setGeometry(x, y + 20, kColumnWidth, kMemoHeight);
+        // The lists keep the system's colours (and so a high-contrast theme).
+        memo->setAccessibleName(QStringLiteral("Words of seat ") + n);
         m_headings[i] = heading;
         m_memos[i] = memo;
     }
+    // The pause before the next round, counted down under the lists.
+    m_nextRound = new QLabel(this);
+    m_nextRound->setObjectName(QStringLiteral("label_nextround"));
+    m_nextRound->setFont(arialFont(12, true));
+    m_nextRound->setAlignment(Qt::AlignCenter);
+    m_nextRound->setGeometry(8, 411, width() - 16, 18);
+
     connect(m_session->table(), &Table::seatsChanged, this, &PwordsPanel::refresh);
     refresh();
 }
@@ -64,8 +75,11 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
 void PwordsPanel::refresh()
 {
     setVisible(m_board->playedWordsShown());
+    m_nextRound->setText(m_board->pauseText());
     for (int i = 0; i < kSeatCount; ++i) {
         m_headings[i]->setText(m_session->seat(i + 1).heading);
+        m_headings[i]->setAccessibleName(QStringLiteral("Seat ") + QString::number(i + 1) +
+                                         QStringLiteral(": ") + m_session->seat(i + 1).heading);
         const QString text = m_board->playedWords(i + 1).join(u'\n');
         if (m_memos[i]->toPlainText() != text)
             m_memos[i]->setPlainText(text);

@@ -30,6 +30,7 @@ private:
     Board* m_board;           // not owned
     ClientSession* m_session; // not owned
     QToolButton* m_close;
+    QLabel* m_nextRound;
     std::array<QLabel*, kSeatCount> m_headings{};
     std::array<QPlainTextEdit*, kSeatCount> m_memos{};
 };

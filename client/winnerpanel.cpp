@@ -36,6 +36,9 @@ WinnerPanel::WinnerPanel(Board* board, QWidget* parent) : QFrame(parent), m_boar
     m_start = new QPushButton(QStringLiteral("Start"), this);
     m_start->setObjectName(QStringLiteral("button_start2"));
     m_start->setGeometry((width() - 110) / 2, 100, 110, 36);
+    m_start->setFont(arialFont(13, true));
+    m_start->setAccessibleName(QStringLiteral("Start"));
+    m_start->setAccessibleDescription(QStringLiteral("Starts a new game for everybody."));
     connect(m_start, &QPushButton::clicked, m_board, &Board::startPressed);
     refresh();
 }

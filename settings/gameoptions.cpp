@@ -110,4 +110,19 @@ void GameOptions::setWindowBounds(const QRect& bounds)
     assign(m_windowBounds, bounds, Option::WindowBounds);
 }
 
+void GameOptions::setConfirmNewGame(bool on)
+{
+    assign(m_confirmNewGame, on, Option::ConfirmNewGame);
+}
+
+void GameOptions::setConfirmLeave(bool on)
+{
+    assign(m_confirmLeave, on, Option::ConfirmLeave);
+}
+
+void GameOptions::setZoom(int percent)
+{
+    assign(m_zoom, qBound(kMinZoom, percent, kMaxZoom), Option::Zoom);
+}
+
 } // namespace gorse

@@ -36,6 +36,9 @@ public:
         TimePerTurn,
         Phrase,
         WindowBounds,
+        ConfirmNewGame,
+        ConfirmLeave,
+        Zoom,
     };
     Q_ENUM(Option)
 
@@ -47,6 +50,9 @@ public:
     // The window's bounds before any settings are read ("Reset Screen
     // Location" goes back to them).
     static constexpr QRect kInitialBounds{3, 3, 727, 543};
+    // The main window's zoom in percent of the designed size, and its limits.
+    static constexpr int kMinZoom = 100;
+    static constexpr int kMaxZoom = 300;
 
     explicit GameOptions(QObject* parent = nullptr);
 
@@ -96,6 +102,18 @@ public:
     QRect windowBounds() const { return m_windowBounds; }
     void setWindowBounds(const QRect& bounds);
 
+    // Ask before Start begins a new game while one runs, and before the
+    // window closes during a game. Both on at first.
+    bool confirmNewGame() const { return m_confirmNewGame; }
+    void setConfirmNewGame(bool on);
+    bool confirmLeave() const { return m_confirmLeave; }
+    void setConfirmLeave(bool on);
+
+    // The main window's zoom in percent (100 = the designed size), brought
+    // into kMinZoom..kMaxZoom.
+    int zoom() const { return m_zoom; }
+    void setZoom(int percent);
+
     // Asks the settings file to write every option (a change the player made).
     void save() { emit saveRequested(); }
     // Asks the settings file to read and apply the stored options (the own
@@ -120,6 +138,9 @@ private:
     int m_timePerTurn = kTimePerTurnRange.initial;
     std::array<QString, kPhraseCount> m_phrases;
     QRect m_windowBounds;
+    bool m_confirmNewGame = true;
+    bool m_confirmLeave = true;
+    int m_zoom = kMinZoom;
 };
 
 } // namespace gorse

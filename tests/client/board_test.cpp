@@ -79,7 +79,9 @@ TEST(BoardGame, RoundStartForASeatAndForASpy)
     spy.startRound(kCards);
     spy.click({3});
     EXPECT_EQ(spy.board.playingSeat(), 0);
-    EXPECT_TRUE(spy.board.theWordText().isEmpty() && spy.board.statusText().isEmpty());
+    EXPECT_TRUE(spy.board.theWordText().isEmpty());
+    // The status line says that the spy watches (instead of staying empty).
+    EXPECT_EQ(spy.board.statusText(), Board::watchingStatus());
     EXPECT_EQ(wordState(spy.board), u"||0|hidden"_s);
     EXPECT_EQ(piles(spy.board), kFresh);
     EXPECT_TRUE(spy.sound.cues.isEmpty());
@@ -227,7 +229,8 @@ TEST(BoardDiscard, WithoutAndWithTheWarning)
     EXPECT_TRUE(f.sent().isEmpty());
 
     f.board.discardClicked(8);
-    EXPECT_EQ(f.board.discardPanelPos(), QPoint(331, 395));
+    // Pile 8's question moves up to stay on panel_board (not at (331, 395)).
+    EXPECT_EQ(f.board.discardPanelPos(), QPoint(331, 359));
     f.board.button_yesClick();
     f.board.button_yesClick(); // the question is gone: nothing more
     EXPECT_EQ(f.sent(), QList<QByteArray>{"CMD_discard+3+8+"});

@@ -5,9 +5,11 @@
 #include "client/boardview.h"
 #include "client/boardwidgets.h"
 #include "client/cardart.h"
+#include "client/keyboardplay.h"
 #include "windows/tgamestart.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -151,11 +153,13 @@ private slots:
         QVERIFY(f.connect(2));
         f.startRound(kCards);
         auto* card3 = f.find<CardImage>(u"image_card3"_s);
-        QCOMPARE(card3->picture().toImage(), CardArt::picture(20).toImage());
+        QCOMPARE(card3->picture(), 20);
+        QCOMPARE(card3->pixmap().toImage(), CardArt::picture(20).toImage());
         QVERIFY(f.shown(u"image_discard3"_s));
         f.clickPiles({3, 5, 1});
         QCOMPARE(f.text(u"label_word"_s), u"TQuE"_s);
-        QCOMPARE(card3->picture().toImage(), CardArt::emptiedSlot().toImage());
+        QCOMPARE(card3->picture(), int(CardImage::kEmptied));
+        QCOMPARE(card3->pixmap().toImage(), CardArt::emptiedSlot().toImage());
         QVERIFY(!f.shown(u"image_discard3"_s));
         QVERIFY(f.shown(u"button_done"_s) && f.shown(u"buttoN_clear"_s));
 
@@ -223,6 +227,142 @@ private slots:
         QCOMPARE(options.count(), 1);
         f.hostSays("CMD_startgame+Ann+500+90+");
         QVERIFY(!f.shown(u"panel_winner"_s) && !f.shown(u"button_start"_s));
+    }
+
+    void cardsArePaintedForTheirSize()
+    {
+        // A card at 200 % is painted at 200 %, not stretched: the same
+        // drawing at twice the pixels, and sharper than a stretched one.
+        const QImage big = CardArt::paintCard(17, 2.0);
+        QCOMPARE(big.size(), QSize(148, 214));
+        const QImage stretched = CardArt::paintCard(17).scaled(big.size(), Qt::IgnoreAspectRatio,
+                                                               Qt::SmoothTransformation);
+        QVERIFY(big != stretched);
+        QCOMPARE(CardArt::picture(17, 1.5, 2.0).size(), CardArt::pixelSize(3.0));
+        QCOMPARE(CardArt::picture(17, 1.5, 2.0).devicePixelRatio(), 2.0);
+
+        ViewFixture f;
+        QVERIFY(f.connect(2));
+        f.startRound(kCards);
+        auto* card = f.find<CardImage>(u"image_card5"_s);
+        card->resize(146, 210);
+        QCOMPARE(card->pixmap().toImage(), CardArt::paintCard(17, 2.0));
+    }
+
+    void keysPlayOnTheFocusedBoard()
+    {
+        ViewFixture f;
+        QVERIFY(f.connect(2));
+        f.startRound({20, 44, 5, 18, 1, 2, 3, 4}); // T ER E R A B C D
+        QCOMPARE(f.view->focusPolicy(), Qt::StrongFocus);
+        QTest::keyClicks(f.view, u"te"_s);
+        // The E waits: an ER card is showing. It is shown dimmed after T.
+        QCOMPARE(f.board.wordPileList(), u"+1"_s);
+        auto* word = f.find<QLabel>(u"label_word"_s);
+        QVERIFY(word->text().startsWith(u"T<span"_s));
+        QVERIFY(word->text().contains(u">E</span>"_s));
+        QTest::keyClick(f.view, Qt::Key_R);
+        QCOMPARE(f.board.wordPileList(), u"+1+2"_s);
+        QCOMPARE(word->text(), u"TER"_s);
+        QTest::keyClick(f.view, Qt::Key_Backspace);
+        QCOMPARE(f.board.wordPileList(), u"+1"_s);
+        QTest::keyClick(f.view, Qt::Key_Escape);
+        QCOMPARE(f.board.wordPileList(), QString());
+        // Keys with Ctrl or Alt are not the board's.
+        QTest::keyClick(f.view, Qt::Key_T, Qt::ControlModifier);
+        QTest::keyClick(f.view, Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(f.board.wordPileList(), QString());
+        QTest::keyClicks(f.view, u"rat"_s);
+        QTest::keyClick(f.view, Qt::Key_Return);
+        QCOMPARE(f.sent(), QList<QByteArray>{"CMD_sendword+2+4+5+1"});
+        // Delete asks for the pile on the status line.
+        QTest::keyClick(f.view, Qt::Key_Delete);
+        QCOMPARE(f.text(u"label_status"_s), f.view->keyboard()->hint());
+        QTest::keyClick(f.view, Qt::Key_6);
+        QCOMPARE(f.text(u"label_status"_s), u"Your Turn."_s);
+        QCOMPARE(f.sent(), QList<QByteArray>{"CMD_discard+2+6+"});
+    }
+
+    void pilesLookClickableOnlyWhenTheyAre()
+    {
+        ViewFixture f;
+        QVERIFY(f.connect(2));
+        auto* card = f.find<CardImage>(u"image_card1"_s);
+        QVERIFY(!card->clickable());
+        f.startRound(kCards);
+        QVERIFY(card->clickable());
+        QCOMPARE(card->cursor().shape(), Qt::PointingHandCursor);
+        f.clickPiles({1});
+        QVERIFY(!card->clickable());
+        QVERIFY(f.find<CardImage>(u"image_card2"_s)->clickable());
+
+        ViewFixture spy;
+        QVERIFY(spy.connect(7, "Eve"));
+        spy.startRound(kCards);
+        for (int pile = 1; pile <= 8; ++pile) {
+            auto* image = spy.find<CardImage>(u"image_card%1"_s.arg(pile));
+            QVERIFY(!image->clickable());
+            QCOMPARE(image->cursor().shape(), Qt::ArrowCursor);
+        }
+        QCOMPARE(spy.text(u"label_status"_s), Board::watchingStatus());
+    }
+
+    void thePauseIsCountedOnTheBoardAndThePanel()
+    {
+        ViewFixture f;
+        QVERIFY(f.connect(2));
+        f.startRound(kCards, 45);
+        QVERIFY(!f.shown(u"label_pause"_s));
+        f.tick(45);
+        QCOMPARE(f.text(u"label_status"_s), u"Time's up!"_s);
+        f.hostSays(msg::endround(0, {}));
+        QVERIFY(f.shown(u"label_nextround"_s));
+        QCOMPARE(f.text(u"label_nextround"_s), u"Next round in 15 seconds."_s);
+        f.clickOn(u"FlatSpeedButton1"_s);
+        QVERIFY(f.shown(u"label_pause"_s));
+        f.tick(3);
+        QCOMPARE(f.text(u"label_pause"_s), u"Next round in 12 seconds."_s);
+        f.hostSays(msg::startround(2));
+        QVERIFY(!f.shown(u"label_pause"_s));
+    }
+
+    void discardQuestionStaysOnPanelBoard()
+    {
+        ViewFixture f;
+        QVERIFY(f.connect(2));
+        f.options.setWarning(true);
+        f.startRound(kCards);
+        QWidget* panel = f.find(u"panel_discard"_s);
+        for (int pile = 1; pile <= 8; ++pile) {
+            f.clickOn(u"image_discard%1"_s.arg(pile));
+            QVERIFY(panel->isVisible());
+            QVERIFY2(f.panel.rect().contains(panel->geometry()), qPrintable(QString::number(pile)));
+            QCOMPARE(panel->pos(), Board::discardPanelPlace(pile));
+            f.clickOn(u"button_no"_s);
+        }
+    }
+
+    void playedWordsFollowTheSystemColours()
+    {
+        // A high-contrast theme's colours reach the word lists, which the
+        // design draws in the system's colours.
+        const QPalette before = QApplication::palette();
+        QPalette contrast = before;
+        contrast.setColor(QPalette::Base, Qt::black);
+        contrast.setColor(QPalette::Text, Qt::yellow);
+        QApplication::setPalette(contrast);
+        {
+            ViewFixture f;
+            QVERIFY(f.connect(2));
+            f.startRound(kCards);
+            f.hostSays(msg::endround(10, {{2, 10, 10, 0, "/10-CAT"}}));
+            auto* memo = f.find<QPlainTextEdit>(u"memo_pwords2"_s);
+            QVERIFY(memo->isVisible());
+            const QImage shot = memo->viewport()->grab().toImage();
+            QCOMPARE(shot.pixelColor(shot.width() - 4, shot.height() - 4), QColor(Qt::black));
+            QCOMPARE(memo->palette().color(QPalette::Text), QColor(Qt::yellow));
+        }
+        QApplication::setPalette(before);
     }
 
     void gameStartDialogSteppingAndBounds()
