@@ -15,6 +15,7 @@
 #include "settings/gameoptions.h"
 #include "settings/optionsmenu.h"
 #include "settings/settingsbinding.h"
+#include "settings/settingsfile.h"
 #include "settings/soundoutput.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
@@ -23,12 +24,14 @@
 #include "windows/tphrases.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
@@ -136,6 +139,58 @@ private slots:
         QCOMPARE(score(1)->text(), QStringLiteral("0"));
         hostSays(w, msg::playerdisconnected(1, "Ann"));
         QVERIFY(score(1)->isVisible());
+    }
+
+    void storedSettingsApplyAtTheOwnLoginAndChangesAreWritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("velmarlobby.ini"));
+        const QByteArray stored = "[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\nTextcolor=clNavy\n"
+                                  "Playsounds=false\nTurnsound=1\nPhrase2=Nice!\nLeft=30\n"
+                                  "Top=40\nWidth=727\nHeight=543\n";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(stored);
+        }
+        LaunchOptions none;
+        none.mode = LaunchOptions::Mode::None;
+        GameOptions options;
+        SettingsFile settings(&options, path);
+        Tchat w(none, HostStarter(), &options, nullptr);
+        SettingsBinding binding(&w, &settings);
+        connect(&w, &Tchat::closed, &binding, &SettingsBinding::windowClosing);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        // Built-in states until the own login reads the file.
+        QVERIFY(w.optionItems()->PlaySounds1()->isChecked());
+        QCOMPARE(w.phraseBar()->phraseButton(2)->toolTip(), QStringLiteral("Good One!"));
+        hostSays(w, "CMD_sendlogininfo+3");
+        hostSays(w, msg::existingplayers(1, "Ann"));
+        QCOMPARE(options.textSize(), 10);
+        hostSays(w, msg::newplayerinfo(3, "Cat"));
+        QVERIFY(!w.optionItems()->PlaySounds1()->isChecked());
+        QVERIFY(w.optionItems()->New1()->isChecked());
+        QVERIFY(w.mainchat()->textSizeAction(12)->isChecked());
+        QCOMPARE(w.mychat()->palette().color(QPalette::Text), QColor(0, 0, 0x80));
+        QCOMPARE(w.phraseBar()->phraseButton(2)->toolTip(), QStringLiteral("Nice!"));
+        QTRY_COMPARE(SettingsBinding::windowBounds(&w), QRect(30, 40, 727, 543));
+
+        // Closing without moving writes nothing.
+        w.close();
+        QCOMPARE(QFile(path).size(), qint64(stored.size()));
+
+        // A choice in the Options menu writes every key; the lobby's section
+        // and the phrases stay.
+        w.optionItems()->PlaySounds1()->trigger();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY(written.startsWith("[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n"
+                                   "Textcolor=clNavy\nPlaysounds=true\nTurnsound=1\n"
+                                   "Phrase2=Nice!\nLeft=30\nTop=40\n"));
+        QVERIFY(written.contains("Warning=false\n"));
     }
 
     void chatInputSitsUnderThePaneAndThePhraseListOpensTheEditor()
