@@ -17,6 +17,7 @@
 #include "settings/settingsbinding.h"
 #include "settings/settingsfile.h"
 #include "settings/soundoutput.h"
+#include "support/files.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
 #include "windows/tgamestart.h"
@@ -24,7 +25,6 @@
 #include "windows/tphrases.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -148,11 +148,7 @@ private slots:
         const QByteArray stored = "[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\nTextcolor=clNavy\n"
                                   "Playsounds=false\nTurnsound=1\nPhrase2=Nice!\nLeft=30\n"
                                   "Top=40\nWidth=727\nHeight=543\n";
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(stored);
-        }
+        QVERIFY(test::writeFile(path, stored));
         LaunchOptions none;
         none.mode = LaunchOptions::Mode::None;
         GameOptions options;
@@ -179,14 +175,12 @@ private slots:
 
         // Closing without moving writes nothing.
         w.close();
-        QCOMPARE(QFile(path).size(), qint64(stored.size()));
+        QCOMPARE(test::readFile(path), stored);
 
         // A choice in the Options menu writes every key; the lobby's section
         // and the phrases stay.
         w.optionItems()->PlaySounds1()->trigger();
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray written = file.readAll();
+        const QByteArray written = test::readFile(path);
         QVERIFY(written.startsWith("[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n"
                                    "Textcolor=clNavy\nPlaysounds=true\nTurnsound=1\n"
                                    "Phrase2=Nice!\nLeft=30\nTop=40\n"));

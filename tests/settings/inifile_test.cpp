@@ -1,6 +1,7 @@
 // The ini file: names without letter case, raw values, only the keys set
 // change, atomic saves that never lose the stored file.
 #include "settings/inifile.h"
+#include "support/files.h"
 #include "support/qtprint.h"
 
 #include <QDir>
@@ -20,23 +21,13 @@ const QString kGorse = QStringLiteral("Gorse");
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    ASSERT_TRUE(test::writeFile(path, bytes)) << path.toStdString();
 }
 
+using test::inode;
 QByteArray readBytes(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-ino_t inode(const QString& path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+    return test::readFile(path);
 }
 
 // Runs f as an ordinary user: root writes into read-only folders, so a

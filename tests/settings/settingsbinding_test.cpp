@@ -6,9 +6,9 @@
 #include "settings/settingsbinding.h"
 #include "settings/settingsfile.h"
 #include "support/fakes.h"
+#include "support/files.h"
 
 #include <QAction>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
@@ -19,19 +19,25 @@
 
 using namespace gorse;
 
+using test::readFile;
+using test::writeFile;
+
 namespace {
 
-bool writeBytes(const QString& path, const QByteArray& bytes)
+// A shown window bound to the settings file at path.
+struct BoundWindow
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+    explicit BoundWindow(const QString& path) : settings(&options, path)
+    {
+        window.show();
+        exposed = QTest::qWaitForWindowExposed(&window);
+    }
+    GameOptions options;
+    SettingsFile settings;
+    QWidget window;
+    SettingsBinding binding{&window, &settings};
+    bool exposed = false;
+};
 
 } // namespace
 
@@ -59,15 +65,11 @@ private slots:
              QRect(20, screen.bottom() + 1 - 300, 400, 300)},
         };
         for (const Case& c : cases) {
-            QVERIFY(writeBytes(path(), c.stored));
-            GameOptions options;
-            SettingsFile settings(&options, path());
-            QWidget window;
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            SettingsBinding binding(&window, &settings);
-            options.load();
-            QTRY_COMPARE(SettingsBinding::windowBounds(&window), c.placed);
+            QVERIFY(writeFile(path(), c.stored));
+            BoundWindow w(path());
+            QVERIFY(w.exposed);
+            w.options.load();
+            QTRY_COMPARE(SettingsBinding::windowBounds(&w.window), c.placed);
         }
     }
 
@@ -75,32 +77,27 @@ private slots:
     {
         const QByteArray stored = "[Lobby]\nUser=Kim\n[Gorse]\nLeft=50\nTop=60\nWidth=400\n"
                                   "Height=300\n";
-        QVERIFY(writeBytes(path(), stored));
-        GameOptions options;
-        SettingsFile settings(&options, path());
-        QWidget window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        SettingsBinding binding(&window, &settings);
-        options.load();
-        QTRY_COMPARE(SettingsBinding::windowBounds(&window), QRect(50, 60, 400, 300));
-        binding.windowClosing();
-        QCOMPARE(readBytes(path()), stored);
+        QVERIFY(writeFile(path(), stored));
+        BoundWindow w(path());
+        QVERIFY(w.exposed);
+        w.options.load();
+        QTRY_COMPARE(SettingsBinding::windowBounds(&w.window), QRect(50, 60, 400, 300));
+        w.binding.windowClosing();
+        QCOMPARE(readFile(path()), stored);
 
-        window.move(70, 80);
-        QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(70, 80));
-        binding.windowClosing();
-        const QByteArray written = readBytes(path());
+        w.window.move(70, 80);
+        QTRY_COMPARE(w.window.frameGeometry().topLeft(), QPoint(70, 80));
+        w.binding.windowClosing();
+        const QByteArray written = readFile(path());
         QVERIFY(written.startsWith("[Lobby]\nUser=Kim\n[Gorse]\nLeft=70\nTop=80\nWidth=400\n"
                                    "Height=300\nTextsize=8\n"));
-        QCOMPARE(options.windowBounds(), QRect(70, 80, 400, 300));
+        QCOMPARE(w.options.windowBounds(), QRect(70, 80, 400, 300));
     }
 
     void aFailedSaveShowsOneNoticeAtATime()
     {
-        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
-        QVERIFY(writeBytes(blocker, "a file, not a folder"));
-        const QString unwritable = blocker + QStringLiteral("/velmarlobby.ini");
+        const QString unwritable =
+            test::unwritablePath(m_dir.path(), QStringLiteral("velmarlobby.ini"));
         GameOptions options;
         SettingsFile settings(&options, unwritable);
         QWidget window;

@@ -3,9 +3,9 @@
 // and a write that fails.
 #include "settings/gameoptions.h"
 #include "settings/settingsfile.h"
+#include "support/files.h"
 #include "windows/tphrases.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,16 +14,6 @@
 #include <QtTest>
 
 using namespace gorse;
-
-namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class PhrasesTest : public QObject
 {
@@ -79,12 +69,7 @@ private slots:
 
     void doneAppliesAndStoresAndAnEmptyPhraseComesBackAfterARestart()
     {
-        QFile::remove(path());
-        {
-            QFile seed(path());
-            QVERIFY(seed.open(QIODevice::WriteOnly));
-            seed.write("[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n");
-        }
+        QVERIFY(test::writeFile(path(), "[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n"));
         GameOptions options;
         SettingsFile settings(&options, path());
         Tphrases editor(&options, &settings);
@@ -95,7 +80,7 @@ private slots:
         QVERIFY(!editor.isVisible());
         QCOMPARE(options.phrase(1), QStringLiteral("/me dances"));
         QCOMPARE(options.phrase(3), QString()); // sent empty from now on
-        const QByteArray written = readBytes(path());
+        const QByteArray written = test::readFile(path());
         QVERIFY(written.startsWith("[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n"
                                    "Phrase1=/me dances\nPhrase2=Good One!\nPhrase3=\n"));
         QVERIFY(written.endsWith("Phrase10=/me waves \"Good-Bye\"\n"));
@@ -111,13 +96,8 @@ private slots:
 
     void aFailedWriteKeepsTheEditorOpenAndThePhrasesApplied()
     {
-        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
-        {
-            QFile file(blocker);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("not a folder");
-        }
-        const QString unwritable = blocker + QStringLiteral("/velmarlobby.ini");
+        const QString unwritable =
+            test::unwritablePath(m_dir.path(), QStringLiteral("velmarlobby.ini"));
         GameOptions options;
         SettingsFile settings(&options, unwritable);
         Tphrases editor(&options, &settings);
