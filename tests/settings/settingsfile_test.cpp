@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace gorse;
 
@@ -250,6 +251,33 @@ TEST_F(SettingsFileTest, AFailedSaveIsToldOnceAndKeepsTheFile)
     EXPECT_EQ(p.textSize(), 8); // the defaults apply
     EXPECT_EQ(folder.saveinifile(), QStringLiteral("Unable to write to ") + path());
     EXPECT_TRUE(QFileInfo(path()).isDir());
+}
+
+TEST_F(SettingsFileTest, AReadOnlyFolderKeepsTheStoredFile)
+{
+    const QString folder = dir.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString file = folder + QStringLiteral("/velmarlobby.ini");
+    const QByteArray stored = "[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\nWarning=false\n";
+    writeBytes(file, stored);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    const QString result = test::runUnprivileged([&] {
+        GameOptions o;
+        SettingsFile settings(&o, file);
+        int failures = 0;
+        QObject::connect(&settings, &SettingsFile::saveFailed, [&] { ++failures; });
+        o.load();
+        if (o.textSize() != 12)
+            return QStringLiteral("<not loaded>");
+        o.setWarning(true);
+        o.save();
+        return QString::number(failures) + u' ' + settings.saveinifile();
+    });
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    EXPECT_EQ(result, QStringLiteral("2 Unable to write to ") + file);
+    EXPECT_EQ(readFile(file), stored);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("velmarlobby.ini")});
 }
 
 TEST_F(SettingsFileTest, ALeftoverOfACrashedSaveChangesNothing)
