@@ -1,5 +1,6 @@
 // gorse: the game. One copy hosts (its own window is an ordinary client of
 // the host it runs), the others join.
+#include "app/appsetup.h"
 #include "app/instanceguard.h"
 #include "app/launchoptions.h"
 #include "app/paths.h"
@@ -9,6 +10,9 @@
 #include "host/tserver.h"
 #include "net/tsock.h"
 #include "settings/gameoptions.h"
+#include "settings/qtsoundoutput.h"
+#include "settings/settingsbinding.h"
+#include "settings/settingsfile.h"
 #include "tally/tally.h"
 #include "tally/tallyfile.h"
 #include "windows/tabout.h"
@@ -32,9 +36,7 @@ using namespace gorse;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("gorse"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Gorse"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    setUpApplication();
 
     const QStringList args = QApplication::arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
@@ -56,15 +58,21 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // The player's options, shared by every window.
+    // The player's options, shared by every window, and their file, read at
+    // the own login and written at every change.
     GameOptions gameOptions;
+    SettingsFile settings(&gameOptions,
+                          QDir(dataDir()).filePath(QLatin1StringView(SettingsFile::kFileName)));
+    // The recordings load in the background while the windows are made.
+    QtSoundOutput sound;
     // The tally is read first: the board feeds it from the start.
     Tally tally;
     TallyFile tallyFile(&tally, QDir(dataDir()).filePath(TallyFile::kFileName));
     const QString tallyNotice = tallyFile.load();
 
     // The windows, in the order the game has always created them.
-    Tchat chat(*options, HostStarter(), &gameOptions, nullptr, &tally);
+    Tchat chat(*options, HostStarter(), &gameOptions, &sound, &tally);
+    SettingsBinding settingsBinding(&chat, &settings);
     tally.setPlayersSource([&chat] { return chat.session()->loadchecklist(); });
     Tabout about(&chat);
     LobbyConfig lobby = defaultLobbyConfig();
@@ -73,7 +81,7 @@ int main(int argc, char** argv)
     Tdownload download(lobby, &startDetachedProgram, &chat);
     Tgamestart gamestart(chat.session(), &gameOptions, &chat);
     Thelp help(&chat);
-    Tphrases phrases(&chat);
+    Tphrases phrases(&gameOptions, &settings, &chat);
 
     HostSetup setup = prepareHost(options->wordsFile, options->seed);
     TServer server(std::move(setup.words), setup.seed);
@@ -105,6 +113,8 @@ int main(int argc, char** argv)
 
     QObject::connect(&guard, &InstanceGuard::raiseRequested, &chat, &Tchat::bringToFront);
     QObject::connect(&download, &Tdownload::leaveGame, &chat, &QWidget::close);
+    // Closing saves the window's place when it moved, then the program ends.
+    QObject::connect(&chat, &Tchat::closed, &settingsBinding, &SettingsBinding::windowClosing);
     QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
     if (!tallyNotice.isEmpty())

@@ -1,8 +1,10 @@
 #include "app/tchat.h"
 
 #include "chat/chatcolour.h"
+#include "chat/chatentry.h"
 #include "chat/chatlog.h"
 #include "chat/chatpane.h"
+#include "chat/phrasebar.h"
 #include "client/board.h"
 #include "client/boardview.h"
 #include "client/clientservices.h"
@@ -10,7 +12,10 @@
 #include "client/uistyle.h"
 #include "settings/cuerouter.h"
 #include "settings/gameoptions.h"
+#include "settings/optionsmenu.h"
+#include "settings/settingsbinding.h"
 #include "windows/tgamestart.h"
+#include "windows/tphrases.h"
 #include "windows/tspylist.h"
 
 #include <QApplication>
@@ -28,10 +33,9 @@ namespace gorse {
 
 namespace {
 
-const QColor kFormColour(0xA5, 0xA2, 0xBC);   // 12362917 in the 0x00BBGGRR form
-const QColor kTextColour(0x17, 0x4F, 0x7B);   // 8081175
-const QColor kOddRowColour(0xD2, 0xD3, 0xDF); // 14668498
-const QString kEnterChatHere = QStringLiteral("<Enter Chat Here>");
+const QColor kFormColour = toQColor(12362917);   // 0xA5, 0xA4, 0xBC
+const QColor kTextColour = toQColor(8081175);    // 0x17, 0x4F, 0x7B
+const QColor kOddRowColour = toQColor(14668498); // 0xD2, 0xD2, 0xDF
 constexpr int kSeatX = 445;
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place)
@@ -79,21 +83,16 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* g
         QMessageBox::information(this, QStringLiteral("Gorse"), text);
     });
 
+    // The chat: the pane, the entry and the row of phrase, smiley and sound
+    // buttons under it.
     m_mainchat = new ChatPane(m_chat, m_board);
     m_mainchat->setObjectName(QStringLiteral("mainchat"));
-    m_mainchat->setGeometry(kSeatX, 170, 252, 280);
-    m_mychat = new QLineEdit(kEnterChatHere, m_board);
-    m_mychat->setObjectName(QStringLiteral("mychat"));
-    m_mychat->setGeometry(kSeatX, 454, 252, 22);
-    m_mychat->installEventFilter(this);
-    connect(m_mychat, &QLineEdit::returnPressed, this, &Tchat::mychatReturn);
+    m_mainchat->setGeometry(kSeatX, 146, 252, 282);
+    m_mychat = new ChatEntry(m_session, gameOptions, m_board);
+    m_mychat->setGeometry(kSeatX, 432, 252, 22);
+    m_phraseBar = new PhraseBar(m_session, gameOptions, m_mychat, m_board);
+    m_phraseBar->setGeometry(kSeatX, 458, 252, 22);
     connect(m_mainchat, &ChatPane::focusChatEntry, m_mychat, [this] { m_mychat->setFocus(); });
-    // The entry shows the player's own chat colour.
-    connect(m_chat, &ChatLog::chatColourChanged, m_mychat, [this](quint32 colour) {
-        QPalette p = m_mychat->palette();
-        p.setColor(QPalette::Text, toQColor(colour));
-        m_mychat->setPalette(p);
-    });
 
     createSeatRows();
     createMenus();
@@ -149,6 +148,8 @@ void Tchat::createSeatRows()
             label->setStyleSheet(style);
             label->setAutoFillBackground(true);
         }
+        // The score shows once somebody sat in the seat.
+        labels.score->hide();
         labels.name->setProperty("seat", n);
         if (n >= 2)
             labels.name->installEventFilter(this);
@@ -157,10 +158,11 @@ void Tchat::createSeatRows()
 
 void Tchat::createMenus()
 {
-    QMenu* game = menuBar()->addMenu(QStringLiteral("&Game"));
-    game->addAction(m_boardView->startGameAction());
-    game->addSeparator();
-    QAction* exit = game->addAction(QStringLiteral("Exit"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addAction(m_boardView->startGameAction());
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("Exit"));
     exit->setObjectName(QStringLiteral("Exit1"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
@@ -171,7 +173,11 @@ void Tchat::createMenus()
     options->addAction(m_mainchat->textColorAction());
     options->addMenu(m_mainchat->textSizeMenu());
     options->addSeparator();
+    m_optionItems = new OptionsMenuItems(gameOptions(), this);
+    m_optionItems->addTo(options);
     options->addAction(m_boardView->warningAction());
+    connect(m_optionItems, &OptionsMenuItems::resetScreenLocation, this,
+            [this] { SettingsBinding::placeWindow(this, GameOptions::kInitialBounds); });
     addConfirmItems(options);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -190,10 +196,11 @@ void Tchat::createMenus()
         if (m_tally)
             m_tally->show();
     });
-    QAction* phrases = view->addAction(QStringLiteral("Phrase Buttons"));
+    QAction* phrases = view->addAction(QStringLiteral("Phrase List"));
+    phrases->setObjectName(QStringLiteral("PrhaseList1"));
     connect(phrases, &QAction::triggered, this, [this] {
         if (m_phrases)
-            m_phrases->show();
+            m_phrases->PrhaseList1Click();
     });
     addZoomItems(view);
 
@@ -235,6 +242,8 @@ void Tchat::refreshSeats()
         labels.score->setText(QString::number(seat.total));
         labels.thisturn->setText(QString::number(seat.roundPoints));
         labels.bonus->setText(seat.bonus);
+        if (seat.taken)
+            labels.score->show();
     }
     describeSeats();
 }
@@ -274,14 +283,34 @@ void Tchat::hostpress()
     if (m_startHost) {
         const QString error = m_startHost(m_options.port);
         if (!error.isEmpty()) {
-            // Most likely another copy already hosts on this port.
-            m_chat->addSystemLine(error);
-            qWarning("gorse: cannot host on port %u: %s", m_options.port, qPrintable(error));
+            hostingFailed(error);
+            return;
         }
     }
     m_session->setHosting(true);
     m_session->connectTo(QStringLiteral("127.0.0.1"), m_options.port, m_options.playerName);
     m_boardCore->setStartControlsVisible(true);
+}
+
+void Tchat::hostingFailed(const QString& error)
+{
+    // Most likely another program listens on the port: whatever answers
+    // there is not this copy's game, so nothing connects.
+    const QString text =
+        QStringLiteral("Cannot host a game on port %1 (%2). Another program may be using that "
+                       "port; start Gorse with --port and another number, for example "
+                       "--port %3.")
+            .arg(m_options.port)
+            .arg(error)
+            .arg(m_options.port == 65535 ? 7773 : m_options.port + 1);
+    m_chat->addSystemLine(text);
+    qWarning("gorse: cannot host on port %u: %s", m_options.port, qPrintable(error));
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("Gorse"), text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("hostingFailedBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void Tchat::joinpress()
@@ -312,19 +341,9 @@ void Tchat::RemoveFromGame1Click()
         m_session->kicking(m_kickSeat);
 }
 
-void Tchat::mychatReturn()
-{
-    if (m_session->sendit(m_mychat->text(), m_chat->chatColour()))
-        m_mychat->clear();
-}
-
 bool Tchat::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_mychat && event->type() == QEvent::KeyPress) {
-        // Typing replaces the placeholder text.
-        if (m_mychat->text() == kEnterChatHere)
-            m_mychat->clear();
-    } else if (event->type() == QEvent::ContextMenu) {
+    if (event->type() == QEvent::ContextMenu) {
         const int seat = watched->property("seat").toInt();
         if (seat >= 2) {
             prepareKickMenu(seat);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/launchoptions.h"
+#include "chat/chatentry.h"
 #include "client/board.h"
 #include "net/rules.h"
 
@@ -10,7 +11,6 @@
 #include <memory>
 
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QAction;
 class QFrame;
@@ -21,6 +21,9 @@ class BoardScaler;
 class BoardView;
 class ChatLog;
 class ChatPane;
+class OptionsMenuItems;
+class PhraseBar;
+class Tphrases;
 class TallyHooks;
 class Tgamestart;
 class ClientSession;
@@ -51,7 +54,9 @@ public:
     ChatPane* mainchat() const { return m_mainchat; }
     Board* board() const { return m_boardCore; }
     BoardView* boardView() const { return m_boardView; }
-    QLineEdit* mychat() const { return m_mychat; }
+    ChatEntry* mychat() const { return m_mychat; }
+    PhraseBar* phraseBar() const { return m_phraseBar; }
+    OptionsMenuItems* optionItems() const { return m_optionItems; }
     QFrame* panel_board() const { return m_board; }
     QMenu* popup_kick() const { return m_popupKick; }
     QAction* StartGame1() const;
@@ -64,7 +69,7 @@ public:
     void setAboutWindow(QWidget* w) { m_about = w; }
     void setHelpWindow(QWidget* w) { m_help = w; }
     void setTallyWindow(QWidget* w) { m_tally = w; }
-    void setPhrasesWindow(QWidget* w) { m_phrases = w; }
+    void setPhrasesWindow(Tphrases* w) { m_phrases = w; }
     void setDownloadWindow(QWidget* w) { m_download = w; }
 
     // Chooses the launch mode; runs once, when the window is first shown.
@@ -121,7 +126,8 @@ private:
     void createMenus();
     void createSeatRows();
     void refreshSeats();
-    void mychatReturn();
+    // Hosting could not start: says so and names the port.
+    void hostingFailed(const QString& error);
 
     LaunchOptions m_options;
     HostStarter m_startHost;
@@ -130,7 +136,9 @@ private:
     std::unique_ptr<CueRouter> m_cues;
     ClientSession* m_session;
     ChatPane* m_mainchat;
-    QLineEdit* m_mychat;
+    ChatEntry* m_mychat;
+    PhraseBar* m_phraseBar;
+    OptionsMenuItems* m_optionItems = nullptr;
     QFrame* m_board;
     Board* m_boardCore;
     BoardView* m_boardView;
@@ -157,7 +165,7 @@ private:
     QWidget* m_about = nullptr;    // not owned
     QWidget* m_help = nullptr;     // not owned
     QWidget* m_tally = nullptr;    // not owned
-    QWidget* m_phrases = nullptr;  // not owned
+    Tphrases* m_phrases = nullptr; // not owned
     QWidget* m_download = nullptr; // not owned
 };
 

@@ -1,6 +1,7 @@
 #include "client/clientsession.h"
 
 #include "chat/chatcolour.h"
+#include "chat/chatinput.h"
 #include "chat/chatlog.h"
 #include "client/clientservices.h"
 #include "net/messages.h"
@@ -73,14 +74,17 @@ void ClientSession::route(const QByteArray& command, const QByteArray& fields)
 void ClientSession::connectTo(const QString& host, quint16 port, const QString& playerName)
 {
     m_loginName = toWire(playerName) + kTerminator;
+    m_hostName = host;
     m_sock.setHostName(host);
     m_sock.setPortName(QString::number(port));
     try {
         m_sock.Open();
     } catch (const ESockException& e) {
         // The window stays with its loading line; nothing is seated.
-        emit logLine(
-            QStringLiteral("cannot connect to %1: %2").arg(host, QString::fromUtf8(e.what())));
+        const QString line =
+            QStringLiteral("Cannot connect to %1: %2").arg(host, QString::fromUtf8(e.what()));
+        addSystemLine(line);
+        emit logLine(line);
     }
 }
 
@@ -115,13 +119,33 @@ bool ClientSession::sendit(const QString& text, quint32 colour)
         return false;
     if (text.isEmpty())
         return true;
+    const QString typed = fitUtf8(text, kChatEntryLimit);
     const QByteArray colourText = '|' + toWire(colourToText(colour));
-    if (!text.startsWith(QLatin1Char('/')))
-        send(msg::chat(m_own, cleanChatText(toWire(text)) + colourText));
-    else if (text.left(3) == QLatin1String("/me"))
-        send(msg::action(m_own, cleanChatText(toWire(text.mid(4))) + colourText));
+    if (!typed.startsWith(QLatin1Char('/')))
+        send(msg::chat(m_own, cleanChatText(toWire(typed)) + colourText));
+    else if (typed.left(3) == QLatin1String("/me"))
+        send(msg::action(m_own, cleanChatText(toWire(typed.mid(4))) + colourText));
     // Any other slash command sends nothing.
     return true;
+}
+
+bool ClientSession::sendPhrase(const QString& phrase, quint32 colour)
+{
+    // Before login the host does not know this connection's number yet.
+    if (!m_loggedIn)
+        return false;
+    static const QString kAction = QStringLiteral("/me ");
+    const bool action = phrase.startsWith(kAction);
+    const QString text = fitUtf8(action ? phrase.mid(kAction.size()) : phrase, kChatEntryLimit);
+    const QByteArray body = cleanChatText(toWire(text)) + '|' + toWire(colourToText(colour));
+    return send(msg::action(m_own, action ? body : QByteArrayLiteral("says: ") + body));
+}
+
+bool ClientSession::sendChatterSound(int sound)
+{
+    if (!isSeat(m_own) || sound < 1 || sound > kChatterSoundCount)
+        return false;
+    return sendLoggedIn(msg::playasound(m_own, sound));
 }
 
 void ClientSession::setHosting(bool hosting)
@@ -165,8 +189,17 @@ void ClientSession::onRead(TSock* sock)
 
 void ClientSession::onInfo(TSock*, TSocketInfo info, const QString& msg)
 {
-    if (info == TSocketInfo::Error)
-        emit logLine(QStringLiteral("connection to the host: ") + msg);
+    if (info == TSocketInfo::Connect)
+        m_everConnected = true;
+    if (info == TSocketInfo::Error) {
+        // The player sees why nothing happens (a mistyped address, nobody
+        // hosting there).
+        const QString line = m_everConnected
+                                 ? QStringLiteral("Connection to the host: ") + msg
+                                 : QStringLiteral("Cannot connect to %1: %2").arg(m_hostName, msg);
+        addSystemLine(line);
+        emit logLine(line);
+    }
     if (msg == QLatin1String("Socket Closed") && !m_closing) {
         m_closing = true;
         finishClosing();

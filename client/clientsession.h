@@ -49,7 +49,14 @@ public:
     // Sends what the player typed into the chat entry: a chat, or with "/me "
     // an action, each with the colour text. Returns false before login, when
     // the text stays in the entry; true when the entry is to be emptied.
+    // A text longer than the chat entry holds is cut to fit.
     bool sendit(const QString& text, quint32 colour);
+    // A phrase button: a phrase starting "/me " goes as an action with the
+    // rest, any other as "says: " and the phrase, with the colour text.
+    // Before login nothing is sent (false).
+    bool sendPhrase(const QString& phrase, quint32 colour);
+    // A chatter sound (1..20), sent only by a seated, logged-in player.
+    bool sendChatterSound(int sound);
     // Asks the host to remove connection n (hosting player only).
     void kicking(int n);
     // Asks the host to start a game for everybody, in the player's own name,
@@ -120,6 +127,8 @@ private:
     int m_own = 0;
     bool m_loggedIn = false;
     bool m_hosting = false;
+    bool m_everConnected = false;
+    QString m_hostName;
     QByteArray m_loginName;
     Table m_table;
 };

@@ -5,12 +5,14 @@
 #include "settings/gameoptions.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace gorse {
 
@@ -26,6 +28,7 @@ UpDown::UpDown(const OptionRange& range, int position, QWidget* parent)
         b->setFocusPolicy(Qt::NoFocus);
         b->setFixedSize(18, 12);
     }
+    setFocusPolicy(Qt::ClickFocus);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -39,6 +42,62 @@ void UpDown::setBuddy(QLineEdit* edit)
 {
     m_buddy = edit;
     m_buddy->setText(QString::number(m_position));
+    m_buddy->installEventFilter(this);
+}
+
+bool UpDown::stepByKey(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        step(1);
+        return true;
+    case Qt::Key_Down:
+        step(-1);
+        return true;
+    case Qt::Key_PageUp:
+        step(10);
+        return true;
+    case Qt::Key_PageDown:
+        step(-10);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool UpDown::stepByWheel(const QWheelEvent* event)
+{
+    constexpr int kNotch = 120;
+    const QPoint delta = event->angleDelta();
+    m_wheelRest += delta.y() != 0 ? delta.y() : delta.x();
+    const int notches = m_wheelRest / kNotch;
+    m_wheelRest -= notches * kNotch;
+    if (notches != 0)
+        step(notches * (event->modifiers() & Qt::ControlModifier ? 10 : 1));
+    return true;
+}
+
+void UpDown::keyPressEvent(QKeyEvent* event)
+{
+    if (!stepByKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+void UpDown::wheelEvent(QWheelEvent* event)
+{
+    stepByWheel(event);
+    event->accept();
+}
+
+bool UpDown::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_buddy) {
+        if (event->type() == QEvent::KeyPress && stepByKey(static_cast<QKeyEvent*>(event)))
+            return true;
+        if (event->type() == QEvent::Wheel)
+            return stepByWheel(static_cast<QWheelEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void UpDown::setPosition(int position)

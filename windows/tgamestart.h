@@ -7,7 +7,9 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QKeyEvent;
 class QToolButton;
+class QWheelEvent;
 
 namespace gorse {
 
@@ -16,7 +18,9 @@ class GameOptions;
 
 // An up-down control attached to a read-only edit: steps its position by the
 // increment from where it is, stops at the bounds (no wrap-around), and
-// writes the position into the edit as a plain decimal number.
+// writes the position into the edit as a plain decimal number. Like a spin
+// box, it also steps with the arrow keys (Page Up and Page Down: ten steps)
+// and the mouse wheel (with Ctrl: ten steps), over itself or its edit.
 class UpDown : public QWidget
 {
     Q_OBJECT
@@ -38,9 +42,19 @@ public:
 signals:
     void positionChanged(int position);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void step(int steps) { setPosition(m_range.stepFrom(m_position, steps)); }
+    bool stepByKey(const QKeyEvent* event);
+    bool stepByWheel(const QWheelEvent* event);
+
     OptionRange m_range;
     int m_position;
+    int m_wheelRest = 0; // part of a wheel notch not yet stepped
     QLineEdit* m_buddy = nullptr;
     QToolButton* m_up;
     QToolButton* m_down;

@@ -1,15 +1,49 @@
 #pragma once
 
+#include "settings/gameoptions.h"
+
 #include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+
+class QPushButton;
 
 namespace gorse {
 
-// Created at start-up and kept hidden until shown.
+class SettingsFile;
+
+// The phrase editor "Gorse - Phrase Buttons ": the ten phrases behind the
+// main window's phrase buttons, each at most 50 characters. Opening fills
+// the edits from the options; "Done" applies them and stores them in the
+// settings file; closing it any other way leaves everything as it was.
 class Tphrases : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tphrases(QWidget* parent = nullptr);
+    // Neither is owned; without a settings file nothing is stored.
+    Tphrases(GameOptions* options, SettingsFile* settings, QWidget* parent = nullptr);
+
+    // View > "Phrase List": fills the edits and shows the editor.
+    void PrhaseList1Click();
+    // Applies the phrases and stores them; on a failed write the notice
+    // "Unable to write to ..." shows and the editor stays open.
+    void button_doneClick();
+
+    QLineEdit* phrase(int n) const; // phrase1..phrase10
+    QPushButton* button_done() const { return m_done; }
+    // The notice of a failed write while it is open (tests).
+    QMessageBox* failureBox() const { return m_notice; }
+
+private:
+    GameOptions* m_options;   // not owned
+    SettingsFile* m_settings; // not owned, may be null
+    std::array<QLineEdit*, GameOptions::kPhraseCount> m_edits{};
+    QPushButton* m_done;
+    QPointer<QMessageBox> m_notice;
 };
 
 } // namespace gorse

@@ -190,3 +190,27 @@ TEST(GorseProcess, SecondCopyRaisesTheFirstAndEndsAndACrashLeavesNothingBehind)
     settle(1500);
     EXPECT_TRUE(next.running()) << next.stderrText().toStdString();
 }
+
+TEST(GorseProcess, APortTakenByAnotherProgramStopsHostingAndConnectsNowhere)
+{
+    // Another program (this test) already listens on the port.
+    QTcpServer stranger;
+    ASSERT_TRUE(stranger.listen(QHostAddress::AnyIPv4, 0));
+    const QString port = QString::number(stranger.serverPort());
+    const QStringList hosting{QStringLiteral("--port"), port, QStringLiteral("Ann"),
+                              QStringLiteral("127.0.0.1"), QStringLiteral("true")};
+    const QStringList solo{QStringLiteral("--port"), port};
+    for (const QStringList& args : {hosting, solo}) {
+        Gorse copy;
+        copy.start(args);
+        ASSERT_TRUE(waitUntil(
+            [&] { return copy.stderrText().contains("cannot host on port " + port.toUtf8()); },
+            15000))
+            << copy.stderrText().toStdString();
+        settle(500);
+        // Nothing of this copy's knocked at the stranger's door, and the copy
+        // still runs, showing why.
+        EXPECT_FALSE(stranger.hasPendingConnections());
+        EXPECT_TRUE(copy.running());
+    }
+}

@@ -107,7 +107,8 @@ private slots:
         QCOMPARE(design.value(u"image_card8"_s), QRect(8 + 291, 8 + 330, 73, 105));
         QCOMPARE(design.value(u"label_word"_s), QRect(8 + 34, 8 + 70, 341, 44));
         QCOMPARE(design.value(u"label_playername1"_s).x(), 8 + 445);
-        QCOMPARE(design.value(u"mychat"_s), QRect(8 + 445, 8 + 454, 252, 22));
+        QCOMPARE(design.value(u"mychat"_s), QRect(8 + 445, 8 + 432, 252, 22));
+        QCOMPARE(design.value(u"phrasebar"_s), QRect(8 + 445, 8 + 458, 252, 22));
         QVERIFY(design.size() > 60);
         const int wordPixels = f.w.findChild<QLabel*>(u"label_word"_s)->font().pixelSize();
         QCOMPARE(wordPixels, 40);

@@ -1,16 +1,14 @@
 // The ini file: names without letter case, raw values, only the keys set
 // change, atomic saves that never lose the stored file.
 #include "settings/inifile.h"
+#include "support/files.h"
 #include "support/qtprint.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace gorse;
 
@@ -20,57 +18,16 @@ const QString kGorse = QStringLiteral("Gorse");
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    ASSERT_TRUE(test::writeFile(path, bytes)) << path.toStdString();
 }
 
+using test::inode;
 QByteArray readBytes(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    return test::readFile(path);
 }
 
-ino_t inode(const QString& path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
-}
-
-// Runs f as an ordinary user: root writes into read-only folders, so a
-// test of a read-only folder run by root runs f in a child process that
-// has given root up. Returns f's result.
-QString runUnprivileged(const std::function<QString()>& f)
-{
-    if (::geteuid() != 0)
-        return f();
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return QStringLiteral("<pipe failed>");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(2);
-        const QByteArray result = f().toUtf8();
-        const bool written =
-            ::write(fds[1], result.constData(), size_t(result.size())) == result.size();
-        ::_exit(written ? 0 : 3);
-    }
-    ::close(fds[1]);
-    QByteArray result;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, n);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return QStringLiteral("<child failed>");
-    return QString::fromUtf8(result);
-}
+using test::runUnprivileged;
 
 class IniFileTest : public ::testing::Test
 {

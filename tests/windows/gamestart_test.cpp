@@ -1,0 +1,82 @@
+// The game options dialog's up-downs, offscreen: the arrow keys, Page Up and
+// Page Down and the mouse wheel step them like a spin box, within the same
+// bounds and steps as the arrow buttons.
+#include "chat/chatlog.h"
+#include "client/clientsession.h"
+#include "settings/gameoptions.h"
+#include "windows/tgamestart.h"
+
+#include <QLineEdit>
+#include <QWheelEvent>
+#include <QtTest>
+
+using namespace gorse;
+
+namespace {
+
+void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+class GameStartTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void upDownsStepWithKeysAndWheel()
+    {
+        GameOptions options;
+        ChatLog chat(&options);
+        ClientSession session(&chat, nullptr, &options);
+        Tgamestart dialog(&session, &options);
+        dialog.showDialog();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QLineEdit* time = dialog.edit_creationtime;
+        QLineEdit* score = dialog.edit_playtoscore;
+        QCOMPARE(time->text(), QStringLiteral("120"));
+
+        // Keys on the edit.
+        time->setFocus();
+        QTest::keyClick(time, Qt::Key_Down);
+        QCOMPARE(time->text(), QStringLiteral("110"));
+        QTest::keyClick(time, Qt::Key_PageDown);
+        QCOMPARE(time->text(), QStringLiteral("45"));
+        QTest::keyClick(time, Qt::Key_Up);
+        QCOMPARE(time->text(), QStringLiteral("55"));
+        QCOMPARE(options.timePerTurn(), 55);
+        QTest::keyClick(time, Qt::Key_PageUp);
+        QCOMPARE(time->text(), QStringLiteral("120"));
+        QTest::keyClick(time, Qt::Key_Up);
+        QCOMPARE(time->text(), QStringLiteral("120")); // no wrap-around
+        // Keys on the up-down itself.
+        QTest::keyClick(dialog.UpDown1, Qt::Key_Down);
+        QCOMPARE(score->text(), QStringLiteral("400"));
+
+        // The wheel over the edit and over the arrows: a notch is a step,
+        // with Ctrl ten steps, and half notches add up.
+        wheel(score, 120);
+        QCOMPARE(score->text(), QStringLiteral("500"));
+        wheel(dialog.UpDown1, -120);
+        QCOMPARE(score->text(), QStringLiteral("400"));
+        wheel(score, 60);
+        QCOMPARE(score->text(), QStringLiteral("400"));
+        wheel(score, 60);
+        QCOMPARE(score->text(), QStringLiteral("500"));
+        wheel(score, 120, Qt::ControlModifier);
+        QCOMPARE(score->text(), QStringLiteral("1500"));
+        wheel(score, -3 * 120, Qt::ControlModifier);
+        QCOMPARE(score->text(), QStringLiteral("300"));
+        QCOMPARE(options.playToScore(), 300);
+        // Other keys still move the caret in the read-only edit.
+        QTest::keyClick(score, Qt::Key_Left);
+        QCOMPARE(score->text(), QStringLiteral("300"));
+    }
+};
+
+QTEST_MAIN(GameStartTest)
+#include "gamestart_test.moc"
