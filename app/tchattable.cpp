@@ -7,6 +7,7 @@
 
 #include "chat/chatlog.h"
 #include "chat/chatpane.h"
+#include "chat/phrasebar.h"
 #include "client/board.h"
 #include "client/boardscaler.h"
 #include "client/boardview.h"
@@ -233,16 +234,14 @@ void Tchat::keyPressEvent(QKeyEvent* event)
 
 bool Tchat::focusNextPrevChild(bool next)
 {
-    // Tab and Shift+Tab go between the board and the chat entry.
-    QWidget* now = focusWidget();
-    if (now == m_mychat)
-        m_boardView->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    else if (now == m_boardView)
-        m_mychat->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    else if (next)
-        m_boardView->setFocus(Qt::TabFocusReason);
-    else
-        m_mychat->setFocus(Qt::BacktabFocusReason);
+    // Tab goes round the board, the chat entry, the phrase buttons, the
+    // smiley and the sound button; Shift+Tab the other way. So the board and
+    // the entry are one key apart either way.
+    const QList<QWidget*> ring = QList<QWidget*>{m_boardView, m_mychat} + m_phraseBar->focusOrder();
+    const qsizetype at = ring.indexOf(focusWidget());
+    const qsizetype to =
+        at < 0 ? (next ? 0 : 1) : (at + (next ? 1 : ring.size() - 1)) % ring.size();
+    ring[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }
 

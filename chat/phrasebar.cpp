@@ -99,11 +99,7 @@ PhraseBar::PhraseBar(ClientSession* session, GameOptions* options, ChatEntry* en
 
     // The keyboard goes from the entry through the phrase buttons to the
     // smiley and sound buttons.
-    QList<QWidget*> order{m_entry};
-    for (int n = 1; n <= kPhraseButtons; ++n)
-        order.append(m_phrases[size_t(n - 1)]);
-    order.append(m_smilies);
-    order.append(sound);
+    const QList<QWidget*> order = QList<QWidget*>{m_entry} + focusOrder();
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
@@ -112,6 +108,16 @@ PhraseBar::PhraseBar(ClientSession* session, GameOptions* options, ChatEntry* en
         if (option == GameOptions::Option::Phrase)
             showPhrases();
     });
+}
+
+QList<QWidget*> PhraseBar::focusOrder() const
+{
+    QList<QWidget*> order;
+    for (int n = 1; n <= kPhraseButtons; ++n)
+        order.append(m_phrases[size_t(n - 1)]);
+    order.append(m_smilies);
+    order.append(m_phrases[kPhraseButtons]);
+    return order;
 }
 
 void PhraseBar::createMenus()

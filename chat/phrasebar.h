@@ -31,6 +31,9 @@ public:
 
     // b_phrase1..b_phrase10.
     QToolButton* phraseButton(int n) const;
+    // The buttons in the order the keyboard reaches them: the nine phrase
+    // buttons, the smiley button, the sound button.
+    QList<QWidget*> focusOrder() const;
     QToolButton* button_smilies() const { return m_smilies; }
     QMenu* popup_smilies() const { return m_smileyMenu; }
     QMenu* popup_sounds() const { return m_soundMenu; }

@@ -201,7 +201,7 @@ private slots:
         QCOMPARE(w.centralWidget()->size(), QSize(1438, 994));
     }
 
-    void tabMovesBetweenBoardAndChatEntry()
+    void tabMovesBetweenBoardChatEntryAndPhraseButtons()
     {
         Window f;
         QApplication::setActiveWindow(&f.w);
@@ -209,14 +209,22 @@ private slots:
         BoardView* board = f.w.boardView();
         QLineEdit* entry = f.w.mychat();
         QTRY_COMPARE(QApplication::focusWidget(), board);
+        // Round: board, entry, the nine phrase buttons, smiley, sound, board.
+        QStringList reached;
+        for (int i = 0; i < 13; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached.append(QApplication::focusWidget()->objectName());
+        }
+        QCOMPARE(reached, (QStringList{u"mychat"_s, u"b_phrase1"_s, u"b_phrase2"_s, u"b_phrase3"_s,
+                                       u"b_phrase4"_s, u"b_phrase5"_s, u"b_phrase6"_s,
+                                       u"b_phrase7"_s, u"b_phrase8"_s, u"b_phrase9"_s,
+                                       u"button_smilies"_s, u"b_phrase10"_s, u"board"_s}));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), entry);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), board);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), entry);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(QApplication::focusWidget(), board);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"b_phrase10"_s);
 
         // Letters on the board play, and never open a menu (File, Options,
         // View and Help have mnemonics, for Alt only).
