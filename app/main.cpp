@@ -6,7 +6,9 @@
 #include "app/tchat.h"
 #include "client/clientsession.h"
 #include "host/hostsetup.h"
+#include "host/tableannouncer.h"
 #include "host/tserver.h"
+#include "lobby/lobbyapp.h"
 #include "net/tsock.h"
 #include "settings/gameoptions.h"
 #include "tally/tally.h"
@@ -55,6 +57,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "gorse: already running; brought the running copy to the front\n");
         return 0;
     }
+    if (options->mode == LaunchOptions::Mode::Lobby)
+        return runLobby(*options, &guard);
 
     // The player's options, shared by every window.
     GameOptions gameOptions;
@@ -70,7 +74,8 @@ int main(int argc, char** argv)
     LobbyConfig lobby = defaultLobbyConfig();
     if (!options->lobbyUrl.isEmpty())
         lobby.downloadUrl = QUrl(options->lobbyUrl);
-    Tdownload download(lobby, &startDetachedProgram, &chat);
+    // The lobby it starts takes the single-instance guard over.
+    Tdownload download(lobby, startReleasingGuard(&guard), &chat);
     Tgamestart gamestart(chat.session(), &gameOptions, &chat);
     Thelp help(&chat);
     Tphrases phrases(&chat);
@@ -81,6 +86,8 @@ int main(int argc, char** argv)
         [](const QString& line) { std::fprintf(stderr, "gorse host: %s\n", qPrintable(line)); });
     if (!setup.wordsError.isEmpty())
         QMessageBox::warning(&chat, QStringLiteral("Gorse"), setup.wordsError);
+
+    const auto announcer = announceTable(*options, &server);
 
     Tspylist spylist(chat.session(), &chat);
     Ttallylist tallyList(&tally, &chat);
@@ -110,5 +117,12 @@ int main(int argc, char** argv)
     if (!tallyNotice.isEmpty())
         QTimer::singleShot(
             0, &chat, [&chat, tallyNotice] { Ttallylist::showFileNotice(&chat, tallyNotice); });
-    return app.exec();
+    bool hostEnded = false;
+    if (options->fromLobby && options->mode == LaunchOptions::Mode::Join)
+        QObject::connect(chat.session(), &ClientSession::connectionClosed,
+                         [&] { hostEnded = true; });
+    const int code = app.exec();
+    if (hostEnded)
+        reopenLobbyAfterHostEnded(*options, &guard);
+    return code;
 }
