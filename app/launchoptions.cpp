@@ -10,9 +10,10 @@ QString launchUsage()
 {
     return QStringLiteral(
         "Usage: gorse [--port N] [--seed S] [--words FILE] [--lobby-url URL]\n"
-        "             [--announce-port N] [--no-announce] [--from-lobby]\n"
+        "             [--announce-port N] [--announce-to ADDRESS[:PORT]]\n"
+        "             [--no-announce] [--from-lobby]\n"
         "             [--] [NAME HOST true|false]\n"
-        "       gorse --lobby [--announce-port N]\n"
+        "       gorse --lobby [--announce-port N] [--announce-to ADDRESS[:PORT]]\n"
         "  no arguments         play a solo game as \"You\"\n"
         "  --lobby              open the lobby: find tables on the network, host or join\n"
         "  NAME HOST true       host a game as NAME (HOST is not used for connecting)\n"
@@ -22,6 +23,7 @@ QString launchUsage()
         "  --words FILE         check words against FILE instead of the built-in list\n"
         "  --lobby-url URL      download the lobby from URL (http or https)\n"
         "  --announce-port N    UDP port of table announcements (default 7773)\n"
+        "  --announce-to A[:P]  announce to, or ask, this address only (no broadcast)\n"
         "  --no-announce        when hosting: do not announce the table on the network\n"
         "  --from-lobby         when joining: reopen the lobby if the host ends the game\n");
 }
@@ -62,10 +64,10 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
             options.announce = false;
             continue;
         }
-        const bool takesValue = arg == QLatin1String("--port") || arg == QLatin1String("--seed") ||
-                                arg == QLatin1String("--words") ||
-                                arg == QLatin1String("--lobby-url") ||
-                                arg == QLatin1String("--announce-port");
+        const bool takesValue =
+            arg == QLatin1String("--port") || arg == QLatin1String("--seed") ||
+            arg == QLatin1String("--words") || arg == QLatin1String("--lobby-url") ||
+            arg == QLatin1String("--announce-port") || arg == QLatin1String("--announce-to");
         if (!takesValue) {
             options.positional.append(arg);
             continue;
@@ -82,11 +84,17 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
             options.port = quint16(port);
         } else if (arg == QLatin1String("--announce-port")) {
             const uint port = value.toUInt(&ok, 10);
-            if (!ok || port == 0 || port > 65535)
+            if (!ok || port > 65535)
                 return fail(
-                    QStringLiteral("--announce-port needs a number from 1 to 65535, not \"%1\"")
+                    QStringLiteral("--announce-port needs a number from 0 to 65535, not \"%1\"")
                         .arg(value));
             options.announcePort = quint16(port);
+        } else if (arg == QLatin1String("--announce-to")) {
+            if (!parseAddressAndPort(value, kDiscoveryPort))
+                return fail(QStringLiteral("--announce-to needs an address and maybe a port, "
+                                           "not \"%1\"")
+                                .arg(value));
+            options.announceTo = value;
         } else if (arg == QLatin1String("--seed")) {
             const quint64 seed = value.toULongLong(&ok, 10);
             if (!ok)

@@ -31,6 +31,7 @@ struct LaunchOptions
     bool hostEnded = false; // the lobby opens after the host ended the game
     bool announce = true;   // a hosting copy tells lobbies on the network about its table
     quint16 announcePort = kDiscoveryPort; // UDP: table announcements and lobby queries
+    QString announceTo; // "ADDRESS[:PORT]": the only place announcements and queries go
 
     // True when started from the command line (host or join), which also opens
     // the side connection.
@@ -39,7 +40,8 @@ struct LaunchOptions
 };
 
 // Reads the arguments after the program name. "--port N", "--seed S",
-// "--words FILE", "--lobby-url URL", "--announce-port N" and the flags
+// "--words FILE", "--lobby-url URL", "--announce-port N",
+// "--announce-to ADDRESS[:PORT]" and the flags
 // "--lobby", "--from-lobby", "--host-ended" and "--no-announce" may stand
 // anywhere and are removed before the positional arguments (player name,
 // host address, "true" to host) are read; after "--" every argument is

@@ -154,19 +154,12 @@ int main(int argc, char** argv)
         fail(QStringLiteral("--announce-port needs a number from 0 to 65535"));
         return 2;
     }
-    DiscoveryEndpoints endpoints;
-    endpoints.bindPort = quint16(announcePort);
-    endpoints.targetPort = announcePort == 0 ? kDiscoveryPort : quint16(announcePort);
-    if (parser.isSet(announceToOption)) {
-        const QString target = parser.value(announceToOption);
-        const auto parsed = parseAddressAndPort(target, endpoints.targetPort);
-        if (!parsed) {
-            fail(QStringLiteral("--announce-to needs an address and maybe a port, not \"%1\"")
-                     .arg(target));
-            return 2;
-        }
-        endpoints.targets = {parsed->first};
-        endpoints.targetPort = parsed->second;
+    const auto endpoints =
+        discoveryEndpoints(quint16(announcePort), parser.value(announceToOption));
+    if (!endpoints) {
+        fail(QStringLiteral("--announce-to needs an address and maybe a port, not \"%1\"")
+                 .arg(parser.value(announceToOption)));
+        return 2;
     }
 
     HostSetup setup = prepareHost(parser.value(wordsOption), givenSeed);
@@ -197,7 +190,7 @@ int main(int argc, char** argv)
     if (!parser.isSet(noAnnounceOption)) {
         const QString name = parser.isSet(tableNameOption) ? parser.value(tableNameOption)
                                                            : QHostInfo::localHostName();
-        announcer = std::make_unique<TableAnnouncer>(&server, name, endpoints);
+        announcer = std::make_unique<TableAnnouncer>(&server, name, *endpoints);
         const QString error = announcer->start();
         if (!error.isEmpty())
             logLine(QStringLiteral("lobbies cannot ask for the table: %1").arg(error));

@@ -21,17 +21,19 @@ const char kSettingsFile[] = "velmarlobby.ini";
 // The options every game started by the lobby carries on.
 QStringList commonArguments(const LaunchOptions& options)
 {
-    if (options.announcePort == kDiscoveryPort)
-        return {};
-    return {QStringLiteral("--announce-port"), QString::number(options.announcePort)};
+    QStringList arguments;
+    if (options.announcePort != kDiscoveryPort)
+        arguments << QStringLiteral("--announce-port") << QString::number(options.announcePort);
+    if (!options.announceTo.isEmpty())
+        arguments << QStringLiteral("--announce-to") << options.announceTo;
+    return arguments;
 }
 
+// The launch options were checked: the address reads.
 DiscoveryEndpoints endpointsFor(const LaunchOptions& options)
 {
-    DiscoveryEndpoints endpoints;
-    endpoints.bindPort = options.announcePort;
-    endpoints.targetPort = options.announcePort;
-    return endpoints;
+    return discoveryEndpoints(options.announcePort, options.announceTo)
+        .value_or(DiscoveryEndpoints{});
 }
 
 } // namespace

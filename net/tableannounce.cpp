@@ -267,6 +267,21 @@ std::optional<Datagram> parseDatagram(const QByteArray& bytes, QString* why)
     return d;
 }
 
+std::optional<DiscoveryEndpoints> discoveryEndpoints(quint16 port, const QString& sendTo)
+{
+    DiscoveryEndpoints endpoints;
+    endpoints.bindPort = port;
+    endpoints.targetPort = port == 0 ? kDiscoveryPort : port;
+    if (sendTo.isEmpty())
+        return endpoints;
+    const auto to = parseAddressAndPort(sendTo, endpoints.targetPort);
+    if (!to)
+        return std::nullopt;
+    endpoints.targets = {to->first};
+    endpoints.targetPort = to->second;
+    return endpoints;
+}
+
 QList<QHostAddress> broadcastTargets()
 {
     QList<QHostAddress> targets;

@@ -86,6 +86,11 @@ struct DiscoveryEndpoints
     quint16 targetPort = kDiscoveryPort;
 };
 
+// The endpoints for a port (0: any free port to receive on, the usual port to
+// send to) and, unless empty, the one "ADDRESS[:PORT]" to send to instead of
+// broadcasting. Empty when that address does not read.
+std::optional<DiscoveryEndpoints> discoveryEndpoints(quint16 port, const QString& sendTo = {});
+
 // The broadcast address of every IPv4 interface that is up, and the loopback
 // broadcast 127.255.255.255 so that copies on the same machine find each
 // other without a network.
