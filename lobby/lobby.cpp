@@ -127,6 +127,10 @@ bool Lobby::soloGame()
 
 bool Lobby::startGame(const QStringList& arguments)
 {
+    // One game per lobby: a second Return or click arriving before the
+    // window has closed starts nothing more.
+    if (m_started)
+        return false;
     const QString saveError = m_settings->save();
     if (!saveError.isEmpty())
         qWarning("gorse lobby: %s", qPrintable(saveError));
@@ -134,6 +138,7 @@ bool Lobby::startGame(const QStringList& arguments)
         setNotice(QStringLiteral("The game could not be started (%1).").arg(m_program));
         return false;
     }
+    m_started = true;
     emit gameStarted();
     return true;
 }

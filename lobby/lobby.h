@@ -74,6 +74,7 @@ private:
     QStringList m_common;
     QString m_name;
     QString m_notice;
+    bool m_started = false;
 };
 
 } // namespace gorse

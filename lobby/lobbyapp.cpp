@@ -69,7 +69,6 @@ int runLobby(const LaunchOptions& options, InstanceGuard* guard)
         window.raise();
         window.activateWindow();
     });
-    QObject::connect(&lobby, &Lobby::gameStarted, &window, &QWidget::close);
     QApplication::setQuitOnLastWindowClosed(true);
     window.show();
     const QString listenError = finder.start();

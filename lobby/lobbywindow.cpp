@@ -67,16 +67,17 @@ LobbyWindow::LobbyWindow(Lobby* lobby, QWidget* parent) : QWidget(parent), m_lob
     m_address = new QComboBox(this);
     m_address->setObjectName(QStringLiteral("combo_address"));
     m_address->setEditable(true);
+    m_address->setInsertPolicy(QComboBox::NoInsert);
     m_address->addItems(lobby->recentAddresses());
     m_address->setCurrentIndex(-1);
     m_address->setEditText(QString());
     m_address->lineEdit()->setPlaceholderText(QStringLiteral("Address of a table"));
     m_address->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_address, &QComboBox::activated, this, &LobbyWindow::recentChosen);
+    connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, &LobbyWindow::button_joinClick);
     m_port = portBox(QStringLiteral("spin_port"), this);
     m_join = new QPushButton(QStringLiteral("Join"), this);
     m_join->setObjectName(QStringLiteral("button_join"));
-    m_join->setDefault(true);
     connect(m_join, &QPushButton::clicked, this, &LobbyWindow::button_joinClick);
 
     m_hostPort = portBox(QStringLiteral("spin_hostport"), this);
@@ -93,6 +94,8 @@ LobbyWindow::LobbyWindow(Lobby* lobby, QWidget* parent) : QWidget(parent), m_lob
     m_notice->setStyleSheet(QStringLiteral("color: #a01010; font-weight: bold;"));
     showNotice(lobby->notice());
     connect(lobby, &Lobby::noticeChanged, this, &LobbyWindow::showNotice);
+    // The game runs as its own process now: the lobby is done.
+    connect(lobby, &Lobby::gameStarted, this, &QWidget::close);
 
     auto* nameRow = new QFormLayout;
     nameRow->addRow(QStringLiteral("Your &name:"), m_name);

@@ -83,6 +83,8 @@ void TableFinder::onDatagram(const Datagram& datagram, const QHostAddress& sende
     bool mapped = false;
     const quint32 v4 = sender.toIPv4Address(&mapped);
     m_tables->heard(datagram.table, mapped ? QHostAddress(v4) : sender, m_clock.elapsed());
+    // Something was found: an empty list from now on means the tables went.
+    m_searching = false;
 }
 
 void TableFinder::expire()

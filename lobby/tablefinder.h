@@ -19,7 +19,8 @@ class TableFinder : public QObject
 {
     Q_OBJECT
 public:
-    // How long after start() an empty list still counts as "looking".
+    // How long after start() an empty list still counts as "looking" (until
+    // the first table is heard).
     static constexpr int kSearchMs = 1500;
 
     explicit TableFinder(DiscoveryEndpoints endpoints = {}, QObject* parent = nullptr);
