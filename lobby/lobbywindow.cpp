@@ -49,9 +49,19 @@ LobbyWindow::LobbyWindow(Lobby* lobby, QWidget* parent) : QWidget(parent), m_lob
     m_tables->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tables->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tables->verticalHeader()->hide();
-    m_tables->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tables->setWordWrap(false);
+    // The columns fit what they show, as tables come and change; the names
+    // take the rest.
     m_tables->horizontalHeader()->setSectionResizeMode(TableList::PlayersColumn,
                                                        QHeaderView::Stretch);
+    auto fit = [this] {
+        for (int c = 0; c < TableList::ColumnCount; ++c) {
+            if (c != TableList::PlayersColumn)
+                m_tables->resizeColumnToContents(c);
+        }
+    };
+    connect(lobby->finder()->tables(), &TableList::rowsInserted, this, fit);
+    connect(lobby->finder()->tables(), &TableList::dataChanged, this, fit);
     connect(m_tables->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &LobbyWindow::tableSelected);
     connect(m_tables, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
