@@ -178,14 +178,18 @@ TEST(Lobby, TheNameAndTheLastTenAddressesAreRemembered)
         LobbySettings settings(path);
         ASSERT_EQ(settings.load(), QString());
         EXPECT_TRUE(settings.recent().isEmpty()); // the bad entry is left out
-        TableFinder finder;
-        Lobby lobby(&settings, &finder, kProgram,
-                    [](const QString&, const QStringList&) { return true; });
-        lobby.setPlayerName(QStringLiteral("Ann"));
+        // Each lobby starts one game; every run remembers its address.
+        auto joinOnce = [&](const QString& address, quint16 port) {
+            TableFinder finder;
+            Lobby lobby(&settings, &finder, kProgram,
+                        [](const QString&, const QStringList&) { return true; });
+            lobby.setPlayerName(QStringLiteral("Ann"));
+            return lobby.join(address, port);
+        };
         for (int i = 1; i <= 11; ++i)
-            ASSERT_TRUE(lobby.join(QStringLiteral("192.0.2.%1").arg(i)));
-        ASSERT_TRUE(lobby.join(QStringLiteral("192.0.2.5"), 7780));
-        ASSERT_TRUE(lobby.join(QStringLiteral("192.0.2.9")));
+            ASSERT_TRUE(joinOnce(QStringLiteral("192.0.2.%1").arg(i), kGamePort));
+        ASSERT_TRUE(joinOnce(QStringLiteral("192.0.2.5"), 7780));
+        ASSERT_TRUE(joinOnce(QStringLiteral("192.0.2.9"), kGamePort));
     }
     LobbySettings again(path);
     ASSERT_EQ(again.load(), QString());
