@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 using namespace gorse;
 
@@ -117,12 +118,16 @@ int main(int argc, char** argv)
     if (!tallyNotice.isEmpty())
         QTimer::singleShot(
             0, &chat, [&chat, tallyNotice] { Ttallylist::showFileNotice(&chat, tallyNotice); });
-    bool hostEnded = false;
-    if (options->fromLobby && options->mode == LaunchOptions::Mode::Join)
+    // A game joined from the lobby goes back to it when it ends from the
+    // host's side: the host went away (true), or the table was full.
+    std::optional<bool> backToLobby;
+    if (options->fromLobby && options->mode == LaunchOptions::Mode::Join) {
+        QObject::connect(chat.session(), &ClientSession::gameFull, [&] { backToLobby = false; });
         QObject::connect(chat.session(), &ClientSession::connectionClosed,
-                         [&] { hostEnded = true; });
+                         [&] { backToLobby = backToLobby.value_or(true); });
+    }
     const int code = app.exec();
-    if (hostEnded)
-        reopenLobbyAfterHostEnded(*options, &guard);
+    if (backToLobby)
+        reopenLobby(*options, &guard, *backToLobby);
     return code;
 }

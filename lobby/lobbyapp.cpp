@@ -89,11 +89,12 @@ std::unique_ptr<TableAnnouncer> announceTable(const LaunchOptions& options, cons
     return announcer;
 }
 
-void reopenLobbyAfterHostEnded(const LaunchOptions& options, InstanceGuard* guard)
+void reopenLobby(const LaunchOptions& options, InstanceGuard* guard, bool hostEnded)
 {
-    const QStringList arguments =
-        QStringList{QStringLiteral("--lobby"), QStringLiteral("--host-ended")}
-        << commonArguments(options);
+    QStringList arguments{QStringLiteral("--lobby")};
+    if (hostEnded)
+        arguments << QStringLiteral("--host-ended");
+    arguments << commonArguments(options);
     if (!startReleasingGuard(guard)(QCoreApplication::applicationFilePath(), arguments))
         std::fprintf(stderr, "gorse: could not open the lobby again\n");
 }

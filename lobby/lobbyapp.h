@@ -26,8 +26,8 @@ GameStarter startReleasingGuard(InstanceGuard* guard);
 // --no-announce. server is not owned and must outlive it.
 std::unique_ptr<TableAnnouncer> announceTable(const LaunchOptions& options, const TServer* server);
 
-// A game joined from the lobby ended because the host went away: the lobby
-// opens again and says so.
-void reopenLobbyAfterHostEnded(const LaunchOptions& options, InstanceGuard* guard);
+// A game joined from the lobby ended from the host's side: the lobby opens
+// again, saying "The host has ended the game." when hostEnded is set.
+void reopenLobby(const LaunchOptions& options, InstanceGuard* guard, bool hostEnded);
 
 } // namespace gorse
