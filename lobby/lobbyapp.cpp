@@ -63,6 +63,8 @@ int runLobby(const LaunchOptions& options, InstanceGuard* guard)
     if (options.hostEnded)
         lobby.setNotice(QStringLiteral("The host has ended the game."));
 
+    // The window's title stands alone, without the game's name after it.
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Gorse Lobby"));
     LobbyWindow window(&lobby);
     QObject::connect(guard, &InstanceGuard::raiseRequested, &window, [&window] {
         window.showNormal();
