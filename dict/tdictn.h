@@ -53,6 +53,8 @@ public:
 
     bool isOpen() const { return m_open; }
     qsizetype recordCount() const { return m_lastindex + 1; }
+    // The list's records as loaded (whole records, in list order).
+    QByteArray records() const { return m_records; }
     // The reason the last attempt to open a list failed, else empty.
     QString errorString() const { return m_error; }
 

@@ -1,6 +1,7 @@
 // The help and about windows, offscreen: every help page behind its button,
 // the scoring page against the rules, F1, and the about window's texts.
 #include "app/tchat.h"
+#include "dict/tdictn.h"
 #include "net/rules.h"
 #include "settings/gameoptions.h"
 #include "support/testutil.h"
@@ -64,6 +65,28 @@ private slots:
         QVERIFY(
             html.contains(QStringLiteral("15 + %1 = %2").arg(kQuBonus).arg(wordpoints(4, true))));
         QVERIFY(html.contains(QStringLiteral("costs %1 points").arg(kDiscardPenalty)));
+    }
+
+    void theTwoLetterWordsAreThoseOfTheStandardList()
+    {
+        QFile page(QStringLiteral(":/help/scoring.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        const auto m =
+            QRegularExpression(QStringLiteral("id=\"two-letter-words\">([^<]*)<")).match(html);
+        QVERIFY(m.hasMatch());
+        const QStringList listed = m.captured(1).split(u' ', Qt::SkipEmptyParts);
+        // Every pair of letters the list accepts, and nothing else.
+        const TDictn words;
+        QStringList accepted;
+        for (char a = 'A'; a <= 'Z'; ++a) {
+            for (char b = 'A'; b <= 'Z'; ++b) {
+                const char pair[] = {a, b, 0};
+                if (words.isword(pair))
+                    accepted.append(QString::fromLatin1(pair));
+            }
+        }
+        QCOMPARE(listed, accepted);
     }
 
     void f1OpensHelpFromTheMainWindow()

@@ -1,0 +1,47 @@
+#include "bots/botsimulation.h"
+
+#include "host/carddeck.h"
+
+namespace gorse {
+
+SimulatedRound simulateRound(BotBrain& brain, CardDeck& deck, int seconds)
+{
+    SimulatedRound round;
+    deck.draw();
+    PileCards cards{};
+    std::array<int, kPileCount> position{};
+    for (int pile = 1; pile <= kPileCount; ++pile) {
+        position[pile - 1] = 1;
+        cards[pile - 1] = deck.card(pile, 1);
+    }
+    auto advance = [&](int pile) {
+        cards[pile - 1] = deck.card(pile, ++position[pile - 1]); // 0 past the last card
+    };
+
+    brain.newRound();
+    const qint64 deadline = qint64(seconds) * 1000 - kBotStopMs;
+    qint64 now = 0;
+    while (true) {
+        const int think = brain.thinkMs();
+        if (now + think > deadline)
+            break;
+        now += think;
+        round.thinkMs.push_back(think);
+        ++round.looks;
+        const BotMove move = brain.decide(cards);
+        if (move.kind == BotMove::Kind::Play) {
+            round.points += move.word.points;
+            ++round.words;
+            for (int pile : move.word.piles)
+                advance(pile);
+            round.played.push_back(move.word);
+        } else if (move.kind == BotMove::Kind::Discard) {
+            round.points -= kDiscardPenalty;
+            ++round.discards;
+            advance(move.pile);
+        }
+    }
+    return round;
+}
+
+} // namespace gorse
