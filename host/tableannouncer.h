@@ -36,6 +36,8 @@ public:
     // or why queries cannot be answered; the table is announced regardless.
     QString start();
     quint16 queryPort() const;
+    // The regular announcement's interval (two seconds unless changed).
+    void setInterval(int ms) { m_clock.setInterval(ms); }
 
     // The table as it is announced now; nothing is sent while the host does
     // not listen.

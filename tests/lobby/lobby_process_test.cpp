@@ -54,7 +54,7 @@ struct Program : QProcess
             waitForFinished(5000);
         }
     }
-    bool says(const QByteArray& text, int ms = 15000)
+    bool says(const QByteArray& text, int ms = 20000)
     {
         return waitUntil([&] { return log.contains(text); }, ms);
     }
@@ -113,7 +113,7 @@ TEST(LobbyProcess, AnAnnouncedTableIsJoinedWithOneClickAndItsEndReopensTheLobby)
                     QStringLiteral("127.0.0.1:%1").arg(finder.listenPort()),
                     QStringLiteral("--table-name"), QStringLiteral("Table for six")},
         runtime.path());
-    ASSERT_TRUE(waitUntil([&] { return finder.tables()->size() == 1; }, 15000)) << host->log.data();
+    ASSERT_TRUE(waitUntil([&] { return finder.tables()->size() == 1; })) << host->log.data();
     EXPECT_EQ(finder.tables()->at(0).table.name, QStringLiteral("Table for six"));
     EXPECT_EQ(finder.tables()->at(0).address, kLoopback);
     EXPECT_EQ(finder.tables()->at(0).table.freeSeats(), kSeatCount);
@@ -142,11 +142,11 @@ TEST(LobbyProcess, AnAnnouncedTableIsJoinedWithOneClickAndItsEndReopensTheLobby)
 
     // The host ends: the joined game closes and opens the lobby again.
     ::kill(pid_t(host->processId()), SIGTERM);
-    ASSERT_TRUE(host->waitForFinished(10000));
-    ASSERT_TRUE(game->waitForFinished(15000)) << game->log.data();
+    ASSERT_TRUE(host->waitForFinished(20000));
+    ASSERT_TRUE(game->waitForFinished(20000)) << game->log.data();
     EXPECT_EQ(game->exitCode(), 0);
     // The reopened lobby asks for tables where it was told to.
-    ASSERT_TRUE(waitUntil([&] { return queries.hasPendingDatagrams(); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return queries.hasPendingDatagrams(); }));
     const auto query = parseDatagram(queries.receiveDatagram().data());
     ASSERT_TRUE(query.has_value());
     EXPECT_EQ(query->kind, Datagram::Kind::Query);
@@ -156,7 +156,7 @@ TEST(LobbyProcess, AnAnnouncedTableIsJoinedWithOneClickAndItsEndReopensTheLobby)
     const QByteArray commandLine = commandLineOf(reopened);
     EXPECT_TRUE(commandLine.contains(" --lobby --host-ended ")) << commandLine.data();
     ::kill(reopened, SIGTERM);
-    EXPECT_TRUE(waitUntil([&] { return guardHolder(runtime.path()) == 0; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return guardHolder(runtime.path()) == 0; }));
 }
 
 TEST(LobbyProcess, TheStarterLetsTheStartedCopyTakeTheGuard)
