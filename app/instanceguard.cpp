@@ -43,8 +43,16 @@ bool InstanceGuard::askFirstCopy()
     return true;
 }
 
+void InstanceGuard::release()
+{
+    delete m_server;
+    m_server = nullptr;
+}
+
 bool InstanceGuard::claim()
 {
+    if (m_server)
+        return true;
     // Always ask first: a live name cannot be taken over, and a dead one is
     // gone with its process.
     for (int attempt = 0; attempt < 3; ++attempt) {

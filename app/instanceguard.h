@@ -23,6 +23,10 @@ public:
     // True when this is the first copy (the name is now ours). False when
     // another copy holds it; that copy has then been asked to come forward.
     bool claim();
+    // Gives the name up while this copy goes on running, so that a copy it
+    // starts can claim it. claim() takes it again.
+    void release();
+    bool held() const { return m_server != nullptr; }
     QString name() const { return m_name; }
 
     static QString defaultName();

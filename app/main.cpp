@@ -7,7 +7,9 @@
 #include "app/tchat.h"
 #include "client/clientsession.h"
 #include "host/hostsetup.h"
+#include "host/tableannouncer.h"
 #include "host/tserver.h"
+#include "lobby/lobbyapp.h"
 #include "net/tsock.h"
 #include "settings/gameoptions.h"
 #include "settings/qtsoundoutput.h"
@@ -30,6 +32,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 using namespace gorse;
 
@@ -57,6 +60,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "gorse: already running; brought the running copy to the front\n");
         return 0;
     }
+    if (options->mode == LaunchOptions::Mode::Lobby)
+        return runLobby(*options, &guard);
 
     // The player's options, shared by every window, and their file, read at
     // the own login and written at every change.
@@ -78,7 +83,8 @@ int main(int argc, char** argv)
     LobbyConfig lobby = defaultLobbyConfig();
     if (!options->lobbyUrl.isEmpty())
         lobby.downloadUrl = QUrl(options->lobbyUrl);
-    Tdownload download(lobby, &startDetachedProgram, &chat);
+    // The lobby it starts takes the single-instance guard over.
+    Tdownload download(lobby, startReleasingGuard(&guard), &chat);
     Tgamestart gamestart(chat.session(), &gameOptions, &chat);
     Thelp help(&chat);
     Tphrases phrases(&gameOptions, &settings, &chat);
@@ -89,6 +95,8 @@ int main(int argc, char** argv)
         [](const QString& line) { std::fprintf(stderr, "gorse host: %s\n", qPrintable(line)); });
     if (!setup.wordsError.isEmpty())
         QMessageBox::warning(&chat, QStringLiteral("Gorse"), setup.wordsError);
+
+    const auto announcer = announceTable(*options, &server);
 
     Tspylist spylist(chat.session(), &chat);
     Ttallylist tallyList(&tally, &chat);
@@ -120,5 +128,16 @@ int main(int argc, char** argv)
     if (!tallyNotice.isEmpty())
         QTimer::singleShot(
             0, &chat, [&chat, tallyNotice] { Ttallylist::showFileNotice(&chat, tallyNotice); });
-    return app.exec();
+    // A game joined from the lobby goes back to it when it ends from the
+    // host's side: the host went away (true), or the table was full.
+    std::optional<bool> backToLobby;
+    if (options->fromLobby && options->mode == LaunchOptions::Mode::Join) {
+        QObject::connect(chat.session(), &ClientSession::gameFull, [&] { backToLobby = false; });
+        QObject::connect(chat.session(), &ClientSession::connectionClosed,
+                         [&] { backToLobby = backToLobby.value_or(true); });
+    }
+    const int code = app.exec();
+    if (backToLobby)
+        reopenLobby(*options, &guard, *backToLobby);
+    return code;
 }

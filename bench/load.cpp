@@ -280,7 +280,7 @@ int main(int argc, char** argv)
     QProcess host;
     host.setStandardErrorFile(logPath);
     host.start(hostPath, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--seed"),
-                          QStringLiteral("12345")});
+                          QStringLiteral("12345"), QStringLiteral("--no-announce")});
     if (!host.waitForStarted())
         fail("gorse-host did not start");
     quint16 port = 0;

@@ -1,15 +1,19 @@
 // gorse-host: the game host without a window or a player of its own.
 //
 //   gorse-host [--port N] [--seed S] [--words FILE]
+//              [--no-announce] [--announce-port N] [--announce-to ADDRESS[:PORT]]
+//              [--table-name NAME]
 //
 // Logs one line per event to standard error; the first line names the port
 // actually listened on. Ends cleanly on SIGINT or SIGTERM.
 #include "host/hostsetup.h"
+#include "host/tableannouncer.h"
 #include "host/tserver.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHostInfo>
 #include <QSocketNotifier>
 #include <QTime>
 
@@ -17,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 using namespace gorse;
@@ -104,7 +109,25 @@ int main(int argc, char** argv)
     const QCommandLineOption wordsOption(QStringLiteral("words"),
                                          QStringLiteral("Word list in the 15-byte record format."),
                                          QStringLiteral("FILE"));
-    parser.addOptions({portOption, seedOption, wordsOption});
+    const QCommandLineOption noAnnounceOption(
+        QStringLiteral("no-announce"),
+        QStringLiteral("Do not announce the table to lobbies on the local network."));
+    const QCommandLineOption announcePortOption(
+        QStringLiteral("announce-port"),
+        QStringLiteral("UDP port for table announcements and lobby queries (0: any free port "
+                       "for the queries)."),
+        QStringLiteral("N"), QString::number(kDiscoveryPort));
+    const QCommandLineOption announceToOption(
+        QStringLiteral("announce-to"),
+        QStringLiteral("Announce to this address only (default: the broadcast address of every "
+                       "IPv4 interface), on PORT or else the announcement port."),
+        QStringLiteral("ADDRESS[:PORT]"));
+    const QCommandLineOption tableNameOption(
+        QStringLiteral("table-name"),
+        QStringLiteral("The table's name in lobbies (default: this machine's name)."),
+        QStringLiteral("NAME"));
+    parser.addOptions({portOption, seedOption, wordsOption, noAnnounceOption, announcePortOption,
+                       announceToOption, tableNameOption});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
@@ -124,6 +147,19 @@ int main(int argc, char** argv)
             fail(QStringLiteral("--seed needs a non-negative whole number"));
             return 2;
         }
+    }
+
+    const uint announcePort = parser.value(announcePortOption).toUInt(&ok, 10);
+    if (!ok || announcePort > 65535) {
+        fail(QStringLiteral("--announce-port needs a number from 0 to 65535"));
+        return 2;
+    }
+    const auto endpoints =
+        discoveryEndpoints(quint16(announcePort), parser.value(announceToOption));
+    if (!endpoints) {
+        fail(QStringLiteral("--announce-to needs an address and maybe a port, not \"%1\"")
+                 .arg(parser.value(announceToOption)));
+        return 2;
     }
 
     HostSetup setup = prepareHost(parser.value(wordsOption), givenSeed);
@@ -149,6 +185,17 @@ int main(int argc, char** argv)
     if (!setup.wordsError.isEmpty()) {
         // The host goes on; every word is then rejected.
         logLine(setup.wordsError);
+    }
+    std::unique_ptr<TableAnnouncer> announcer;
+    if (!parser.isSet(noAnnounceOption)) {
+        const QString name = parser.isSet(tableNameOption) ? parser.value(tableNameOption)
+                                                           : QHostInfo::localHostName();
+        announcer = std::make_unique<TableAnnouncer>(&server, name, *endpoints);
+        const QString error = announcer->start();
+        if (!error.isEmpty())
+            logLine(QStringLiteral("lobbies cannot ask for the table: %1").arg(error));
+        logLine(QStringLiteral("announcing the table to lobbies; queries on UDP port %1")
+                    .arg(announcer->queryPort()));
     }
 
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,

@@ -95,6 +95,7 @@ void TServer::startround()
 {
     if (checkforwin()) {
         stoptimer1();
+        emit tableChanged();
         return;
     }
     ++m_roundnumber;
@@ -116,6 +117,7 @@ void TServer::startround()
     log(QStringLiteral("round %1 started").arg(m_roundnumber));
     const qint64 seconds = qint64(m_roundseconds) + kRoundExtraSeconds;
     starttimer1(int(qMin<qint64>(seconds, INT_MAX)), TimerPurpose::EndRound);
+    emit tableChanged();
 }
 
 void TServer::sendword(int seat, const QList<int>& piles)

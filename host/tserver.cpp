@@ -212,6 +212,7 @@ void TServer::tempsockInfo(TSock* sender, TSocketInfo /*info*/, const QString& m
                 .arg(p.stale));
     p.sock = nullptr;
     sender->deleteLater();
+    emit tableChanged();
 }
 
 void TServer::disconnectsock(int k)
@@ -397,6 +398,7 @@ void TServer::receivedlogininfo(int k, const QByteArray& version, const QByteArr
         if (k <= kSeatCount)
             sendto(k, msg::thecards(newcomercards(k)));
     }
+    emit tableChanged();
 }
 
 void TServer::chat(int k, const QByteArray& body)

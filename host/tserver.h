@@ -105,6 +105,11 @@ public:
     // Messages received and not handled yet.
     qsizetype messagesqueued() const { return m_queue.size(); }
 
+signals:
+    // What the table shows every player changed: a login, a departure, a
+    // round started, a game won.
+    void tableChanged();
+
 private:
     // Connections (tserver.cpp).
     void Sock1Accept(TSock* sender);

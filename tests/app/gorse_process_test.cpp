@@ -90,8 +90,8 @@ TEST(GorseProcess, HostModeListensAndItsOwnClientIsConnectionOne)
 {
     const quint16 port = freePort();
     Gorse ann;
-    ann.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("Ann"),
-               QStringLiteral("127.0.0.2"), QStringLiteral("true")});
+    ann.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("--no-announce"),
+               QStringLiteral("Ann"), QStringLiteral("127.0.0.2"), QStringLiteral("true")});
     RawClient bob;
     ASSERT_TRUE(connectWhenUp(bob, port));
     // The host's own client arrived first and holds number 1.

@@ -28,6 +28,27 @@ TEST(InstanceGuard, SecondClaimRaisesTheFirstAndAFreedNameCanBeClaimedAgain)
     EXPECT_TRUE(third.claim());
 }
 
+TEST(InstanceGuard, AReleasedNameIsFreeForAnotherCopyAndCanBeTakenBack)
+{
+    const QString name =
+        QStringLiteral("gorse-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    InstanceGuard lobby(name);
+    ASSERT_TRUE(lobby.claim());
+    EXPECT_TRUE(lobby.held());
+    EXPECT_TRUE(lobby.claim()); // claiming again keeps it
+    lobby.release();
+    EXPECT_FALSE(lobby.held());
+    {
+        InstanceGuard game(name);
+        EXPECT_TRUE(game.claim());
+        // While the game holds it, the lobby cannot take it back.
+        EXPECT_FALSE(lobby.claim());
+        EXPECT_FALSE(lobby.held());
+    }
+    EXPECT_TRUE(lobby.claim());
+    EXPECT_TRUE(lobby.held());
+}
+
 TEST(InstanceGuard, NamesDependOnTheRuntimeFolder)
 {
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");

@@ -111,3 +111,59 @@ TEST(LaunchOptions, LobbyUrlTakesAWebAddressAnywhere)
     QString error;
     EXPECT_FALSE(parseLaunchOptions({QStringLiteral("--lobby-url")}, &error));
 }
+
+TEST(LaunchOptions, TheLobbyAndItsOptions)
+{
+    const LaunchOptions lobby = parse({QStringLiteral("--lobby")});
+    EXPECT_EQ(lobby.mode, Mode::Lobby);
+    EXPECT_FALSE(lobby.hosts());
+    EXPECT_FALSE(lobby.fromCommandLine());
+    EXPECT_FALSE(lobby.hostEnded);
+    EXPECT_TRUE(parse({QStringLiteral("--host-ended"), QStringLiteral("--lobby")}).hostEnded);
+
+    // What the lobby passes to the games it starts.
+    const LaunchOptions joined =
+        parse({QStringLiteral("--port"), QStringLiteral("7780"), QStringLiteral("--from-lobby"),
+               QStringLiteral("--"), QStringLiteral("--lobby"), QStringLiteral("-h"),
+               QStringLiteral("false")});
+    EXPECT_EQ(joined.mode, Mode::Join);
+    EXPECT_TRUE(joined.fromLobby);
+    EXPECT_EQ(joined.port, 7780);
+    EXPECT_EQ(joined.playerName, QStringLiteral("--lobby"));
+    EXPECT_EQ(joined.hostAddress, QStringLiteral("-h"));
+    EXPECT_FALSE(parse({}).fromLobby);
+
+    // Announcing: on by default, on port 7773, to every broadcast address.
+    const LaunchOptions host =
+        parse({QStringLiteral("Ann"), QStringLiteral("h"), QStringLiteral("true")});
+    EXPECT_TRUE(host.announce);
+    EXPECT_EQ(host.announcePort, 7773);
+    EXPECT_TRUE(host.announceTo.isEmpty());
+    const LaunchOptions quiet = parse(
+        {QStringLiteral("--no-announce"), QStringLiteral("--announce-port"), QStringLiteral("0"),
+         QStringLiteral("--announce-to"), QStringLiteral("127.0.0.1:9000"), QStringLiteral("Ann"),
+         QStringLiteral("h"), QStringLiteral("true")});
+    EXPECT_FALSE(quiet.announce);
+    EXPECT_EQ(quiet.announcePort, 0);
+    EXPECT_EQ(quiet.announceTo, QStringLiteral("127.0.0.1:9000"));
+
+    struct Bad
+    {
+        QStringList args;
+        const char* error;
+    };
+    const Bad bad[] = {
+        {{QStringLiteral("--lobby"), QStringLiteral("Ann"), QStringLiteral("h"),
+          QStringLiteral("true")},
+         "--lobby takes no name"},
+        {{QStringLiteral("--announce-port"), QStringLiteral("70000")}, "--announce-port"},
+        {{QStringLiteral("--announce-port")}, "--announce-port needs a value"},
+        {{QStringLiteral("--announce-to"), QStringLiteral("games.example.org")}, "--announce-to"},
+        {{QStringLiteral("--announce-to"), QStringLiteral("127.0.0.1:0")}, "--announce-to"},
+    };
+    for (const Bad& b : bad) {
+        QString error;
+        EXPECT_FALSE(parseLaunchOptions(b.args, &error)) << b.error;
+        EXPECT_TRUE(error.contains(QLatin1String(b.error))) << error.toStdString();
+    }
+}

@@ -21,7 +21,9 @@ struct HostProcess : QProcess
 
     explicit HostProcess(const QStringList& arguments)
     {
-        start(binDir() + QStringLiteral("/gorse-host"), arguments);
+        // Nothing is announced on the network from a test.
+        start(binDir() + QStringLiteral("/gorse-host"), QStringList(arguments)
+                                                            << QStringLiteral("--no-announce"));
     }
     ~HostProcess() override
     {
