@@ -25,7 +25,6 @@
 #include "windows/tspylist.h"
 #include "windows/ttallylist.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -80,7 +79,7 @@ int main(int argc, char** argv)
     SettingsBinding settingsBinding(&chat, &settings);
     tally.setPlayersSource([&chat] { return chat.session()->loadchecklist(); });
     Tabout about(&chat);
-    LobbyConfig lobby = defaultLobbyConfig();
+    LobbyConfig lobby = lobbyConfigFromSettings(settings.path());
     if (!options->lobbyUrl.isEmpty())
         lobby.downloadUrl = QUrl(options->lobbyUrl);
     // The lobby it starts takes the single-instance guard over.
@@ -108,8 +107,6 @@ int main(int argc, char** argv)
     chat.setPhrasesWindow(&phrases);
     chat.setSpyList(&spylist);
     chat.setTallyWindow(&tallyList);
-    if (auto* viewTally = chat.findChild<QAction*>(QStringLiteral("ViewTally1")))
-        QObject::connect(viewTally, &QAction::triggered, &tallyList, &Ttallylist::ViewTally1Click);
     chat.setHostStarter([&server](quint16 port) -> QString {
         try {
             server.startListening(port);

@@ -17,6 +17,7 @@
 #include "windows/tgamestart.h"
 #include "windows/tphrases.h"
 #include "windows/tspylist.h"
+#include "windows/ttallylist.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -194,7 +195,7 @@ void Tchat::createMenus()
     tally->setObjectName(QStringLiteral("ViewTally1"));
     connect(tally, &QAction::triggered, this, [this] {
         if (m_tally)
-            m_tally->show();
+            m_tally->ViewTally1Click();
     });
     QAction* phrases = view->addAction(QStringLiteral("Phrase List"));
     phrases->setObjectName(QStringLiteral("PrhaseList1"));

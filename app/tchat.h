@@ -24,6 +24,7 @@ class ChatPane;
 class OptionsMenuItems;
 class PhraseBar;
 class Tphrases;
+class Ttallylist;
 class TallyHooks;
 class Tgamestart;
 class ClientSession;
@@ -68,7 +69,7 @@ public:
     // Windows shown from the menus (not owned; created at start-up).
     void setAboutWindow(QWidget* w) { m_about = w; }
     void setHelpWindow(QWidget* w) { m_help = w; }
-    void setTallyWindow(QWidget* w) { m_tally = w; }
+    void setTallyWindow(Ttallylist* w) { m_tally = w; }
     void setPhrasesWindow(Tphrases* w) { m_phrases = w; }
     void setDownloadWindow(QWidget* w) { m_download = w; }
 
@@ -164,7 +165,7 @@ private:
     Tspylist* m_spylist = nullptr; // not owned
     QWidget* m_about = nullptr;    // not owned
     QWidget* m_help = nullptr;     // not owned
-    QWidget* m_tally = nullptr;    // not owned
+    Ttallylist* m_tally = nullptr; // not owned
     Tphrases* m_phrases = nullptr; // not owned
     QWidget* m_download = nullptr; // not owned
 };

@@ -1,6 +1,7 @@
 #include "windows/tdownload.h"
 
 #include "app/paths.h"
+#include "settings/inifile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -146,6 +147,23 @@ LobbyConfig defaultLobbyConfig()
     config.lobbyProgram = QCoreApplication::applicationFilePath();
     config.lobbyArguments = QStringList{QStringLiteral("--lobby")};
     config.downloadDir = dataDir();
+    return config;
+}
+
+LobbyConfig lobbyConfigFromSettings(const QString& settingsPath)
+{
+    LobbyConfig config = defaultLobbyConfig();
+    IniFile ini(settingsPath);
+    ini.load();
+    const QString section = QStringLiteral("Gorse");
+    const QString url = ini.value(section, QString::fromLatin1(kLobbyUrlKey));
+    if (!url.isEmpty())
+        config.downloadUrl = QUrl(url);
+    const QString program = ini.value(section, QString::fromLatin1(kLobbyProgramKey));
+    if (!program.isEmpty()) {
+        config.lobbyProgram = program;
+        config.lobbyArguments.clear();
+    }
     return config;
 }
 

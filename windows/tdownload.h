@@ -36,6 +36,10 @@ struct LobbyConfig
 // Our own executable with "--lobby", no download address, and the folder of
 // the settings file for the download.
 LobbyConfig defaultLobbyConfig();
+// The default, with the address and the lobby program the settings file
+// names (keys kLobbyUrlKey and kLobbyProgramKey of section "Gorse"), where it
+// names them. A program named there is started without arguments.
+LobbyConfig lobbyConfigFromSettings(const QString& settingsPath);
 
 // The installer's file name: the address's last path segment. Empty when the
 // address is not an http or https address naming a file.

@@ -440,6 +440,26 @@ private slots:
         QVERIFY(config.downloadUrl.isEmpty());
         QVERIFY(!QDir::isRelativePath(config.downloadDir));
     }
+
+    void theSettingsFileNamesTheAddressAndTheLobby()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("velmarlobby.ini"));
+        // No file: the defaults.
+        QCOMPARE(lobbyConfigFromSettings(path).lobbyArguments,
+                 QStringList{QStringLiteral("--lobby")});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Other]\nLobbyUrl=https://wrong.example/x.exe\n"
+                   "[gorse]\nlobbyurl=https://downloads.example.org/lobby/Setup.exe\n"
+                   "LobbyProgram=/opt/lobby/run\n");
+        file.close();
+        const LobbyConfig config = lobbyConfigFromSettings(path);
+        QCOMPARE(config.downloadUrl,
+                 QUrl(QStringLiteral("https://downloads.example.org/lobby/Setup.exe")));
+        QCOMPARE(config.lobbyProgram, QStringLiteral("/opt/lobby/run"));
+        QVERIFY(config.lobbyArguments.isEmpty());
+    }
 };
 
 QTEST_MAIN(DownloadTest)
