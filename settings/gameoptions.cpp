@@ -125,4 +125,19 @@ void GameOptions::setZoom(int percent)
     assign(m_zoom, qBound(kMinZoom, percent, kMaxZoom), Option::Zoom);
 }
 
+void GameOptions::setComputerPlayers(int count)
+{
+    assign(m_computerPlayers, qBound(0, count, kMaxComputerPlayers), Option::ComputerPlayers);
+}
+
+void GameOptions::setComputerLevel(int level)
+{
+    assign(m_computerLevel, qBound(0, level, kComputerLevels - 1), Option::ComputerLevel);
+}
+
+void GameOptions::setWordList(TDictn::BuiltinList list)
+{
+    assign(m_wordList, list, Option::WordList);
+}
+
 } // namespace gorse

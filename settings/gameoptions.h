@@ -12,6 +12,7 @@
 // without saving.
 
 #include "chat/chatcolour.h"
+#include "dict/tdictn.h"
 #include "net/rules.h"
 
 #include <QObject>
@@ -39,6 +40,9 @@ public:
         ConfirmNewGame,
         ConfirmLeave,
         Zoom,
+        ComputerPlayers,
+        ComputerLevel,
+        WordList,
     };
     Q_ENUM(Option)
 
@@ -53,6 +57,10 @@ public:
     // The main window's zoom in percent of the designed size, and its limits.
     static constexpr int kMinZoom = 100;
     static constexpr int kMaxZoom = 300;
+    // Computer players a hosting player may seat (the free seats besides
+    // his own) and their levels, 0 (the weakest) to 3.
+    static constexpr int kMaxComputerPlayers = kSeatCount - 1;
+    static constexpr int kComputerLevels = 4;
 
     explicit GameOptions(QObject* parent = nullptr);
 
@@ -114,6 +122,16 @@ public:
     int zoom() const { return m_zoom; }
     void setZoom(int percent);
 
+    // The hosting player's computer players: how many take seats when he
+    // starts a game, and their level (0..3, weakest first).
+    int computerPlayers() const { return m_computerPlayers; }
+    void setComputerPlayers(int count);
+    int computerLevel() const { return m_computerLevel; }
+    void setComputerLevel(int level);
+    // The built-in word list the hosting player's host checks words against.
+    TDictn::BuiltinList wordList() const { return m_wordList; }
+    void setWordList(TDictn::BuiltinList list);
+
     // Asks the settings file to write every option (a change the player made).
     void save() { emit saveRequested(); }
     // Asks the settings file to read and apply the stored options (the own
@@ -141,6 +159,9 @@ private:
     bool m_confirmNewGame = true;
     bool m_confirmLeave = true;
     int m_zoom = kMinZoom;
+    int m_computerPlayers = 0;
+    int m_computerLevel = 1;
+    TDictn::BuiltinList m_wordList = TDictn::BuiltinList::Standard;
 };
 
 } // namespace gorse

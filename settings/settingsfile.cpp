@@ -1,5 +1,6 @@
 #include "settings/settingsfile.h"
 
+#include "bots/botlevel.h"
 #include "settings/inifile.h"
 #include "settings/screenbounds.h"
 
@@ -71,6 +72,16 @@ QString SettingsFile::loadinifile()
     }
     m_options->setWarning(iniFlag(text("Warning", "false"), false));
     m_options->setPlaySounds(iniFlag(text("Playsounds", "true"), true));
+
+    // Our own keys, after those the lobby program shares.
+    m_options->setZoom(numberOr(ini, QStringLiteral("Zoom"), GameOptions::kMinZoom));
+    m_options->setConfirmNewGame(iniFlag(text("ConfirmNewGame", "true"), true));
+    m_options->setConfirmLeave(iniFlag(text("ConfirmLeave", "true"), true));
+    m_options->setComputerPlayers(numberOr(ini, QStringLiteral("ComputerPlayers"), 0));
+    if (const auto level = botLevelFromName(text("ComputerLevel", "")))
+        m_options->setComputerLevel(int(*level));
+    if (const auto list = TDictn::builtinListFromName(text("WordList", "")))
+        m_options->setWordList(*list);
     m_changedBeforeLoad.clear();
     return error;
 }
@@ -113,6 +124,20 @@ QString SettingsFile::save(const QRect& bounds)
         ini.setValue(s, QStringLiteral("Warning"), iniFlagText(m_options->warning()));
     if (wanted(Option::PlaySounds))
         ini.setValue(s, QStringLiteral("Playsounds"), iniFlagText(m_options->playSounds()));
+    if (wanted(Option::Zoom))
+        ini.setValue(s, QStringLiteral("Zoom"), QString::number(m_options->zoom()));
+    if (wanted(Option::ConfirmNewGame))
+        ini.setValue(s, QStringLiteral("ConfirmNewGame"), iniFlagText(m_options->confirmNewGame()));
+    if (wanted(Option::ConfirmLeave))
+        ini.setValue(s, QStringLiteral("ConfirmLeave"), iniFlagText(m_options->confirmLeave()));
+    if (wanted(Option::ComputerPlayers))
+        ini.setValue(s, QStringLiteral("ComputerPlayers"),
+                     QString::number(m_options->computerPlayers()));
+    if (wanted(Option::ComputerLevel))
+        ini.setValue(s, QStringLiteral("ComputerLevel"),
+                     botLevelName(BotLevel(m_options->computerLevel())));
+    if (wanted(Option::WordList))
+        ini.setValue(s, QStringLiteral("WordList"), TDictn::builtinListName(m_options->wordList()));
     const QString error = ini.save();
     if (error.isEmpty())
         return {};

@@ -145,6 +145,9 @@ TEST_F(SettingsFileTest, SavingWritesEveryKeyButThePhrasesAndKeepsEverythingElse
                                            "ChatterSounds=false\r\nTextcolor=$00123456\r\n"
                                            "Playtoscore=1200\r\nTimeperturn=75\r\n"
                                            "Warning=true\r\nPlaysounds=false\r\n"
+                                           "Zoom=100\r\nConfirmNewGame=true\r\n"
+                                           "ConfirmLeave=true\r\nComputerPlayers=0\r\n"
+                                           "ComputerLevel=Casual\r\nWordList=standard\r\n"
                                            "[Later]\r\nx=1\r\n"));
 
     // Everything written reads back the same.
@@ -170,6 +173,31 @@ TEST_F(SettingsFileTest, SavingWritesEveryKeyButThePhrasesAndKeepsEverythingElse
     const QByteArray now = readFile(path());
     EXPECT_TRUE(now.contains("Textcolor=clNavy\r\n"));
     EXPECT_TRUE(now.contains("TOP=50\r\nTextsize=12\r\nLeft=40\r\nWidth=800\r\nHeight=600\r\n"));
+}
+
+TEST_F(SettingsFileTest, OurOwnKeysRoundTripAndBadValuesKeepTheDefaults)
+{
+    writeBytes(path(), "[Gorse]\nZoom=175\nConfirmNewGame=false\nConfirmLeave=False\n"
+                       "ComputerPlayers=9\nComputerLevel=expert\nWordList=Large\n");
+    GameOptions o;
+    SettingsFile settings(&o, path());
+    o.load();
+    EXPECT_EQ(o.zoom(), 175);
+    EXPECT_FALSE(o.confirmNewGame());
+    EXPECT_TRUE(o.confirmLeave()); // only the exact "false" switches it off
+    EXPECT_EQ(o.computerPlayers(), GameOptions::kMaxComputerPlayers);
+    EXPECT_EQ(o.computerLevel(), 3);
+    EXPECT_EQ(o.wordList(), TDictn::BuiltinList::Large);
+
+    writeBytes(path(), "[Gorse]\nZoom=x\nComputerPlayers=-4\nComputerLevel=Master\n"
+                       "WordList=huge\n");
+    GameOptions other;
+    SettingsFile reread(&other, path());
+    other.load();
+    EXPECT_EQ(other.zoom(), GameOptions::kMinZoom);
+    EXPECT_EQ(other.computerPlayers(), 0);
+    EXPECT_EQ(other.computerLevel(), 1);
+    EXPECT_EQ(other.wordList(), TDictn::BuiltinList::Standard);
 }
 
 TEST_F(SettingsFileTest, BeforeTheLoginOnlyThePlayersChangesAreWritten)
