@@ -1,11 +1,14 @@
 // gorse-host: the game host without a window or a player of its own.
 //
-//   gorse-host [--port N] [--seed S] [--words FILE]
+//   gorse-host [--port N] [--seed S] [--words FILE | --list standard|large]
+//              [--bots N [--level L]]
 //              [--no-announce] [--announce-port N] [--announce-to ADDRESS[:PORT]]
 //              [--table-name NAME]
 //
 // Logs one line per event to standard error; the first line names the port
 // actually listened on. Ends cleanly on SIGINT or SIGTERM.
+#include "bots/bottable.h"
+#include "bots/wordfinder.h"
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
 #include "host/tserver.h"
@@ -126,8 +129,20 @@ int main(int argc, char** argv)
         QStringLiteral("table-name"),
         QStringLiteral("The table's name in lobbies (default: this machine's name)."),
         QStringLiteral("NAME"));
+    const QCommandLineOption listOption(
+        QStringLiteral("list"),
+        QStringLiteral("Built-in word list: standard (everyday words, the default) or large."),
+        QStringLiteral("standard|large"), QStringLiteral("standard"));
+    const QCommandLineOption botsOption(
+        QStringLiteral("bots"),
+        QStringLiteral("Computer players who take seats when the first person has logged in "
+                       "(0 to 5)."),
+        QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption levelOption(
+        QStringLiteral("level"), QStringLiteral("Their level: beginner, casual, strong or expert."),
+        QStringLiteral("L"), QStringLiteral("casual"));
     parser.addOptions({portOption, seedOption, wordsOption, noAnnounceOption, announcePortOption,
-                       announceToOption, tableNameOption});
+                       announceToOption, tableNameOption, listOption, botsOption, levelOption});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
@@ -162,7 +177,23 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    HostSetup setup = prepareHost(parser.value(wordsOption), givenSeed);
+    const auto list = TDictn::builtinListFromName(parser.value(listOption));
+    if (!list) {
+        fail(QStringLiteral("--list needs standard or large"));
+        return 2;
+    }
+    const uint bots = parser.value(botsOption).toUInt(&ok, 10);
+    if (!ok || bots > uint(BotTable::kMaxBots)) {
+        fail(QStringLiteral("--bots needs a number from 0 to %1").arg(BotTable::kMaxBots));
+        return 2;
+    }
+    const auto level = botLevelFromName(parser.value(levelOption));
+    if (!level) {
+        fail(QStringLiteral("--level needs beginner, casual, strong or expert"));
+        return 2;
+    }
+
+    HostSetup setup = prepareHost(parser.value(wordsOption), givenSeed, *list);
 
     if (!watchSignals(&app)) {
         fail(QStringLiteral("cannot watch for signals"));
@@ -196,6 +227,22 @@ int main(int argc, char** argv)
             logLine(QStringLiteral("lobbies cannot ask for the table: %1").arg(error));
         logLine(QStringLiteral("announcing the table to lobbies; queries on UDP port %1")
                     .arg(announcer->queryPort()));
+    }
+
+    // Computer players sit down once the first person has logged in (so he
+    // holds connection 1 and starts the games); they know the host's words.
+    std::unique_ptr<BotTable> botTable;
+    if (bots > 0) {
+        QObject::connect(&server, &TServer::tableChanged, &app, [&] {
+            const tplayer& first = server.player(1);
+            if (botTable || !first.connected || first.name.isEmpty())
+                return;
+            botTable = std::make_unique<BotTable>(WordFinder::withCommonWords(server.spell()));
+            botTable->start(QStringLiteral("127.0.0.1"), server.listeningPort(), int(bots), *level);
+            logLine(QStringLiteral("%1 computer players (%2) take seats")
+                        .arg(bots)
+                        .arg(botLevelName(*level)));
+        });
     }
 
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,

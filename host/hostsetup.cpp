@@ -4,11 +4,12 @@
 
 namespace gorse {
 
-HostSetup prepareHost(const QString& wordsFile, std::optional<quint64> seed)
+HostSetup prepareHost(const QString& wordsFile, std::optional<quint64> seed,
+                      TDictn::BuiltinList list)
 {
     HostSetup setup;
     if (wordsFile.isEmpty()) {
-        setup.words = std::make_unique<TDictn>();
+        setup.words = std::make_unique<TDictn>(list);
         setup.wordsError = setup.words->errorString();
     } else {
         setup.words = std::make_unique<TDictn>(QByteArray());

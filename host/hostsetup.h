@@ -18,9 +18,10 @@ struct HostSetup
     quint64 seed = 0;
 };
 
-// The word list is the file when one is given (the built-in list is then
-// not opened at all), else the built-in list; the seed is the one given or
+// The word list is the file when one is given (no built-in list is then
+// opened at all), else the chosen built-in list; the seed is the one given or
 // one taken from the clock.
-HostSetup prepareHost(const QString& wordsFile, std::optional<quint64> seed);
+HostSetup prepareHost(const QString& wordsFile, std::optional<quint64> seed,
+                      TDictn::BuiltinList list = TDictn::BuiltinList::Standard);
 
 } // namespace gorse

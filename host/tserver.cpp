@@ -65,6 +65,14 @@ void TServer::startListening(quint16 port)
     m_sock1->setListen(true);
 }
 
+void TServer::useWordList(TDictn::BuiltinList list)
+{
+    const QString error = m_spell->loadBuiltin(list);
+    log(error.isEmpty() ? QStringLiteral("checking words against the %1 list")
+                              .arg(TDictn::builtinListName(list))
+                        : error);
+}
+
 quint16 TServer::listeningPort() const
 {
     return m_sock1->listeningPort();

@@ -99,6 +99,9 @@ public:
     // For dealing known cards: deck().stack(...) before a round starts.
     CardDeck& deck() { return m_deck; }
     const TDictn& spell() const { return *m_spell; }
+    // Checks words against a built-in list from now on (the hosting player's
+    // choice, taken when he starts a game).
+    void useWordList(TDictn::BuiltinList list);
     // Messages taken off the queue, and messages sent, since creation.
     quint64 messageshandled() const { return m_queue.handled(); }
     quint64 messagessent() const { return m_sent; }
