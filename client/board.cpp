@@ -230,6 +230,10 @@ void Board::startround(const QByteArray& fields)
         m_wordGate = 1;
         cue(Cue::Turn);
     }
+    // The round's first cards are on the piles now.
+    m_suggestion.reset();
+    if (m_suggest && ownSeat())
+        m_suggestion = m_suggest(m_cards);
     m_timeLeft = m_timePerTurn;
     m_turnClockOn = true;
     if (m_autoClock && !m_turntime.isActive())

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace gorse {
 
@@ -186,6 +187,23 @@ public:
     int pauseLeft() const { return m_pauseLeft; }
     QString pauseText() const;
 
+    // The best word a round's first cards allowed the player, as a
+    // suggestion shown with the round's results: its letters and points,
+    // or nothing.
+    struct Suggestion
+    {
+        QString word;
+        int points = 0;
+    };
+    using Suggester = std::function<std::optional<Suggestion>(const std::array<int, kPileCount>&)>;
+    // Where suggestions come from (none without one).
+    void setSuggester(Suggester suggest) { m_suggest = std::move(suggest); }
+    // "Best word these cards allowed: QUIZ for 65 points (a suggestion)",
+    // for a seated player once the round is over; empty otherwise.
+    QString suggestionText() const;
+    // The player's last word the host accepted (for its meaning), or empty.
+    QString lastWord() const { return m_lastWord; }
+
     // Inserts a played word into a list by its points (addtolist).
     static void addtolist(QStringList& list, const QString& word, int points);
 
@@ -264,6 +282,10 @@ private:
     bool m_roundShown = false;
     bool m_timeUpSaid = false;
     int m_pauseLeft = 0;
+    Suggester m_suggest;
+    // The best word of this round's first cards, found when the round starts.
+    std::optional<Suggestion> m_suggestion;
+    QString m_lastWord;
     bool m_greeted = false;
     std::array<bool, kSeatCount> m_seatTaken{};
 };

@@ -44,6 +44,7 @@ void Board::theword(const QByteArray& fields)
         return;
     const QString word = fromWire(result.word).toUpper();
     const QString points = QString::number(result.points);
+    m_lastWord = word;
     m_wordPiles.clear();
     if (result.bonus <= 0) {
         m_theWord = QStringLiteral("You made: ") + word + QStringLiteral(" for ") + points +
@@ -165,6 +166,15 @@ void Board::showPlayedWords(const msg::EndRound& round)
             m_tally->addword(text, summary.total, TallyHooks::kTurnScore);
         }
     }
+}
+
+QString Board::suggestionText() const
+{
+    if (!m_suggestion || !m_pwordsShown)
+        return QString();
+    return QStringLiteral("Best word these cards allowed: %1 for %2 points (a suggestion)")
+        .arg(m_suggestion->word)
+        .arg(m_suggestion->points);
 }
 
 void Board::winner(const QByteArray& fields)

@@ -285,6 +285,14 @@ void BoardView::buildDiscardPanel()
     m_discardPanel->hide();
 }
 
+void BoardView::setDefiner(std::function<QString(const QString& word)> define)
+{
+    m_define = define;
+    m_pwords->setDefiner(std::move(define));
+    m_definedWord.clear();
+    refresh();
+}
+
 void BoardView::refresh()
 {
     const Board& b = *m_board;
@@ -308,6 +316,10 @@ void BoardView::refresh()
     m_clearlast->setVisible(b.wordButtonsShown());
     m_done->setVisible(b.wordButtonsShown());
     m_theword->setText(b.theWordText());
+    if (m_define && b.lastWord() != m_definedWord) {
+        m_definedWord = b.lastWord();
+        m_theword->setToolTip(m_definedWord.isEmpty() ? QString() : m_define(m_definedWord));
+    }
     m_timer->setText(b.timerText());
     setTextColour(m_timer, toQColor(b.timerColour()));
     m_timerBar->setBarWidth(b.timerBarWidth());

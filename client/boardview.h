@@ -67,6 +67,10 @@ public:
     using Notifier = std::function<void(QAccessibleEvent* event)>;
     void setNotifier(Notifier notify) { m_notify = std::move(notify); }
 
+    // Where the meanings of words come from: the words in the played-words
+    // lists and the player's last accepted word show theirs as tooltips.
+    void setDefiner(std::function<QString(const QString& word)> define);
+
     // Draws the board's current state (also called on every change).
     void refresh();
 
@@ -81,6 +85,8 @@ private:
                               bool (GameOptions::*get)() const, void (GameOptions::*set)(bool),
                               GameOptions::Option option);
     void announce(const QString& text);
+    std::function<QString(const QString& word)> m_define;
+    QString m_definedWord; // the word label_theword's tooltip explains
     void describe();
 
     QLabel* makeLabel(const QString& name, const QRect& place, int pixelSize, bool bold,

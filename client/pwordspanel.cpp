@@ -4,17 +4,21 @@
 #include "client/clientsession.h"
 #include "client/uistyle.h"
 
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace gorse {
 
 namespace {
 constexpr int kColumnWidth = 128;
 constexpr int kColumnGap = 6;
-constexpr int kRowTop[2] = {36, 228};
-constexpr int kMemoHeight = 164;
+constexpr int kRowTop[2] = {36, 218};
+constexpr int kMemoHeight = 154;
 } // namespace
 
 PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
@@ -58,10 +62,19 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
         memo->setGeometry(x, y + 20, kColumnWidth, kMemoHeight);
         // The lists keep the system's colours (and so a high-contrast theme).
         memo->setAccessibleName(QStringLiteral("Words of seat ") + n);
+        memo->viewport()->installEventFilter(this);
         m_headings[i] = heading;
         m_memos[i] = memo;
     }
-    // The pause before the next round, counted down under the lists.
+    // The best word the player's first cards allowed, and the pause before
+    // the next round, counted down, under the lists.
+    m_suggestion = new QLabel(this);
+    m_suggestion->setObjectName(QStringLiteral("label_bestword"));
+    m_suggestion->setFont(arialFont(12));
+    m_suggestion->setAlignment(Qt::AlignCenter);
+    m_suggestion->setGeometry(8, 393, width() - 16, 18);
+    m_suggestion->setStyleSheet(QStringLiteral("QLabel { color: #f0d060; }"));
+
     m_nextRound = new QLabel(this);
     m_nextRound->setObjectName(QStringLiteral("label_nextround"));
     m_nextRound->setFont(arialFont(12, true));
@@ -72,10 +85,36 @@ PwordsPanel::PwordsPanel(Board* board, ClientSession* session, QWidget* parent)
     refresh();
 }
 
+QString PwordsPanel::wordOfLine(const QString& line)
+{
+    static const QRegularExpression played(QStringLiteral("^\\d+: (\\S+)$"));
+    const auto match = played.match(line);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+bool PwordsPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !m_define)
+        return QFrame::eventFilter(watched, event);
+    for (QPlainTextEdit* memo : m_memos) {
+        if (memo->viewport() != watched)
+            continue;
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString word = wordOfLine(memo->cursorForPosition(help->pos()).block().text());
+        if (word.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), m_define(word), memo->viewport());
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
 void PwordsPanel::refresh()
 {
     setVisible(m_board->playedWordsShown());
     m_nextRound->setText(m_board->pauseText());
+    m_suggestion->setText(m_board->suggestionText());
     for (int i = 0; i < kSeatCount; ++i) {
         m_headings[i]->setText(m_session->seat(i + 1).heading);
         m_headings[i]->setAccessibleName(QStringLiteral("Seat ") + QString::number(i + 1) +

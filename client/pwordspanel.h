@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -26,13 +27,25 @@ public:
     // Shows the board's lists and the seats' headings.
     void refresh();
 
+    // The meaning of a word, shown when the pointer rests on it in a list.
+    using Definer = std::function<QString(const QString& word)>;
+    void setDefiner(Definer define) { m_define = std::move(define); }
+    // The word of a list line ("25: QUIZ" gives "QUIZ"), or empty for the
+    // lines that are no word ("This Turn: 40", " -5 for discards").
+    static QString wordOfLine(const QString& line);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     Board* m_board;           // not owned
     ClientSession* m_session; // not owned
     QToolButton* m_close;
+    QLabel* m_suggestion = nullptr;
     QLabel* m_nextRound;
     std::array<QLabel*, kSeatCount> m_headings{};
     std::array<QPlainTextEdit*, kSeatCount> m_memos{};
+    Definer m_define;
 };
 
 } // namespace gorse

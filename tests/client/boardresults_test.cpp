@@ -144,6 +144,45 @@ TEST(BoardRoundEnd, PlayedWordsListsHeadingsAndTheTurnRecord)
     EXPECT_EQ(odd.join(u'|'), u"150: BIG|This Turn: 5|100: EVEN|20: SMALL"_s);
 }
 
+TEST(BoardRoundEnd, TheBestWordOfTheFirstCardsIsSuggestedToASeatOnly)
+{
+    // The suggester sees the round's first cards, whatever is played later.
+    QList<std::array<int, kPileCount>> asked;
+    const auto suggest = [&asked](const std::array<int, kPileCount>& cards) {
+        asked.append(cards);
+        return std::optional<Board::Suggestion>(Board::Suggestion{u"QUIET"_s, 70});
+    };
+    BoardFixture f;
+    ASSERT_TRUE(f.connect(2));
+    f.board.setSuggester(suggest);
+    f.startRound(kCards, 90);
+    EXPECT_TRUE(f.board.suggestionText().isEmpty()); // not during the round
+    f.click({1});
+    f.board.submitWord();
+    f.hostSays("CMD_theword+2+E+5+0+1+9+t");
+    EXPECT_EQ(f.board.lastWord(), u"E"_s);
+    QList<SeatSummary> seats;
+    for (int n = 1; n <= kSeatCount; ++n)
+        seats.append({n, 0, 0, 0, ""});
+    f.hostSays(msg::endround(0, seats));
+    EXPECT_EQ(f.board.suggestionText(),
+              u"Best word these cards allowed: QUIET for 70 points (a suggestion)"_s);
+    // It is no played word: the lists and the turn record do not count it.
+    EXPECT_EQ(lines(f.board, 2), u"This Turn: 0"_s);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.first(), kCards);
+    f.board.closePlayedWords();
+    EXPECT_TRUE(f.board.suggestionText().isEmpty());
+
+    BoardFixture spy;
+    ASSERT_TRUE(spy.connect(7, "Eve"));
+    spy.board.setSuggester(suggest);
+    spy.startRound(kCards, 90);
+    spy.hostSays(msg::endround(0, seats));
+    EXPECT_TRUE(spy.board.suggestionText().isEmpty());
+    EXPECT_EQ(asked.size(), 1);
+}
+
 TEST(BoardRoundEnd, ASpyADamagedWordLogAndAnEqualTurnScore)
 {
     // A spy gets the lists but no round score and no record; a damaged word

@@ -6,10 +6,12 @@
 #include "client/boardwidgets.h"
 #include "client/cardart.h"
 #include "client/keyboardplay.h"
+#include "client/pwordspanel.h"
 #include "windows/tgamestart.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +19,8 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QToolButton>
 
 using namespace gorse;
@@ -227,6 +231,42 @@ private slots:
         QCOMPARE(options.count(), 1);
         f.hostSays("CMD_startgame+Ann+500+90+");
         QVERIFY(!f.shown(u"panel_winner"_s) && !f.shown(u"button_start"_s));
+    }
+
+    void meaningsOfPlayedWordsAndTheSuggestion()
+    {
+        ViewFixture f;
+        QVERIFY(f.connect(1, "Ann"));
+        QStringList asked;
+        f.view->setDefiner([&asked](const QString& word) {
+            asked.append(word);
+            return u"meaning of "_s + word;
+        });
+        f.board.setSuggester([](const std::array<int, kPileCount>&) {
+            return std::optional<Board::Suggestion>(Board::Suggestion{u"QUIT"_s, 65});
+        });
+        f.startRound(kCards);
+        f.hostSays("CMD_theword+1+SING+15+0+1+9+t");
+        QCOMPARE(f.find<QLabel>(u"label_theword"_s)->toolTip(), u"meaning of SING"_s);
+        f.hostSays(msg::endround(15, {{1, 15, 15, 0, "/15-SING"}}));
+        QCOMPARE(f.text(u"label_bestword"_s),
+                 u"Best word these cards allowed: QUIT for 65 points (a suggestion)"_s);
+
+        // Resting on a word of a list shows its meaning; other lines none.
+        auto* memo = f.find<QPlainTextEdit>(u"memo_pwords1"_s);
+        const auto lineAt = [memo](int line) {
+            QTextCursor at(memo->document()->findBlockByNumber(line));
+            return memo->cursorRect(at).center();
+        };
+        for (int line : {0, 2}) {
+            QHelpEvent help(QEvent::ToolTip, lineAt(line),
+                            memo->viewport()->mapToGlobal(lineAt(line)));
+            QCoreApplication::sendEvent(memo->viewport(), &help);
+        }
+        QCOMPARE(asked, (QStringList{u"SING"_s, u"SING"_s}));
+        QCOMPARE(PwordsPanel::wordOfLine(u"15: SING"_s), u"SING"_s);
+        for (const QString& other : {u"This Turn: 15"_s, u" -5 for discards"_s, QString()})
+            QCOMPARE(PwordsPanel::wordOfLine(other), QString());
     }
 
     void cardsArePaintedForTheirSize()
