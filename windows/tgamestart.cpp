@@ -1,20 +1,32 @@
 #include "windows/tgamestart.h"
 
+#include "bots/botlevel.h"
 #include "client/clientsession.h"
 #include "client/uistyle.h"
 #include "settings/gameoptions.h"
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 namespace gorse {
+
+namespace {
+
+// The dialog's size without the hosting player's rows, and their height.
+constexpr int kWidth = 260;
+constexpr int kHeight = 200;
+constexpr int kHostRowsHeight = 96;
+
+} // namespace
 
 UpDown::UpDown(const OptionRange& range, int position, QWidget* parent)
     : QWidget(parent), m_range(range), m_position(range.clamp(position))
@@ -116,7 +128,7 @@ Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* pa
 {
     setObjectName(QStringLiteral("Tgamestart"));
     setWindowTitle(QStringLiteral("Gorse - Game Start"));
-    setFixedSize(260, 200);
+    setFixedSize(kWidth, kHeight);
     setStyleSheet(QStringLiteral("#Tgamestart { background: white; }"
                                  "#panel { background: black; }"
                                  "QLabel { color: white; }"
@@ -126,6 +138,7 @@ Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* pa
     panel->setObjectName(QStringLiteral("panel"));
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->setGeometry(8, 8, 244, 184);
+    m_panel = panel;
 
     auto* title = new QLabel(QStringLiteral("Game Options"), panel);
     title->setObjectName(QStringLiteral("Label3"));
@@ -162,6 +175,10 @@ Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* pa
     button_start->setGeometry(72, 130, 100, 34);
     button_start->setAutoDefault(false);
     connect(button_start, &QPushButton::clicked, this, &Tgamestart::button_startClick);
+    m_start = [session](int target, int seconds) { session->startGame(target, seconds); };
+    addHostRows(panel);
+    showHostRows(session->hosting());
+    connect(session, &ClientSession::hostingChanged, this, &Tgamestart::showHostRows);
 
     // The up-downs show the options and change them.
     connect(UpDown1, &UpDown::positionChanged, options, &GameOptions::setPlayToScore);
@@ -172,6 +189,65 @@ Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* pa
         else if (option == GameOptions::Option::TimePerTurn)
             UpDown2->setPosition(m_options->timePerTurn());
     });
+}
+
+void Tgamestart::addHostRows(QWidget* panel)
+{
+    m_hostRows = new QWidget(panel);
+    m_hostRows->setObjectName(QStringLiteral("panel_host"));
+    m_hostRows->setGeometry(0, 124, kWidth - 16, kHostRowsHeight);
+    const auto row = [this](int y, const QString& text, QWidget* field) {
+        auto* label = new QLabel(text, m_hostRows);
+        label->setGeometry(16, y, 110, 22);
+        label->setBuddy(field);
+        field->setGeometry(130, y, 96, 24);
+    };
+    spin_computers = new QSpinBox(m_hostRows);
+    spin_computers->setObjectName(QStringLiteral("spin_computers"));
+    spin_computers->setRange(0, GameOptions::kMaxComputerPlayers);
+    spin_computers->setValue(m_options->computerPlayers());
+    spin_computers->setToolTip(
+        QStringLiteral("Computer players who take free seats when you press Start"));
+    row(0, QStringLiteral("&Computer players:"), spin_computers);
+    combo_level = new QComboBox(m_hostRows);
+    combo_level->setObjectName(QStringLiteral("combo_level"));
+    for (int level = 0; level < GameOptions::kComputerLevels; ++level)
+        combo_level->addItem(botLevelName(BotLevel(level)));
+    combo_level->setCurrentIndex(m_options->computerLevel());
+    combo_level->setToolTip(QStringLiteral("How well the computer players play"));
+    row(32, QStringLiteral("&Level:"), combo_level);
+    combo_wordlist = new QComboBox(m_hostRows);
+    combo_wordlist->setObjectName(QStringLiteral("combo_wordlist"));
+    combo_wordlist->addItem(QStringLiteral("Standard"));
+    combo_wordlist->addItem(QStringLiteral("Large"));
+    combo_wordlist->setCurrentIndex(int(m_options->wordList()));
+    combo_wordlist->setToolTip(
+        QStringLiteral("Standard: everyday words. Large: every word of the list, rare ones too"));
+    row(64, QStringLiteral("&Word list:"), combo_wordlist);
+
+    connect(spin_computers, &QSpinBox::valueChanged, m_options, &GameOptions::setComputerPlayers);
+    connect(combo_level, &QComboBox::currentIndexChanged, m_options,
+            &GameOptions::setComputerLevel);
+    connect(combo_wordlist, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_options->setWordList(TDictn::BuiltinList(index)); });
+    connect(m_options, &GameOptions::changed, this, [this](GameOptions::Option option) {
+        if (option == GameOptions::Option::ComputerPlayers)
+            spin_computers->setValue(m_options->computerPlayers());
+        else if (option == GameOptions::Option::ComputerLevel)
+            combo_level->setCurrentIndex(m_options->computerLevel());
+        else if (option == GameOptions::Option::WordList)
+            combo_wordlist->setCurrentIndex(int(m_options->wordList()));
+    });
+}
+
+void Tgamestart::showHostRows(bool hosting)
+{
+    // The rows go between the two values and Start, which moves down.
+    const int extra = hosting ? kHostRowsHeight : 0;
+    m_hostRows->setVisible(hosting);
+    button_start->move(button_start->x(), 130 + extra);
+    m_panel->resize(m_panel->width(), kHeight - 16 + extra);
+    setFixedSize(kWidth, kHeight + extra);
 }
 
 void Tgamestart::showDialog()
@@ -197,7 +273,7 @@ int Tgamestart::creationtime() const
 
 void Tgamestart::button_startClick()
 {
-    m_session->startGame(m_options->playToScore(), m_options->timePerTurn());
+    m_start(m_options->playToScore(), m_options->timePerTurn());
     hide();
     m_options->save();
 }

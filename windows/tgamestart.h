@@ -3,9 +3,12 @@
 #include "net/rules.h"
 
 #include <QDialog>
+#include <functional>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QPushButton;
 class QKeyEvent;
 class QToolButton;
@@ -62,7 +65,8 @@ private:
 
 // The game options dialog "Gorse - Game Start": the score to play to and the
 // time per turn (the player's options), and Start, which asks the host to
-// start a game for everybody.
+// start a game for everybody. The hosting player also chooses his computer
+// players, their level and the word list.
 class Tgamestart : public QDialog
 {
     Q_OBJECT
@@ -82,14 +86,29 @@ public:
     UpDown* UpDown1 = nullptr;
     UpDown* UpDown2 = nullptr;
     QPushButton* button_start = nullptr;
+    // Shown to the hosting player only.
+    QSpinBox* spin_computers = nullptr;
+    QComboBox* combo_level = nullptr;
+    QComboBox* combo_wordlist = nullptr;
+
+    // What Start does with the two numbers; by default the session asks the
+    // host to start the game.
+    using Starter = std::function<void(int target, int seconds)>;
+    void setStarter(Starter start) { m_start = std::move(start); }
 
     // Starts the game with both numbers, hides the dialog and saves the
     // settings.
     void button_startClick();
 
 private:
+    void addHostRows(QWidget* panel);
+    void showHostRows(bool hosting);
+
     ClientSession* m_session; // not owned
     GameOptions* m_options;   // not owned
+    Starter m_start;
+    QWidget* m_hostRows = nullptr;
+    QWidget* m_panel = nullptr;
 };
 
 } // namespace gorse

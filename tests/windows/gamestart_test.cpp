@@ -6,7 +6,10 @@
 #include "settings/gameoptions.h"
 #include "windows/tgamestart.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -28,6 +31,43 @@ class GameStartTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void theHostingPlayerChoosesComputerPlayersAndTheWordList()
+    {
+        GameOptions options;
+        ChatLog chat(&options);
+        ClientSession session(&chat, nullptr, &options);
+        Tgamestart dialog(&session, &options);
+        QList<std::pair<int, int>> started;
+        dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
+        dialog.showDialog();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // A joining player has no computer players or list to choose.
+        QVERIFY(!dialog.spin_computers->isVisible());
+        const int joinedHeight = dialog.height();
+
+        session.setHosting(true);
+        QVERIFY(dialog.spin_computers->isVisible() && dialog.combo_wordlist->isVisible());
+        QVERIFY(dialog.height() > joinedHeight);
+        QVERIFY(dialog.button_start->geometry().top() >
+                dialog.combo_wordlist->mapTo(&dialog, QPoint(0, 0)).y());
+        QCOMPARE(dialog.combo_level->currentText(), QStringLiteral("Casual"));
+        dialog.spin_computers->setValue(3);
+        dialog.combo_level->setCurrentIndex(3);
+        dialog.combo_wordlist->setCurrentIndex(1);
+        QCOMPARE(options.computerPlayers(), 3);
+        QCOMPARE(options.computerLevel(), 3);
+        QCOMPARE(options.wordList(), TDictn::BuiltinList::Large);
+        // Stored choices show when they are read.
+        options.setComputerPlayers(9);
+        QCOMPARE(dialog.spin_computers->value(), 5);
+        options.setWordList(TDictn::BuiltinList::Standard);
+        QCOMPARE(dialog.combo_wordlist->currentText(), QStringLiteral("Standard"));
+
+        QTest::mouseClick(dialog.button_start, Qt::LeftButton);
+        QCOMPARE(started, (QList<std::pair<int, int>>{{500, 120}}));
+        QVERIFY(!dialog.isVisible());
+    }
+
     void upDownsStepWithKeysAndWheel()
     {
         GameOptions options;
