@@ -94,9 +94,13 @@ int main(int argc, char** argv)
     chat.setTallyWindow(&tallyList);
     if (auto* viewTally = chat.findChild<QAction*>(QStringLiteral("ViewTally1")))
         QObject::connect(viewTally, &QAction::triggered, &tallyList, &Ttallylist::ViewTally1Click);
-    chat.setHostStarter([&server](quint16 port) -> QString {
+    // A solo game is nobody else's business: it listens on this machine only.
+    const QHostAddress listenAddress(options->mode == LaunchOptions::Mode::Solo
+                                         ? QHostAddress::LocalHost
+                                         : QHostAddress::AnyIPv4);
+    chat.setHostStarter([&server, listenAddress](quint16 port) -> QString {
         try {
-            server.startListening(port);
+            server.startListening(port, listenAddress);
         } catch (const ESockException& e) {
             return QString::fromUtf8(e.what());
         }

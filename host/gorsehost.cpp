@@ -1,6 +1,6 @@
 // gorse-host: the game host without a window or a player of its own.
 //
-//   gorse-host [--port N] [--seed S] [--words FILE]
+//   gorse-host [--port N] [--seed S] [--words FILE] [--any-game]
 //
 // Logs one line per event to standard error; the first line names the port
 // actually listened on. Ends cleanly on SIGINT or SIGTERM.
@@ -14,6 +14,7 @@
 #include <QTime>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -104,7 +105,11 @@ int main(int argc, char** argv)
     const QCommandLineOption wordsOption(QStringLiteral("words"),
                                          QStringLiteral("Word list in the 15-byte record format."),
                                          QStringLiteral("FILE"));
-    parser.addOptions({portOption, seedOption, wordsOption});
+    const QCommandLineOption anyGameOption(
+        QStringLiteral("any-game"),
+        QStringLiteral("Accept games of any target score and round length (for tests; otherwise "
+                       "the options dialog's ranges)."));
+    parser.addOptions({portOption, seedOption, wordsOption, anyGameOption});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
@@ -135,6 +140,10 @@ int main(int argc, char** argv)
 
     TServer server(std::move(setup.words), setup.seed);
     server.setLog(logLine);
+    if (parser.isSet(anyGameOption)) {
+        constexpr OptionRange any{INT_MIN, INT_MAX, 1, 0};
+        server.setStartRanges(any, any);
+    }
     try {
         server.startListening(quint16(port));
     } catch (const ESockException& e) {

@@ -82,7 +82,8 @@ struct TestTable
         host = std::make_unique<Program>(binDir() + QStringLiteral("/gorse-host"),
                                          QStringList{QStringLiteral("--port"), QStringLiteral("0"),
                                                      QStringLiteral("--seed"), QStringLiteral("11"),
-                                                     QStringLiteral("--words"), words},
+                                                     QStringLiteral("--words"), words,
+                                                     QStringLiteral("--any-game")},
                                          runtime.path());
         static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
         waitUntil([&] { return re.match(QString::fromLocal8Bit(host->log)).hasMatch(); }, 10000);
