@@ -50,6 +50,9 @@ public:
     static constexpr int kLinkStyle = 4;
     static constexpr int kLinkCount = 101;
     static constexpr int kSmileyCount = 18;
+    // The pane keeps this many lines; a new line beyond them takes the
+    // oldest one's place.
+    static constexpr int kMaxLines = 5000;
 
     // The text size and the chat colour are the player's options (not owned).
     explicit ChatLog(GameOptions* options, QObject* parent = nullptr);
@@ -64,6 +67,9 @@ public:
     void addSystemLine(const QString& text);
     // Removes every line. The link table and counter stay as they are.
     void clear();
+    // How many lines are kept (kMaxLines unless changed, at least 1).
+    int maxLines() const { return m_maxLines; }
+    void setMaxLines(int lines);
 
     // Style 0 for system lines (origin 0), origin + 5 for connections 1..9.
     static int styleForOrigin(int origin) { return origin == 0 ? 0 : origin + 5; }
@@ -83,10 +89,11 @@ public:
 
     // Plain text of the document positions [from, to): each piece starting a
     // line that begins inside the range is preceded by "\r\n", images give
-    // nothing. Positions count every piece's length, lines are not separated.
+    // nothing. Positions count every piece's length from the first line
+    // kept, lines are not separated.
     QString plainText(qsizetype from, qsizetype to) const;
-    QString plainText() const { return plainText(0, m_length); }
-    qsizetype length() const { return m_length; }
+    QString plainText() const { return plainText(0, length()); }
+    qsizetype length() const { return m_length - m_base; }
 
     // Font size shared by all 15 styles (the options' text size).
     // chooseTextSize is the player's choice and saves the settings; sizes
@@ -106,6 +113,9 @@ public:
 signals:
     // Pieces from index first to the end were added (one new line).
     void piecesAdded(int first);
+    // The oldest line was let go to keep at most maxLines() (its pieces are
+    // gone from pieces()).
+    void firstLineRemoved();
     // A style's colour or font style changed; its pieces are drawn anew.
     void styleChanged(int style);
     void cleared();
@@ -115,13 +125,16 @@ signals:
 
 private:
     void appendPiece(ChatPiece piece);
+    void removeFirstLine();
     void addWords(const QString& text, int style);
     void addLink(const QString& word);
 
     QList<ChatPiece> m_pieces;
     QList<qsizetype> m_starts; // document position of each piece
     qsizetype m_length = 0;
+    qsizetype m_base = 0; // document position of the first piece kept
     int m_lineCount = 0;
+    int m_maxLines = kMaxLines;
     std::array<ChatStyle, kStyleCount> m_styles;
     std::array<QString, kLinkCount> m_links;
     int m_linkCounter = -1;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -46,6 +47,11 @@ QString displayText(const QString& text)
             c = QLatin1Char(' ');
     }
     return shown;
+}
+
+bool isStyle(int style)
+{
+    return style >= 0 && style < ChatLog::kStyleCount;
 }
 
 void applyStyle(QTextCharFormat& format, const ChatStyle& style)
@@ -86,8 +92,12 @@ ChatPane::ChatPane(ChatLog* log, QWidget* parent) : QTextBrowser(parent), m_log(
 
     createActions();
 
+    for (int i = 0; i < ChatLog::kStyleCount; ++i)
+        m_drawnStyle[std::size_t(i)] = m_log->style(i);
     connect(m_log, &ChatLog::piecesAdded, this, &ChatPane::appendPieces);
+    connect(m_log, &ChatLog::firstLineRemoved, this, &ChatPane::removeFirstLine);
     connect(m_log, &ChatLog::styleChanged, this, &ChatPane::restyle);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ChatPane::restyleVisible);
     connect(m_log, &ChatLog::cleared, this, &ChatPane::clearDocument);
     connect(m_log, &ChatLog::textSizeChanged, this, &ChatPane::applyTextSize);
     connect(m_log, &ChatLog::scrollChatOffChanged, this, &ChatPane::setScrollChecks);
@@ -180,6 +190,8 @@ void ChatPane::appendPieces(int first)
         const ChatPiece& piece = pieces[i];
         if (piece.startsLine && !doc->isEmpty())
             cursor.insertBlock();
+        if (piece.startsLine && isStyle(piece.style))
+            cursor.block().setUserState(m_styleVersion[std::size_t(piece.style)]);
         if (piece.kind == ChatPiece::Kind::Image) {
             const int image = std::clamp(piece.image, 0, int(m_smilies.size()) - 1);
             const QUrl name = smileyName(image);
@@ -209,33 +221,105 @@ void ChatPane::appendPieces(int first)
 
 void ChatPane::restyle(int style)
 {
+    if (!isStyle(style))
+        return;
+    const ChatStyle now = m_log->style(style);
+    ChatStyle& was = m_drawnStyle[std::size_t(style)];
+    const bool sameShape =
+        now.bold == was.bold && now.italic == was.italic && now.underline == was.underline;
+    was = now;
+    if (!sameShape) {
+        // The lines may break differently: all of them now (this happens
+        // once per style, with its first line).
+        restyleAll(style);
+        return;
+    }
+    // Only the colour: the lines on screen now, the others when they come
+    // into view.
+    int& version = m_styleVersion[std::size_t(style)];
+    version = (version + 1) & 0x3FFFFFFF;
+    restyleVisible();
+}
+
+int ChatPane::lineStyle(const QTextBlock& block) const
+{
+    // A line's first piece, the name, carries the line's style.
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (!format.isImageFormat() && format.hasProperty(kStyleProperty))
+            return format.intProperty(kStyleProperty);
+    }
+    return -1;
+}
+
+void ChatPane::restyleLine(QTextBlock& block, int style)
+{
     struct Range
     {
         int start;
         int length;
     };
     QList<Range> ranges;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            if (format.hasProperty(kStyleProperty) && format.intProperty(kStyleProperty) == style &&
-                !format.isImageFormat())
-                ranges.append({fragment.position(), fragment.length()});
-        }
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        if (format.hasProperty(kStyleProperty) && format.intProperty(kStyleProperty) == style &&
+            !format.isImageFormat())
+            ranges.append({fragment.position(), fragment.length()});
     }
-    if (ranges.isEmpty())
-        return;
     QTextCharFormat change;
     applyStyle(change, m_log->style(style));
     QTextCursor cursor(document());
-    cursor.beginEditBlock();
     for (const Range& range : ranges) {
         cursor.setPosition(range.start);
         cursor.setPosition(range.start + range.length, QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(change);
     }
-    cursor.endEditBlock();
+    block.setUserState(m_styleVersion[std::size_t(style)]);
+    ++m_restyledLines;
+}
+
+void ChatPane::restyleAll(int style)
+{
+    m_restyling = true;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (lineStyle(block) == style)
+            restyleLine(block, style);
+    }
+    m_restyling = false;
+}
+
+void ChatPane::restyleVisible()
+{
+    if (m_restyling || document()->isEmpty())
+        return;
+    m_restyling = true;
+    const QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    const int bottom = verticalScrollBar()->value() + viewport()->height();
+    for (QTextBlock block = cursorForPosition(QPoint(0, 0)).block(); block.isValid();
+         block = block.next()) {
+        if (layout->blockBoundingRect(block).top() > bottom)
+            break;
+        const int style = lineStyle(block);
+        if (isStyle(style) && block.userState() != m_styleVersion[std::size_t(style)])
+            restyleLine(block, style);
+    }
+    m_restyling = false;
+}
+
+void ChatPane::removeFirstLine()
+{
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::Start);
+    if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor))
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void ChatPane::resizeEvent(QResizeEvent* event)
+{
+    QTextBrowser::resizeEvent(event);
+    restyleVisible();
 }
 
 void ChatPane::clearDocument()
@@ -253,6 +337,7 @@ void ChatPane::applyTextSize(int points)
     font.setPointSize(points);
     document()->setDefaultFont(font);
     updateTextSizeChecks();
+    restyleVisible();
 }
 
 void ChatPane::updateTextSizeChecks()

@@ -5,6 +5,7 @@
 // menu (Scroll Chat Off, Clear Main Chat, Text Color, Text Size).
 
 #include "chat/chatcolour.h"
+#include "chat/chatlog.h"
 
 #include <QColor>
 #include <QImage>
@@ -16,6 +17,7 @@
 class QAction;
 class QMenu;
 class QMimeData;
+class QTextBlock;
 
 namespace gorse {
 
@@ -59,6 +61,11 @@ public:
     // The selection as the clipboard gets it.
     QString selectedPlainText() const;
 
+    // Lines drawn anew in another colour since the pane was made. A colour
+    // change redraws only the lines on screen; others follow when they are
+    // scrolled into view, so its cost does not grow with the history.
+    quint64 restyledLines() const { return m_restyledLines; }
+
     // Menu handlers.
     void SelectAll1Click();
     void Copy1Click();
@@ -78,11 +85,17 @@ signals:
 protected:
     QMimeData* createMimeDataFromSelection() const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createActions();
     void appendPieces(int first);
     void restyle(int style);
+    void restyleAll(int style);
+    void restyleVisible();
+    void restyleLine(QTextBlock& block, int style);
+    int lineStyle(const QTextBlock& block) const;
+    void removeFirstLine();
     void clearDocument();
     void applyTextSize(int points);
     void updateTextSizeChecks();
@@ -105,6 +118,13 @@ private:
     QAction* m_textColor = nullptr;
     QMenu* m_textSizeMenu = nullptr;
     std::array<QAction*, 4> m_textSizeItems{};
+
+    // Every line's block remembers the version of its style it was drawn
+    // in; a colour change only moves the style's version on.
+    std::array<int, ChatLog::kStyleCount> m_styleVersion{};
+    std::array<ChatStyle, ChatLog::kStyleCount> m_drawnStyle{};
+    quint64 m_restyledLines = 0;
+    bool m_restyling = false;
 };
 
 } // namespace gorse

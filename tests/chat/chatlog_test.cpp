@@ -172,3 +172,31 @@ TEST(ChatLog, PlainTextOfARange)
         EXPECT_EQ(log.plainText(from, to), text) << from << ".." << to;
     EXPECT_EQ(log.plainText(), all);
 }
+
+TEST(ChatLog, KeepsTheLastFiveThousandLines)
+{
+    GameOptions options;
+    ChatLog log(&options);
+    QSignalSpy removed(&log, &ChatLog::firstLineRemoved);
+    for (int i = 0; i < ChatLog::kMaxLines + 1000; ++i)
+        ASSERT_TRUE(log.addlinetochat(u"0+line %1"_s.arg(i), kSystemColour));
+    EXPECT_EQ(log.lineCount(), ChatLog::kMaxLines);
+    EXPECT_EQ(removed.size(), 1000);
+    int starts = 0;
+    for (const ChatPiece& piece : log.pieces())
+        starts += piece.startsLine;
+    EXPECT_EQ(starts, ChatLog::kMaxLines);
+    // Positions count from the oldest line kept.
+    EXPECT_TRUE(log.plainText(0, 12).startsWith(u"\r\n line 1000"_s));
+    EXPECT_TRUE(log.plainText().endsWith(u"line 5999 "_s));
+    EXPECT_EQ(log.plainText(0, log.length()).count(u"\r\n"_s), ChatLog::kMaxLines);
+
+    // A smaller limit lets the oldest lines go at once; clearing starts afresh.
+    log.setMaxLines(2);
+    EXPECT_EQ(log.lineCount(), 2);
+    EXPECT_EQ(log.plainText(), u"\r\n line 5998 \r\n line 5999 "_s);
+    log.clear();
+    addLines(log, {u"0+a"_s, u"0+b"_s, u"0+c"_s});
+    EXPECT_EQ(log.plainText(), u"\r\n b \r\n c "_s);
+    EXPECT_EQ(log.length(), 6);
+}

@@ -106,6 +106,7 @@ private slots:
         GameOptions options;
         ChatLog log(&options);
         ChatPane pane(&log);
+        showPane(pane, 300, 300); // every line on screen
         auto colourOf = [&pane](const QString& text) {
             return cursorIn(pane, text).charFormat().foreground().color();
         };
@@ -117,6 +118,56 @@ private slots:
         QCOMPARE(colourOf(u"second"_s), QColor(0x56, 0x34, 0x12));
         QCOMPARE(colourOf(u"other"_s), QColor(0x00, 0x80, 0x00));
         QCOMPARE(cursorIn(pane, u"first"_s).charFormat().fontWeight(), int(QFont::Bold));
+    }
+
+    void aColourChangeRedrawsOnlyTheLinesOnScreen()
+    {
+        GameOptions options;
+        ChatLog log(&options);
+        ChatPane pane(&log);
+        showPane(pane, 252, 280);
+        auto colourOf = [&pane](const QString& text) {
+            return cursorIn(pane, text).charFormat().foreground().color();
+        };
+        // Two players alternating colours over a long history.
+        for (int i = 0; i < 1500; ++i) {
+            log.chatrecieved(u"3+Ann chats: a%1|clRed"_s.arg(i));
+            log.chatrecieved(u"4+Bo chats: b%1|clGreen"_s.arg(i));
+        }
+        const quint64 before = pane.restyledLines();
+        for (int i = 0; i < 200; ++i) {
+            log.chatrecieved(u"3+Ann chats: x%1|clBlue"_s.arg(i));
+            log.chatrecieved(u"3+Ann chats: y%1|clRed"_s.arg(i));
+        }
+        // Each change touched the few lines on screen, not the 1,500 of Ann.
+        QVERIFY(pane.restyledLines() - before < 400 * 30);
+        QCOMPARE(colourOf(u"y199"_s), QColor(Qt::red));
+        // An old line off screen follows when it is scrolled into view.
+        log.chatrecieved(u"3+Ann chats: last|clBlue"_s);
+        QCOMPARE(colourOf(u"last"_s), QColor(Qt::blue));
+        pane.verticalScrollBar()->setValue(0);
+        QCOMPARE(colourOf(u"a0 "_s), QColor(Qt::blue));
+        QCOMPARE(colourOf(u"b0 "_s), QColor(0x00, 0x80, 0x00));
+    }
+
+    void theHistoryKeepsTheLastLinesAndCopiesThem()
+    {
+        GameOptions options;
+        ChatLog log(&options);
+        log.setMaxLines(50);
+        ChatPane pane(&log);
+        showPane(pane, 252, 280);
+        for (int i = 0; i < 120; ++i)
+            log.addlinetochat(u"0+line %1"_s.arg(i), kSystemColour);
+        QCOMPARE(log.lineCount(), 50);
+        QCOMPARE(pane.document()->blockCount(), 50);
+        QVERIFY(pane.document()->find(u"line 69 "_s).isNull());
+        QVERIFY(!pane.document()->find(u"line 70 "_s).isNull());
+        pane.selectAllAction()->trigger();
+        const QString text = pane.selectedPlainText();
+        QVERIFY(text.startsWith(u"\r\n line 70 "_s));
+        QVERIFY(text.endsWith(u"\r\n line 119 "_s));
+        QCOMPARE(text.count(u"\r\n"_s), 50);
     }
 
     void scrollChatOffKeepsThePosition()
