@@ -116,8 +116,8 @@ bool ChatLog::addlinetochat(const QString& line, ChatColour colour)
         emit styleChanged(styleNumber);
     }
 
-    while (m_lineCount >= m_maxLines)
-        removeFirstLine();
+    if (m_lineCount >= m_maxLines)
+        removeFirstLines(m_lineCount - m_maxLines + trimLines());
     const int first = int(m_pieces.size());
     ChatPiece name;
     name.text = namePart + QLatin1Char(' ');
@@ -186,26 +186,30 @@ void ChatLog::appendPiece(ChatPiece piece)
     m_pieces.append(std::move(piece));
 }
 
-void ChatLog::removeFirstLine()
+void ChatLog::removeFirstLines(int lines)
 {
-    if (m_pieces.isEmpty())
+    lines = std::min(lines, m_lineCount);
+    if (lines <= 0)
         return;
-    qsizetype end = 1;
-    while (end < m_pieces.size() && !m_pieces[end].startsLine)
+    qsizetype end = 0;
+    for (int line = 0; line < lines; ++line) {
         ++end;
+        while (end < m_pieces.size() && !m_pieces[end].startsLine)
+            ++end;
+    }
     // Taken off the front: the lists move their start, nothing is copied.
     m_pieces.remove(0, end);
     m_starts.remove(0, end);
     m_base = m_starts.isEmpty() ? m_length : m_starts.first();
-    --m_lineCount;
-    emit firstLineRemoved();
+    m_lineCount -= lines;
+    emit firstLinesRemoved(lines);
 }
 
 void ChatLog::setMaxLines(int lines)
 {
     m_maxLines = std::max(lines, 1);
-    while (m_lineCount > m_maxLines)
-        removeFirstLine();
+    if (m_lineCount > m_maxLines)
+        removeFirstLines(m_lineCount - m_maxLines);
 }
 
 void ChatLog::clear()

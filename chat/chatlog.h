@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <algorithm>
 #include <array>
 
 namespace gorse {
@@ -50,8 +51,8 @@ public:
     static constexpr int kLinkStyle = 4;
     static constexpr int kLinkCount = 101;
     static constexpr int kSmileyCount = 18;
-    // The pane keeps this many lines; a new line beyond them takes the
-    // oldest one's place.
+    // The pane keeps at most this many lines; a new line beyond them lets
+    // the oldest tenth go at once (one change of the pane, not one per line).
     static constexpr int kMaxLines = 5000;
 
     // The text size and the chat colour are the player's options (not owned).
@@ -67,9 +68,11 @@ public:
     void addSystemLine(const QString& text);
     // Removes every line. The link table and counter stay as they are.
     void clear();
-    // How many lines are kept (kMaxLines unless changed, at least 1).
+    // How many lines are kept at most (kMaxLines unless changed, at least 1).
     int maxLines() const { return m_maxLines; }
     void setMaxLines(int lines);
+    // How many of the oldest lines go when a line is added to a full log.
+    int trimLines() const { return std::max(1, m_maxLines / 10); }
 
     // Style 0 for system lines (origin 0), origin + 5 for connections 1..9.
     static int styleForOrigin(int origin) { return origin == 0 ? 0 : origin + 5; }
@@ -113,9 +116,9 @@ public:
 signals:
     // Pieces from index first to the end were added (one new line).
     void piecesAdded(int first);
-    // The oldest line was let go to keep at most maxLines() (its pieces are
-    // gone from pieces()).
-    void firstLineRemoved();
+    // The oldest lines were let go to keep at most maxLines() (their pieces
+    // are gone from pieces()).
+    void firstLinesRemoved(int lines);
     // A style's colour or font style changed; its pieces are drawn anew.
     void styleChanged(int style);
     void cleared();
@@ -125,7 +128,7 @@ signals:
 
 private:
     void appendPiece(ChatPiece piece);
-    void removeFirstLine();
+    void removeFirstLines(int lines);
     void addWords(const QString& text, int style);
     void addLink(const QString& word);
 

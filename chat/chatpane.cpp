@@ -79,8 +79,11 @@ ChatPane::ChatPane(ChatLog* log, QWidget* parent) : QTextBrowser(parent), m_log(
     font.setPointSize(m_log->textSize());
     document()->setDefaultFont(font);
 
-    for (int i = 0; i < int(m_smilies.size()); ++i)
+    for (int i = 0; i < int(m_smilies.size()); ++i) {
         m_smilies[std::size_t(i)] = paintSmiley(i);
+        document()->addResource(QTextDocument::ImageResource, smileyName(i),
+                                m_smilies[std::size_t(i)]);
+    }
 
     m_openLink = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     m_pickColour = [this](const QColor& current) -> std::optional<QColor> {
@@ -95,9 +98,16 @@ ChatPane::ChatPane(ChatLog* log, QWidget* parent) : QTextBrowser(parent), m_log(
     for (int i = 0; i < ChatLog::kStyleCount; ++i)
         m_drawnStyle[std::size_t(i)] = m_log->style(i);
     connect(m_log, &ChatLog::piecesAdded, this, &ChatPane::appendPieces);
-    connect(m_log, &ChatLog::firstLineRemoved, this, &ChatPane::removeFirstLine);
+    connect(m_log, &ChatLog::firstLinesRemoved, this, &ChatPane::removeFirstLines);
     connect(m_log, &ChatLog::styleChanged, this, &ChatPane::restyle);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ChatPane::restyleVisible);
+    // Lines scrolled into view are drawn anew once the turn is over.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!m_restyleTimer.isActive())
+            m_restyleTimer.start();
+    });
+    m_restyleTimer.setSingleShot(true);
+    m_restyleTimer.setInterval(0);
+    connect(&m_restyleTimer, &QTimer::timeout, this, &ChatPane::restyleVisible);
     connect(m_log, &ChatLog::cleared, this, &ChatPane::clearDocument);
     connect(m_log, &ChatLog::textSizeChanged, this, &ChatPane::applyTextSize);
     connect(m_log, &ChatLog::scrollChatOffChanged, this, &ChatPane::setScrollChecks);
@@ -108,8 +118,12 @@ ChatPane::ChatPane(ChatLog* log, QWidget* parent) : QTextBrowser(parent), m_log(
             mainchatJump(link);
     });
 
+    m_insertTimer.setSingleShot(true);
+    m_insertTimer.setInterval(0);
+    connect(&m_insertTimer, &QTimer::timeout, this, &ChatPane::insertPendingLines);
+    m_documentLines = m_log->lineCount();
     if (!m_log->pieces().isEmpty())
-        appendPieces(0);
+        insertPieces(0);
 }
 
 void ChatPane::createActions()
@@ -179,7 +193,31 @@ QAction* ChatPane::textSizeAction(int points) const
     return nullptr;
 }
 
-void ChatPane::appendPieces(int first)
+void ChatPane::appendPieces(int /*first*/)
+{
+    // Written into the document once the event loop's turn is over: a burst
+    // of lines is laid out once, and lines that go before it ends never are.
+    ++m_pendingLines;
+    if (!m_insertTimer.isActive())
+        m_insertTimer.start();
+}
+
+void ChatPane::insertPendingLines()
+{
+    if (m_pendingLines <= 0)
+        return;
+    const QList<ChatPiece>& pieces = m_log->pieces();
+    qsizetype first = pieces.size();
+    for (int lines = 0; lines < m_pendingLines && first > 0;) {
+        --first;
+        lines += pieces[first].startsLine;
+    }
+    m_documentLines += m_pendingLines;
+    m_pendingLines = 0;
+    insertPieces(first);
+}
+
+void ChatPane::insertPieces(qsizetype first)
 {
     const QList<ChatPiece>& pieces = m_log->pieces();
     QTextDocument* doc = document();
@@ -195,7 +233,6 @@ void ChatPane::appendPieces(int first)
         if (piece.kind == ChatPiece::Kind::Image) {
             const int image = std::clamp(piece.image, 0, int(m_smilies.size()) - 1);
             const QUrl name = smileyName(image);
-            doc->addResource(QTextDocument::ImageResource, name, m_smilies[std::size_t(image)]);
             QTextImageFormat format;
             format.setName(name.toString());
             format.setWidth(kSmileyWidth);
@@ -234,11 +271,13 @@ void ChatPane::restyle(int style)
         restyleAll(style);
         return;
     }
-    // Only the colour: the lines on screen now, the others when they come
+    // Only the colour: the lines on screen once the event loop's turn is
+    // over (a burst of lines is drawn anew once), the others when they come
     // into view.
     int& version = m_styleVersion[std::size_t(style)];
     version = (version + 1) & 0x3FFFFFFF;
-    restyleVisible();
+    if (!m_restyleTimer.isActive())
+        m_restyleTimer.start();
 }
 
 int ChatPane::lineStyle(const QTextBlock& block) const
@@ -270,11 +309,14 @@ void ChatPane::restyleLine(QTextBlock& block, int style)
     QTextCharFormat change;
     applyStyle(change, m_log->style(style));
     QTextCursor cursor(document());
+    // One change of the document for the whole line: it is laid out once.
+    cursor.beginEditBlock();
     for (const Range& range : ranges) {
         cursor.setPosition(range.start);
         cursor.setPosition(range.start + range.length, QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(change);
     }
+    cursor.endEditBlock();
     block.setUserState(m_styleVersion[std::size_t(style)]);
     ++m_restyledLines;
 }
@@ -307,11 +349,18 @@ void ChatPane::restyleVisible()
     m_restyling = false;
 }
 
-void ChatPane::removeFirstLine()
+void ChatPane::removeFirstLines(int lines)
 {
+    // Lines not written yet go without ever being laid out.
+    const int shown = std::min(lines, m_documentLines);
+    m_pendingLines = std::max(0, m_pendingLines - (lines - shown));
+    m_documentLines -= shown;
+    lines = shown;
+    if (lines <= 0)
+        return;
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::Start);
-    if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor))
+    if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, lines))
         cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
 }
@@ -324,6 +373,8 @@ void ChatPane::resizeEvent(QResizeEvent* event)
 
 void ChatPane::clearDocument()
 {
+    m_pendingLines = 0;
+    m_documentLines = 0;
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
@@ -393,6 +444,7 @@ void ChatPane::contextMenuEvent(QContextMenuEvent* event)
 
 void ChatPane::SelectAll1Click()
 {
+    insertPendingLines();
     selectAll();
 }
 

@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QImage>
 #include <QTextBrowser>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <optional>
@@ -90,12 +91,14 @@ protected:
 private:
     void createActions();
     void appendPieces(int first);
+    void insertPendingLines();
+    void insertPieces(qsizetype first);
     void restyle(int style);
     void restyleAll(int style);
     void restyleVisible();
     void restyleLine(QTextBlock& block, int style);
     int lineStyle(const QTextBlock& block) const;
-    void removeFirstLine();
+    void removeFirstLines(int lines);
     void clearDocument();
     void applyTextSize(int points);
     void updateTextSizeChecks();
@@ -125,6 +128,11 @@ private:
     std::array<ChatStyle, ChatLog::kStyleCount> m_drawnStyle{};
     quint64 m_restyledLines = 0;
     bool m_restyling = false;
+    QTimer m_restyleTimer;
+    // Lines of the log waiting to be written into the document, and lines in it.
+    int m_pendingLines = 0;
+    int m_documentLines = 0;
+    QTimer m_insertTimer;
 };
 
 } // namespace gorse
