@@ -147,9 +147,13 @@ int main(int argc, char** argv)
     chat.setPhrasesWindow(&phrases);
     chat.setSpyList(&spylist);
     chat.setTallyWindow(&tallyList);
-    chat.setHostStarter([&server](quint16 port) -> QString {
+    // A solo game is nobody else's business: it listens on this machine only.
+    const QHostAddress listenAddress(options->mode == LaunchOptions::Mode::Solo
+                                         ? QHostAddress::LocalHost
+                                         : QHostAddress::AnyIPv4);
+    chat.setHostStarter([&server, listenAddress](quint16 port) -> QString {
         try {
-            server.startListening(port);
+            server.startListening(port, listenAddress);
         } catch (const ESockException& e) {
             return QString::fromUtf8(e.what());
         }

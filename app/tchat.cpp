@@ -102,8 +102,13 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* g
     refreshSeats();
     connect(m_session, &ClientSession::connectionClosed, this, &Tchat::closeAtOnce);
     connect(m_session, &ClientSession::gameFull, this, [this] {
-        QMessageBox::information(this, QStringLiteral("Gorse"), QStringLiteral("Game is full"));
-        closeAtOnce();
+        // Shown without waiting: the session ends the program when it is
+        // answered, or a while after the host closed the connection.
+        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Gorse"),
+                                    QStringLiteral("Game is full"), QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        connect(box, &QMessageBox::finished, m_session, &ClientSession::noticeDismissed);
+        box->open();
     });
     connect(m_session, &ClientSession::logLine, this,
             [](const QString& line) { qWarning("gorse: %s", qPrintable(line)); });

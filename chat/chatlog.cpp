@@ -116,6 +116,8 @@ bool ChatLog::addlinetochat(const QString& line, ChatColour colour)
         emit styleChanged(styleNumber);
     }
 
+    if (m_lineCount >= m_maxLines)
+        removeFirstLines(m_lineCount - m_maxLines + trimLines());
     const int first = int(m_pieces.size());
     ChatPiece name;
     name.text = namePart + QLatin1Char(' ');
@@ -184,11 +186,38 @@ void ChatLog::appendPiece(ChatPiece piece)
     m_pieces.append(std::move(piece));
 }
 
+void ChatLog::removeFirstLines(int lines)
+{
+    lines = std::min(lines, m_lineCount);
+    if (lines <= 0)
+        return;
+    qsizetype end = 0;
+    for (int line = 0; line < lines; ++line) {
+        ++end;
+        while (end < m_pieces.size() && !m_pieces[end].startsLine)
+            ++end;
+    }
+    // Taken off the front: the lists move their start, nothing is copied.
+    m_pieces.remove(0, end);
+    m_starts.remove(0, end);
+    m_base = m_starts.isEmpty() ? m_length : m_starts.first();
+    m_lineCount -= lines;
+    emit firstLinesRemoved(lines);
+}
+
+void ChatLog::setMaxLines(int lines)
+{
+    m_maxLines = std::max(lines, 1);
+    if (m_lineCount > m_maxLines)
+        removeFirstLines(m_lineCount - m_maxLines);
+}
+
 void ChatLog::clear()
 {
     m_pieces.clear();
     m_starts.clear();
     m_length = 0;
+    m_base = 0;
     m_lineCount = 0;
     emit cleared();
 }
@@ -223,8 +252,8 @@ QUrl ChatLog::linkUrl(int number) const
 
 QString ChatLog::plainText(qsizetype from, qsizetype to) const
 {
-    from = std::clamp<qsizetype>(from, 0, m_length);
-    to = std::clamp<qsizetype>(to, from, m_length);
+    from = std::clamp<qsizetype>(from, 0, length()) + m_base;
+    to = std::max(std::clamp<qsizetype>(to, 0, length()) + m_base, from);
     QString out;
     if (from >= to)
         return out;

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <algorithm>
 #include <array>
 
 namespace gorse {
@@ -50,6 +51,9 @@ public:
     static constexpr int kLinkStyle = 4;
     static constexpr int kLinkCount = 101;
     static constexpr int kSmileyCount = 18;
+    // The pane keeps at most this many lines; a new line beyond them lets
+    // the oldest tenth go at once (one change of the pane, not one per line).
+    static constexpr int kMaxLines = 5000;
 
     // The text size and the chat colour are the player's options (not owned).
     explicit ChatLog(GameOptions* options, QObject* parent = nullptr);
@@ -64,6 +68,11 @@ public:
     void addSystemLine(const QString& text);
     // Removes every line. The link table and counter stay as they are.
     void clear();
+    // How many lines are kept at most (kMaxLines unless changed, at least 1).
+    int maxLines() const { return m_maxLines; }
+    void setMaxLines(int lines);
+    // How many of the oldest lines go when a line is added to a full log.
+    int trimLines() const { return std::max(1, m_maxLines / 10); }
 
     // Style 0 for system lines (origin 0), origin + 5 for connections 1..9.
     static int styleForOrigin(int origin) { return origin == 0 ? 0 : origin + 5; }
@@ -83,10 +92,11 @@ public:
 
     // Plain text of the document positions [from, to): each piece starting a
     // line that begins inside the range is preceded by "\r\n", images give
-    // nothing. Positions count every piece's length, lines are not separated.
+    // nothing. Positions count every piece's length from the first line
+    // kept, lines are not separated.
     QString plainText(qsizetype from, qsizetype to) const;
-    QString plainText() const { return plainText(0, m_length); }
-    qsizetype length() const { return m_length; }
+    QString plainText() const { return plainText(0, length()); }
+    qsizetype length() const { return m_length - m_base; }
 
     // Font size shared by all 15 styles (the options' text size).
     // chooseTextSize is the player's choice and saves the settings; sizes
@@ -106,6 +116,9 @@ public:
 signals:
     // Pieces from index first to the end were added (one new line).
     void piecesAdded(int first);
+    // The oldest lines were let go to keep at most maxLines() (their pieces
+    // are gone from pieces()).
+    void firstLinesRemoved(int lines);
     // A style's colour or font style changed; its pieces are drawn anew.
     void styleChanged(int style);
     void cleared();
@@ -115,13 +128,16 @@ signals:
 
 private:
     void appendPiece(ChatPiece piece);
+    void removeFirstLines(int lines);
     void addWords(const QString& text, int style);
     void addLink(const QString& word);
 
     QList<ChatPiece> m_pieces;
     QList<qsizetype> m_starts; // document position of each piece
     qsizetype m_length = 0;
+    qsizetype m_base = 0; // document position of the first piece kept
     int m_lineCount = 0;
+    int m_maxLines = kMaxLines;
     std::array<ChatStyle, kStyleCount> m_styles;
     std::array<QString, kLinkCount> m_links;
     int m_linkCounter = -1;

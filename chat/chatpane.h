@@ -5,10 +5,12 @@
 // menu (Scroll Chat Off, Clear Main Chat, Text Color, Text Size).
 
 #include "chat/chatcolour.h"
+#include "chat/chatlog.h"
 
 #include <QColor>
 #include <QImage>
 #include <QTextBrowser>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <optional>
@@ -16,6 +18,7 @@
 class QAction;
 class QMenu;
 class QMimeData;
+class QTextBlock;
 
 namespace gorse {
 
@@ -59,6 +62,11 @@ public:
     // The selection as the clipboard gets it.
     QString selectedPlainText() const;
 
+    // Lines drawn anew in another colour since the pane was made. A colour
+    // change redraws only the lines on screen; others follow when they are
+    // scrolled into view, so its cost does not grow with the history.
+    quint64 restyledLines() const { return m_restyledLines; }
+
     // Menu handlers.
     void SelectAll1Click();
     void Copy1Click();
@@ -78,11 +86,19 @@ signals:
 protected:
     QMimeData* createMimeDataFromSelection() const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createActions();
     void appendPieces(int first);
+    void insertPendingLines();
+    void insertPieces(qsizetype first);
     void restyle(int style);
+    void restyleAll(int style);
+    void restyleVisible();
+    void restyleLine(QTextBlock& block, int style);
+    int lineStyle(const QTextBlock& block) const;
+    void removeFirstLines(int lines);
     void clearDocument();
     void applyTextSize(int points);
     void updateTextSizeChecks();
@@ -105,6 +121,18 @@ private:
     QAction* m_textColor = nullptr;
     QMenu* m_textSizeMenu = nullptr;
     std::array<QAction*, 4> m_textSizeItems{};
+
+    // Every line's block remembers the version of its style it was drawn
+    // in; a colour change only moves the style's version on.
+    std::array<int, ChatLog::kStyleCount> m_styleVersion{};
+    std::array<ChatStyle, ChatLog::kStyleCount> m_drawnStyle{};
+    quint64 m_restyledLines = 0;
+    bool m_restyling = false;
+    QTimer m_restyleTimer;
+    // Lines of the log waiting to be written into the document, and lines in it.
+    int m_pendingLines = 0;
+    int m_documentLines = 0;
+    QTimer m_insertTimer;
 };
 
 } // namespace gorse

@@ -5,6 +5,8 @@
 #include "client/clientsession.h"
 #include "settings/gameoptions.h"
 
+#include <algorithm>
+
 namespace gorse {
 
 namespace {
@@ -403,7 +405,9 @@ void Board::closePlayedWords()
 void Board::turntimeTimer()
 {
     tickPause();
-    m_timeLeft -= 1;
+    // A clock given a length no honest host sends stops at 0 instead of
+    // wrapping round.
+    m_timeLeft = m_timeLeft > 1 ? m_timeLeft - 1 : 0;
     if (m_timeLeft < 1) {
         m_timeLeft = 0;
         timeIsUp();
@@ -415,7 +419,7 @@ void Board::turntimeTimer()
         emit changed();
         return;
     }
-    m_timerBarWidth = m_timeLeft * m_timerScale;
+    m_timerBarWidth = int(std::min<qint64>(qint64(m_timeLeft) * m_timerScale, kTimerBarWidth));
     m_timerColour = m_timeLeft < 20 ? kClockRed : kClockColour;
     if (m_timeLeft == 20 || m_timeLeft == 15 || m_timeLeft <= 10)
         cue(Cue::Timer);

@@ -9,6 +9,9 @@
 #include "client/table.h"
 #include "client/tallyhooks.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace gorse {
 
 namespace {
@@ -217,7 +220,9 @@ void Board::gamestats(const QByteArray& fields)
     m_timePerTurn = stats.seconds;
     m_timePerTurnText = QStringLiteral("Time Per Turn: ") + QString::number(stats.seconds);
     m_timerScale = stats.seconds > 0 ? kTimerBarWidth / stats.seconds : 0;
-    m_timeLeft = stats.countdown - kRoundExtraSeconds;
+    // The host's countdown includes its extra seconds; a countdown no
+    // honest host sends must not wrap round.
+    m_timeLeft = int(std::max<qint64>(qint64(stats.countdown) - kRoundExtraSeconds, INT_MIN));
     for (int n = 1; n <= kSeatCount; ++n)
         m_session->table()->setTotal(n, stats.totals[n - 1]);
     // A newcomer plays along only when more than a few seconds are left.

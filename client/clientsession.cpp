@@ -19,11 +19,15 @@ ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, GameOptions* optio
     connect(&m_sock, &TSock::OnInfo, this, &ClientSession::onInfo);
 
     m_commands.setLog([this](const QString& line) { emit logLine(line); });
-    m_queue.setHandler([this](const QueuedMessage& m) {
+    m_queue.setHandler([this](QueuedMessage& m) {
         m_dispatching = true;
-        m_commands.dispatch(m);
+        m_commands.dispatch(std::move(m));
         m_dispatching = false;
     });
+    // What the handlers of a turn sent goes out in one write.
+    m_queue.setTurnEnd([this] { m_sock.flushNow(); });
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, this, &ClientSession::noticeDismissed);
 
     // The dispatch order of the client.
     m_commands.add(msg::name::sendlogininfo, [this](const QByteArray& f, int) { sendloginfo(f); });
@@ -48,7 +52,12 @@ ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, GameOptions* optio
                    [this](const QByteArray& f, int) { route(msg::name::startgame, f); });
     m_commands.add(msg::name::winner,
                    [this](const QByteArray& f, int) { route(msg::name::winner, f); });
-    m_commands.add(msg::name::full, [this](const QByteArray&, int) { emit gameFull(); });
+    m_commands.add(msg::name::full, [this](const QByteArray&, int) {
+        if (m_fullNotice)
+            return; // one notice is enough
+        m_fullNotice = true;
+        emit gameFull();
+    });
     m_commands.add(msg::name::playasound, [this](const QByteArray& f, int) { playasound(f); });
     for (const QByteArray& name : {msg::name::startround, msg::name::thecards, msg::name::pscore,
                                    msg::name::theword, msg::name::rejected, msg::name::discard,
@@ -102,7 +111,10 @@ void ClientSession::openSideConnection(quint16 port)
 bool ClientSession::send(const QByteArray& message)
 {
     try {
-        return m_sock.Send(frame(message));
+        const bool sent = m_sock.Send(frame(message));
+        if (!m_queue.inTurn())
+            m_sock.flushNow(); // a turn writes once when it ends
+        return sent;
     } catch (const ESockException&) {
         return false;
     }
@@ -174,12 +186,12 @@ void ClientSession::kicking(int n)
 void ClientSession::receiveBytes(const QByteArray& bytes)
 {
     QList<QByteArray> lines;
-    if (!m_frames.append(bytes, lines)) {
-        emit logLine(
-            QStringLiteral("the host sent an unterminated line of more than 64 KiB; closing"));
+    const bool ok = m_frames.append(bytes, lines);
+    m_queue.push(std::move(lines));
+    if (!ok) {
+        emit logLine(QStringLiteral("the host sent a line of more than 64 KiB; closing"));
         m_sock.Abort();
     }
-    m_queue.push(lines);
 }
 
 void ClientSession::onRead(TSock* sock)
@@ -207,15 +219,38 @@ void ClientSession::onInfo(TSock*, TSocketInfo info, const QString& msg)
 }
 
 // The host often closes right after its last words ("CMD_full+" to a tenth
-// player): those are handled, and a notice they open is answered, before
-// the connection's end closes the window.
+// player): those are handled before the connection's end closes the
+// window. A "Game is full" notice stays until it is dismissed or its time
+// is up; the queue goes on meanwhile.
 void ClientSession::finishClosing()
 {
     if (m_dispatching || !m_queue.isEmpty()) {
-        QTimer::singleShot(m_dispatching ? 50 : 0, this, &ClientSession::finishClosing);
+        QTimer::singleShot(0, this, &ClientSession::finishClosing);
         return;
     }
-    emit connectionClosed();
+    if (m_fullNotice && !m_noticeDone) {
+        if (!m_noticeTimer.isActive())
+            m_noticeTimer.start(m_noticeMs);
+        return;
+    }
+    if (!m_closedAnnounced) {
+        m_closedAnnounced = true;
+        emit connectionClosed();
+    }
+}
+
+void ClientSession::noticeDismissed()
+{
+    if (m_noticeDone)
+        return;
+    m_noticeDone = true;
+    m_noticeTimer.stop();
+    // After "Game is full" the program ends, whether or not the host has
+    // closed the connection yet.
+    if (!m_closedAnnounced) {
+        m_closedAnnounced = true;
+        emit connectionClosed();
+    }
 }
 
 void ClientSession::addSystemLine(const QString& text)

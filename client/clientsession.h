@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 
 namespace gorse {
@@ -68,6 +69,12 @@ public:
     // tiegame, gamestats, playasound). The dispatch order stays fixed.
     void setHandler(const QByteArray& command, Handler handler);
 
+    // The "Game is full" notice was closed; the program ends. Without a
+    // call the end comes noticeTimeoutMs() after the connection closed.
+    void noticeDismissed();
+    void setNoticeTimeoutMs(int ms) { m_noticeMs = ms; }
+    int noticeTimeoutMs() const { return m_noticeMs; }
+
     // Handles every queued message now (tests).
     void processQueued() { m_queue.drain(); }
     // Feeds received bytes as if they came from the socket (tests).
@@ -97,9 +104,11 @@ public:
 
 signals:
     void hostingChanged(bool hosting);
-    // The host ended the connection: the window closes and the program ends.
+    // The host ended the connection (or a "Game is full" notice was
+    // dismissed): the window closes and the program ends. Emitted once.
     void connectionClosed();
-    // "Game is full": the window shows the message box, then closes.
+    // "Game is full": the window shows the notice without waiting for it
+    // and calls noticeDismissed() when it is closed. Emitted once.
     void gameFull();
     // One line for the log on standard error (malformed messages).
     void logLine(const QString& line);
@@ -124,6 +133,11 @@ private:
 
     bool m_dispatching = false;
     bool m_closing = false;
+    bool m_fullNotice = false;
+    bool m_noticeDone = false;
+    bool m_closedAnnounced = false;
+    int m_noticeMs = 10000;
+    QTimer m_noticeTimer;
     int m_own = 0;
     bool m_loggedIn = false;
     bool m_hosting = false;

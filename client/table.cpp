@@ -97,6 +97,16 @@ void Table::setWordsPlayed(int n, int words)
 
 void Table::addSpy(int number, const QString& name)
 {
+    // A number is one connection: a repeated announcement replaces its entry.
+    for (Spy& spy : m_spies) {
+        if (spy.number != number)
+            continue;
+        if (spy.name == name)
+            return;
+        spy.name = name;
+        emit spiesChanged();
+        return;
+    }
     m_spies.append(Spy{number, name});
     emit spiesChanged();
 }

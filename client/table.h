@@ -67,6 +67,7 @@ public:
     void resetForRound();
     // After a round: seat n's heading counts the words it played.
     void setWordsPlayed(int n, int words);
+    // Adds a spy, or renames the one listed under that number.
     void addSpy(int number, const QString& name);
     // Removes the spy with that number and name; false when there is none.
     bool removeSpy(int number, const QString& name);

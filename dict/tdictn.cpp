@@ -83,9 +83,12 @@ QString TDictn::loadBuiltin(BuiltinList list)
         return m_error;
     }
     if (resource.compressionAlgorithm() == QResource::NoCompression) {
-        // Stored as is: search the program's own read-only copy.
-        setRecords(QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
-                                           resource.size()));
+        // Stored as is: search the program's own read-only copy. The lists
+        // are generated in normalised form (the tests check it), so their
+        // pages are not read before the first lookups need them.
+        adopt(QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                      resource.size()),
+              true);
     } else {
         setRecords(resource.uncompressedData());
     }
@@ -115,13 +118,26 @@ QString TDictn::loadFile(const QString& path)
 
 void TDictn::setRecords(const QByteArray& records)
 {
+    adopt(records, isPlain(records));
+}
+
+bool TDictn::isPlain(QByteArrayView records)
+{
+    const qsizetype count = records.size() / recordsize;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!plainrecord(records.data() + i * recordsize + 1))
+            return false;
+    }
+    return true;
+}
+
+void TDictn::adopt(const QByteArray& records, bool plain)
+{
     m_records = records;
     m_lastindex = std::min<qsizetype>(records.size() / recordsize, INT_MAX) - 1;
     m_open = true;
     m_error.clear();
-    m_plain = true;
-    for (qsizetype i = 0; i <= m_lastindex && m_plain; ++i)
-        m_plain = plainrecord(records.constData() + i * recordsize + 1);
+    m_plain = plain;
 }
 
 void TDictn::close(const QString& error)

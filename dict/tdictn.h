@@ -58,6 +58,10 @@ public:
     // The reason the last attempt to open a list failed, else empty.
     QString errorString() const { return m_error; }
 
+    // Whether every record is already in the form lookups compare (no zero
+    // bytes, no lower-case letters, no leading blank).
+    static bool isPlain(QByteArrayView records);
+
     // The text shown when a list cannot be read.
     static QString notFoundMessage();
 
@@ -70,6 +74,7 @@ public:
 
 private:
     void close(const QString& error);
+    void adopt(const QByteArray& records, bool plain);
 
     QByteArray m_records; // may share the program's read-only resource data
     qsizetype m_lastindex = -1;

@@ -30,10 +30,17 @@ void TServer::stoptimer1()
     m_timer1.stop();
 }
 
+void TServer::setStartRanges(const OptionRange& target, const OptionRange& seconds)
+{
+    m_targetrange = target;
+    m_secondsrange = seconds;
+}
+
 void TServer::timer1Timer()
 {
     if (!m_timer1enabled)
         return;
+    const SendBatch batch(*this);
     --m_countdown;
     if (m_countdown >= 1)
         return;

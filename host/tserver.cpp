@@ -9,9 +9,6 @@ namespace gorse {
 
 namespace {
 
-// A connection that has this many messages waiting is flooding the host.
-constexpr int kMaxQueuedPerConnection = 10000;
-
 const char* const kFallbackNames[kSeatCount + 1] = {"",      "",      "Klot", "Klock",
                                                     "Kling", "Klick", "Krazy"};
 
@@ -42,7 +39,9 @@ TServer::TServer(std::unique_ptr<TDictn> dict, quint64 seed, QObject* parent)
     m_sock1->setPortName(QStringLiteral("7772"));
     connect(m_sock1, &TSock::OnAccept, this, &TServer::Sock1Accept);
 
-    m_queue.setHandler([this](const QueuedMessage& message) { handlemessage(message); });
+    m_uptime.start();
+    m_queue.setHandler([this](QueuedMessage& message) { handlemessage(message); });
+    m_queue.setTurnEnd([this] { flushall(); });
     m_commands.setLog([this](const QString& line) { log(line); });
     registercommands();
 
@@ -59,9 +58,10 @@ TServer::~TServer()
     m_sock1 = nullptr;
 }
 
-void TServer::startListening(quint16 port)
+void TServer::startListening(quint16 port, const QHostAddress& address)
 {
     m_sock1->setPortName(QString::number(port));
+    m_sock1->setListenAddress(address);
     m_sock1->setListen(true);
 }
 
@@ -78,15 +78,53 @@ quint16 TServer::listeningPort() const
     return m_sock1->listeningPort();
 }
 
+QHostAddress TServer::listeningAddress() const
+{
+    return m_sock1->listeningAddress();
+}
+
 void TServer::setLog(std::function<void(const QString&)> log)
 {
     m_log = std::move(log);
 }
 
-void TServer::log(const QString& line) const
+void TServer::log(const QString& line)
 {
-    if (m_log)
+    if (isConnection(m_handling))
+        logfor(m_handling, line);
+    else if (m_log)
         m_log(line);
+}
+
+void TServer::logfor(int k, const QString& line)
+{
+    if (!m_log)
+        return;
+    tplayer& p = m_players[k];
+    const qint64 now = m_uptime.elapsed();
+    if (p.logwindow < 0 || now - p.logwindow >= kLogWindowMs) {
+        lognotlogged(k);
+        p.logwindow = now;
+        p.loglines = 0;
+    }
+    if (p.loglines < kLogBurst) {
+        ++p.loglines;
+        m_log(line);
+    } else {
+        ++p.lognotlogged;
+    }
+}
+
+// The count of the lines about connection k that were held back.
+void TServer::lognotlogged(int k)
+{
+    tplayer& p = m_players[k];
+    if (p.lognotlogged > 0 && m_log) {
+        m_log(QStringLiteral("connection %1: %2 more lines about it were not logged")
+                  .arg(k)
+                  .arg(p.lognotlogged));
+    }
+    p.lognotlogged = 0;
 }
 
 QString TServer::who(int k) const
@@ -101,6 +139,7 @@ QString TServer::who(int k) const
 
 void TServer::Sock1Accept(TSock* /*sender*/)
 {
+    const SendBatch batch(*this);
     TSock* accepted = nullptr;
     try {
         if (!m_sock1->Accept(accepted))
@@ -146,8 +185,13 @@ void TServer::Sock1Accept(TSock* /*sender*/)
     p.closing = false;
     p.frames.clear();
     p.serial = ++m_serials;
-    // inqueue and stale stay: messages of the number's previous connection
-    // may still wait in the queue and are dropped when their turn comes.
+    // Nothing of the number's previous connection is carried over: its
+    // messages left the queue when it went.
+    p.waiting = 0;
+    p.outgoing = QByteArray();
+    p.logwindow = -1;
+    p.loglines = 0;
+    p.lognotlogged = 0;
 
     accepted->setTag(k);
     connect(accepted, &TSock::OnDisconnect, this, &TServer::tempsockDisconnect);
@@ -174,15 +218,16 @@ void TServer::Sock1Read(TSock* sender, int /*count*/)
 
     QList<QByteArray> lines;
     const bool ok = p.frames.append(bytes, lines);
-    if (!lines.isEmpty()) {
-        p.inqueue += int(lines.size());
-        m_queue.push(lines, k);
-    }
+    // An empty line has no command: it would be dropped unhandled anyway.
+    lines.removeIf([](const QByteArray& line) { return line.isEmpty(); });
+    for (const QByteArray& line : lines)
+        p.waiting += line.size() + kMessageOverhead;
+    if (!lines.isEmpty())
+        m_queue.push(std::move(lines), k);
     if (!ok)
         dropconnection(k, QStringLiteral("sent a line longer than %1 bytes").arg(kMaxLineLength));
-    else if (p.inqueue > kMaxQueuedPerConnection)
-        dropconnection(
-            k, QStringLiteral("has more than %1 messages waiting").arg(kMaxQueuedPerConnection));
+    else if (p.waiting + p.frames.pending() > kMaxWaiting)
+        dropconnection(k, QStringLiteral("has more than %1 bytes waiting").arg(kMaxWaiting));
 }
 
 void TServer::tempsockDisconnect(TSock* sender)
@@ -203,6 +248,7 @@ void TServer::tempsockInfo(TSock* sender, TSocketInfo /*info*/, const QString& m
     // A second report for the same connection finds the record already freed.
     if (p.sock != sender)
         return;
+    const SendBatch batch(*this);
     if (p.connected) {
         sendtoothers(k, msg::playerdisconnected(k, p.name));
         log(QStringLiteral("%1 left").arg(who(k)));
@@ -210,14 +256,18 @@ void TServer::tempsockInfo(TSock* sender, TSocketInfo /*info*/, const QString& m
     p.connected = false;
     p.closing = false;
     p.name.clear();
-    p.frames.clear();
     // What it sent and the host has not handled yet must not act for the
-    // next connection given this number.
-    p.stale = p.inqueue;
-    if (p.stale > 0)
-        log(QStringLiteral("connection %1 left %2 unhandled messages; they are dropped")
-                .arg(k)
-                .arg(p.stale));
+    // next connection given this number, and its memory goes back now.
+    const qsizetype unhandled = m_queue.dropOrigin(k);
+    if (unhandled > 0)
+        logfor(k, QStringLiteral("connection %1 left %2 unhandled messages; they are dropped")
+                      .arg(k)
+                      .arg(unhandled));
+    lognotlogged(k);
+    p.frames.clear();
+    p.waiting = 0;
+    p.outgoing = QByteArray();
+    m_dirty &= ~(1u << k);
     p.sock = nullptr;
     sender->deleteLater();
     emit tableChanged();
@@ -259,20 +309,49 @@ void TServer::sendframed(int k, const QByteArray& framed)
     tplayer& p = m_players[k];
     if (!p.connected || p.closing || !p.sock)
         return;
-    try {
-        p.sock->Send(framed);
-    } catch (const ESockException&) {
-        return;
-    }
+    p.outgoing.append(framed);
     ++m_sent;
-    if (p.sock && p.sock->pendingOutgoing() > kMaxOutgoing)
+    if (p.outgoing.size() + p.sock->pendingOutgoing() > kMaxOutgoing) {
+        p.outgoing = QByteArray();
         dropconnection(k, QStringLiteral("stopped reading (more than %1 bytes waiting to go out)")
                               .arg(kMaxOutgoing));
+        return;
+    }
+    m_dirty |= 1u << k;
+    if (m_batch == 0 && !m_queue.inTurn())
+        flushall();
+}
+
+void TServer::flushall()
+{
+    const quint32 dirty = m_dirty;
+    m_dirty = 0;
+    for (int k = 1; k <= kConnectionCount; ++k) {
+        if (!(dirty & (1u << k)))
+            continue;
+        tplayer& p = m_players[k];
+        if (p.outgoing.isEmpty())
+            continue;
+        if (p.connected && !p.closing && p.sock) {
+            try {
+                p.sock->Send(p.outgoing);
+                p.sock->flushNow();
+            } catch (const ESockException&) {
+            }
+        }
+        // The buffer keeps its room for the next turn.
+        p.outgoing.resize(0);
+    }
 }
 
 void TServer::sendtoall(const QByteArray& message)
 {
-    const QByteArray framed = frame(message);
+    sendframedtoall(frame(message));
+}
+
+void TServer::sendframedtoall(const QByteArray& framed)
+{
+    const SendBatch batch(*this);
     for (int k = 1; k <= m_highwatermark; ++k)
         sendframed(k, framed);
 }
@@ -288,20 +367,18 @@ void TServer::sendtoothers(int k, const QByteArray& message)
 
 // ---- dispatching ----
 
-void TServer::handlemessage(const QueuedMessage& message)
+void TServer::handlemessage(QueuedMessage& message)
 {
     const int k = message.origin;
-    if (k >= 1 && k <= kConnectionCount) {
-        tplayer& p = m_players[k];
-        --p.inqueue;
-        if (p.stale > 0) {
-            --p.stale;
-            return; // sent by a connection that has left
-        }
-        if (p.closing)
-            return;
-    }
-    m_commands.dispatch(message);
+    if (!isConnection(k))
+        return;
+    tplayer& p = m_players[k];
+    p.waiting -= message.line.size() + kMessageOverhead;
+    if (p.closing)
+        return;
+    m_handling = k;
+    m_commands.dispatch(std::move(message));
+    m_handling = 0;
 }
 
 bool TServer::fromsender(const char* command, int stated, int origin)
@@ -330,17 +407,19 @@ void TServer::registercommands()
         if (fromsender("CMD_kickhim", m.requester, origin))
             kickhim(m.requester, m.target);
     });
+    // The relays read their fields in place: nothing is copied before the
+    // relay itself is built, once for every connection.
     m_commands.add(msg::name::chat, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::ConnText::parse(rest);
-        checkedconn(m.conn, "connection");
-        if (fromsender("CMD_chat", m.conn, origin))
-            chat(m.conn, m.text);
+        Fields f(rest);
+        const int conn = checkedconn(f.number(), "connection");
+        if (fromsender("CMD_chat", conn, origin) && relayable("CMD_chat", conn, f.restView()))
+            chat(conn, f.restView());
     });
     m_commands.add(msg::name::action, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::ConnText::parse(rest);
-        checkedconn(m.conn, "connection");
-        if (fromsender("CMD_action", m.conn, origin))
-            action(m.conn, m.text);
+        Fields f(rest);
+        const int conn = checkedconn(f.number(), "connection");
+        if (fromsender("CMD_action", conn, origin) && relayable("CMD_action", conn, f.restView()))
+            action(conn, f.restView());
     });
     m_commands.add(msg::name::startgame, [this](const QByteArray& rest, int origin) {
         const auto m = msg::StartGame::parse(rest);
@@ -348,6 +427,17 @@ void TServer::registercommands()
             log(QStringLiteral(
                     "ignored CMD_startgame from connection %1: only connection 1 starts games")
                     .arg(origin));
+            return;
+        }
+        if (!m_targetrange.contains(m.target) || !m_secondsrange.contains(m.seconds)) {
+            log(QStringLiteral("ignored CMD_startgame from connection 1: target %1 and rounds of "
+                               "%2 seconds are outside %3..%4 and %5..%6")
+                    .arg(m.target)
+                    .arg(m.seconds)
+                    .arg(m_targetrange.minimum)
+                    .arg(m_targetrange.maximum)
+                    .arg(m_secondsrange.minimum)
+                    .arg(m_secondsrange.maximum));
             return;
         }
         startgame(m);
@@ -373,17 +463,25 @@ void TServer::registercommands()
             discard(m.seat, m.pile);
     });
     m_commands.add(msg::name::playasound, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::PlayASound::parse(rest);
-        checkedconn(m.conn, "connection");
-        if (fromsender("CMD_playasound", m.conn, origin))
-            playasound(m.conn, m.rest);
+        Fields f(rest);
+        const int conn = checkedconn(f.number(), "connection");
+        if (fromsender("CMD_playasound", conn, origin) &&
+            relayable("CMD_playasound", conn, f.restView()))
+            playasound(conn, f.restView());
     });
 }
 
 // ---- handlers ----
 
-void TServer::receivedlogininfo(int k, const QByteArray& version, const QByteArray& name)
+void TServer::receivedlogininfo(int k, const QByteArray& version, QByteArray name)
 {
+    if (name.size() > kMaxNameBytes) {
+        log(QStringLiteral("connection %1 logs in with a name of %2 bytes; it is cut to %3")
+                .arg(k)
+                .arg(name.size())
+                .arg(kMaxNameBytes));
+        name = cutUtf8(name, kMaxNameBytes);
+    }
     tplayer& p = m_players[k];
     p.name = name;
     p.connected = true;
@@ -409,19 +507,31 @@ void TServer::receivedlogininfo(int k, const QByteArray& version, const QByteArr
     emit tableChanged();
 }
 
-void TServer::chat(int k, const QByteArray& body)
+bool TServer::relayable(const char* command, int k, QByteArrayView text)
 {
-    sendtoall(msg::chatRelay(k, m_players[k].name, body));
+    if (text.size() <= kMaxChatBody)
+        return true;
+    log(QStringLiteral("dropped a %1 of %2 bytes from %3: more than %4 are not relayed")
+            .arg(QLatin1String(command))
+            .arg(text.size())
+            .arg(who(k))
+            .arg(kMaxChatBody));
+    return false;
 }
 
-void TServer::action(int k, const QByteArray& body)
+void TServer::chat(int k, QByteArrayView body)
 {
-    sendtoall(msg::actionRelay(k, m_players[k].name, body));
+    sendframedtoall(msg::chatRelayFramed(k, m_players[k].name, body));
 }
 
-void TServer::playasound(int k, const QByteArray& rest)
+void TServer::action(int k, QByteArrayView body)
 {
-    sendtoall(msg::playasoundRelay(k, rest));
+    sendframedtoall(msg::actionRelayFramed(k, m_players[k].name, body));
+}
+
+void TServer::playasound(int k, QByteArrayView rest)
+{
+    sendframedtoall(msg::playasoundRelayFramed(k, rest));
 }
 
 void TServer::kickhim(int requester, int target)

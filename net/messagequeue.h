@@ -12,7 +12,7 @@ namespace gorse {
 
 // The byte that ends every message on the wire.
 inline constexpr char kTerminator = '\xFF';
-// An unterminated line longer than this closes its connection.
+// A line longer than this, whole or not yet ended, closes its connection.
 inline constexpr qsizetype kMaxLineLength = 64 * 1024;
 
 // Cuts one connection's byte stream into messages. Bytes after the last
@@ -21,11 +21,12 @@ class FrameBuffer
 {
 public:
     // Appends bytes and moves every whole message to out, in order. Returns
-    // false when the unterminated rest grew past kMaxLineLength; the rest is
-    // then dropped and the caller should close the connection.
+    // false when a message, ended or not, is longer than kMaxLineLength,
+    // however the bytes were cut into reads; the messages before it are in
+    // out, the rest is dropped, and the caller should close the connection.
     bool append(const QByteArray& bytes, QList<QByteArray>& out);
     qsizetype pending() const { return m_rest.size(); }
-    void clear() { m_rest.clear(); }
+    void clear() { m_rest = QByteArray(); }
 
 private:
     QByteArray m_rest;
@@ -38,39 +39,59 @@ struct QueuedMessage
     int origin = 0;
 };
 
-// A first-in-first-out queue of received messages, worked off one message per
-// event-loop turn: pushing into an empty queue schedules a zero-delay
-// dispatch, and each dispatch schedules the next while messages remain. So a
-// handler never runs inside a socket event, order is kept, and an idle
-// program never wakes up.
+// A first-in-first-out queue of received messages, worked off in dispatch
+// turns: pushing into an empty queue schedules a zero-delay turn, and a turn
+// handles every waiting message, one handler at a time, up to kTurnMessages
+// messages or kTurnNanoseconds, then schedules the next turn if messages
+// remain. So a handler never runs inside a socket event, order is kept, a
+// burst is worked off at once, timers and input are never starved, and an
+// idle program never wakes up. After each turn the turn-end hook runs (the
+// side writes what its handlers sent).
 class MessageQueue : public QObject
 {
     Q_OBJECT
 public:
-    using Handler = std::function<void(const QueuedMessage&)>;
+    // The handler may take the message's line (it is off the queue).
+    using Handler = std::function<void(QueuedMessage&)>;
+
+    static constexpr int kTurnMessages = 1000;
+    static constexpr qint64 kTurnNanoseconds = 2'000'000;
 
     explicit MessageQueue(QObject* parent = nullptr);
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    void setTurnEnd(std::function<void()> turnEnd) { m_turnEnd = std::move(turnEnd); }
     void push(QByteArray line, int origin = 0);
-    void push(const QList<QByteArray>& lines, int origin = 0);
+    void push(QList<QByteArray>&& lines, int origin = 0);
     qsizetype size() const { return qsizetype(m_lines.size()); }
     bool isEmpty() const { return m_lines.empty(); }
-    // Handles the first message now (also what the scheduled turn does).
-    // Returns false when the queue was empty.
+    // Handles the first message now. Returns false when the queue was empty.
     bool dispatchOne();
+    // One dispatch turn, as the event loop runs it; returns the messages
+    // handled.
+    int dispatchTurn();
     // Handles messages until the queue is empty (for tests and shutdown).
     void drain();
-    // Messages handled since creation.
+    // Whether a dispatch turn is under way (its handlers' sends are written
+    // when it ends).
+    bool inTurn() const { return m_inTurn; }
+    // Messages handled since creation, and dispatch turns run.
     quint64 handled() const { return m_handled; }
+    quint64 turns() const { return m_turns; }
+    // Drops every waiting message of one origin (a connection that went);
+    // returns how many.
+    qsizetype dropOrigin(int origin);
 
 private:
     void schedule();
 
     std::deque<QueuedMessage> m_lines;
     Handler m_handler;
+    std::function<void()> m_turnEnd;
     QTimer m_timer;
     quint64 m_handled = 0;
+    quint64 m_turns = 0;
+    bool m_inTurn = false;
 };
 
 // Raised by a field reader when a field does not convert; the dispatcher
@@ -93,7 +114,7 @@ public:
     void add(const QByteArray& name, Handler handler);
     // Returns the number of handlers called. A FieldError in a handler is
     // reported to the log sink and the message counts as dropped.
-    int dispatch(const QueuedMessage& message) const;
+    int dispatch(QueuedMessage message) const;
     void setLog(std::function<void(const QString&)> log) { m_log = std::move(log); }
 
 private:

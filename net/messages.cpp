@@ -1,5 +1,8 @@
 #include "net/messages.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace gorse {
 
 namespace {
@@ -43,7 +46,7 @@ CardList readCards(Fields& fields)
 
 } // namespace
 
-bool parseNumber(const QByteArray& text, int& value)
+bool parseNumber(QByteArrayView text, int& value)
 {
     qsizetype i = 0;
     const bool negative = !text.isEmpty() && text.at(0) == '-';
@@ -66,38 +69,48 @@ bool parseNumber(const QByteArray& text, int& value)
     return true;
 }
 
-QByteArray Fields::text()
+QByteArrayView Fields::textView()
 {
-    const qsizetype plus = m_rest.indexOf('+');
-    QByteArray field;
+    const QByteArrayView all(m_text);
+    const qsizetype plus = all.indexOf('+', m_pos);
+    QByteArrayView field;
     if (plus < 0) {
-        field.swap(m_rest);
+        field = all.sliced(m_pos);
+        m_pos = all.size();
     } else {
-        field = m_rest.left(plus);
-        m_rest.remove(0, plus + 1);
+        field = all.sliced(m_pos, plus - m_pos);
+        m_pos = plus + 1;
     }
     return field;
 }
 
 int Fields::number()
 {
-    const QByteArray field = text();
+    const QByteArrayView field = textView();
     int value = 0;
     if (!parseNumber(field, value))
-        throw FieldError("'" + field.left(32).toStdString() + "' is not a number");
+        throw FieldError(
+            "'" + field.first(std::min<qsizetype>(field.size(), 32)).toByteArray().toStdString() +
+            "' is not a number");
     return value;
 }
 
 QByteArray Fields::rest()
 {
     QByteArray all;
-    all.swap(m_rest);
+    if (m_pos == 0)
+        all.swap(m_text);
+    else if (m_pos < m_text.size())
+        all = m_text.sliced(m_pos);
+    m_text.clear();
+    m_pos = 0;
     return all;
 }
 
-QByteArray frame(const QByteArray& message)
+QByteArray frame(QByteArray message)
 {
-    return message + kTerminator;
+    message.append(kTerminator);
+    return message;
 }
 
 QByteArray toWire(const QString& text)
@@ -108,6 +121,43 @@ QByteArray toWire(const QString& text)
 QString fromWire(const QByteArray& bytes)
 {
     return QString::fromUtf8(bytes);
+}
+
+QString cutToUtf8(const QString& text, int maxBytes)
+{
+    qsizetype bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const char16_t c = text.at(i).unicode();
+        qsizetype units = 1;
+        int size = 1;
+        if (c >= 0x800) {
+            size = 3;
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+                units = 2;
+                size = 4;
+            }
+        } else if (c >= 0x80) {
+            size = 2;
+        }
+        if (bytes + size > maxBytes)
+            break;
+        bytes += size;
+        i += units;
+    }
+    return text.left(i);
+}
+
+QByteArray cutUtf8(const QByteArray& bytes, int maxBytes)
+{
+    if (bytes.size() <= maxBytes)
+        return bytes;
+    qsizetype end = std::max(maxBytes, 0);
+    // Back over continuation bytes to the start of the character cut in two.
+    while (end > 0 && (uchar(bytes.at(end)) & 0xC0) == 0x80)
+        --end;
+    return bytes.left(end);
 }
 
 QByteArray cleanPlayerName(const QByteArray& raw)
@@ -194,19 +244,51 @@ QByteArray thecards(const CardList& cards)
     return out;
 }
 
+namespace {
+
+// "CMD_x+" conn "+" name sep body, and the terminator, in one allocation.
+QByteArray relayFramed(const QByteArray& command, int conn, QByteArrayView name,
+                       QByteArrayView separator, QByteArrayView body)
+{
+    char digits[12];
+    const int n = std::snprintf(digits, sizeof digits, "%d", conn);
+    QByteArray out;
+    out.reserve(command.size() + 1 + n + 1 + name.size() + separator.size() + body.size() + 1);
+    out.append(command).append('+').append(digits, n).append('+');
+    out.append(name).append(separator).append(body).append(kTerminator);
+    return out;
+}
+
+} // namespace
+
+QByteArray chatRelayFramed(int conn, QByteArrayView n, QByteArrayView body)
+{
+    return relayFramed(name::chat, conn, n, " chats: ", body);
+}
+
+QByteArray actionRelayFramed(int conn, QByteArrayView n, QByteArrayView body)
+{
+    return relayFramed(name::action, conn, n, " ", body);
+}
+
+QByteArray playasoundRelayFramed(int conn, QByteArrayView rest)
+{
+    return relayFramed(name::playasound, conn, rest, {}, {});
+}
+
 QByteArray chatRelay(int conn, const QByteArray& n, const QByteArray& body)
 {
-    return cmd(name::chat) + num(conn) + '+' + n + " chats: " + body;
+    return chatRelayFramed(conn, n, body).chopped(1);
 }
 
 QByteArray actionRelay(int conn, const QByteArray& n, const QByteArray& body)
 {
-    return cmd(name::action) + num(conn) + '+' + n + ' ' + body;
+    return actionRelayFramed(conn, n, body).chopped(1);
 }
 
 QByteArray playasoundRelay(int conn, const QByteArray& rest)
 {
-    return cmd(name::playasound) + num(conn) + '+' + rest;
+    return playasoundRelayFramed(conn, rest).chopped(1);
 }
 QByteArray playerdisconnected(int conn, const QByteArray& n)
 {

@@ -8,6 +8,7 @@
 #include "net/rules.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <array>
@@ -16,29 +17,39 @@ namespace gorse {
 
 // Reads the fields of a message from the left, cutting at each "+". The last
 // field is whatever remains. number() raises FieldError for a field that is
-// not a plain decimal integer fitting in 32 bits.
+// not a plain decimal integer fitting in 32 bits. The views stay valid while
+// the reader lives.
 class Fields
 {
 public:
-    explicit Fields(QByteArray rest) : m_rest(std::move(rest)) {}
-    QByteArray text();
+    explicit Fields(QByteArray rest) : m_text(std::move(rest)) {}
+    QByteArray text() { return textView().toByteArray(); }
+    QByteArrayView textView();
     int number();
     QByteArray rest();
-    bool atEnd() const { return m_rest.isEmpty(); }
+    QByteArrayView restView() const { return QByteArrayView(m_text).sliced(m_pos); }
+    bool atEnd() const { return m_pos >= m_text.size(); }
 
 private:
-    QByteArray m_rest;
+    QByteArray m_text;
+    qsizetype m_pos = 0;
 };
 
 // Strict decimal conversion: an optional "-", then digits, within 32 bits.
-bool parseNumber(const QByteArray& text, int& value);
+bool parseNumber(QByteArrayView text, int& value);
 
 // The message text followed by the terminator, ready for TSock::Send.
-QByteArray frame(const QByteArray& message);
+QByteArray frame(QByteArray message);
 
 // Text on the wire is UTF-8, which never contains the terminator byte.
 QByteArray toWire(const QString& text);
 QString fromWire(const QByteArray& bytes);
+// The longest start of text whose UTF-8 takes at most maxBytes bytes; never
+// cuts a character (nor a surrogate pair) in two.
+QString cutToUtf8(const QString& text, int maxBytes);
+// The longest start of UTF-8 bytes of at most maxBytes that does not end
+// inside a character.
+QByteArray cutUtf8(const QByteArray& bytes, int maxBytes);
 // A player name as given on the command line: no "+" and no 0xFF byte.
 QByteArray cleanPlayerName(const QByteArray& raw);
 // A chat text before sending: no 0xFF byte.
@@ -90,6 +101,10 @@ QByteArray wrongversion();
 QByteArray gamestats(int conn, int target, int seconds, int countdown, const ScoreList& totals);
 QByteArray thecards(const CardList& cards);
 QByteArray full();
+// The three relays are built framed, in one allocation each.
+QByteArray chatRelayFramed(int conn, QByteArrayView name, QByteArrayView body);
+QByteArray actionRelayFramed(int conn, QByteArrayView name, QByteArrayView body);
+QByteArray playasoundRelayFramed(int conn, QByteArrayView rest);
 QByteArray chatRelay(int conn, const QByteArray& name, const QByteArray& body);
 QByteArray actionRelay(int conn, const QByteArray& name, const QByteArray& body);
 QByteArray playasoundRelay(int conn, const QByteArray& rest);

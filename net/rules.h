@@ -64,6 +64,18 @@ struct OptionRange
 inline constexpr OptionRange kPlayToScoreRange{300, 20000, 100, 500};
 inline constexpr OptionRange kTimePerTurnRange{45, 120, 10, 120};
 
+// The longest chat, action or phrase text, in bytes of UTF-8: 1,000
+// characters of plain text, fewer of scripts that take more bytes. The chat
+// entry and the phrase editor stop there, and the host relays nothing
+// longer. A chat body adds "|" and the colour text ("clFuchsia",
+// "$00BBGGRR") behind the text.
+inline constexpr int kMaxChatText = 1000;
+inline constexpr int kMaxColourText = 9;
+inline constexpr int kMaxChatBody = kMaxChatText + 1 + kMaxColourText;
+// The longest player name the host keeps, in bytes of UTF-8; a longer one
+// is cut there.
+inline constexpr int kMaxNameBytes = 100;
+
 constexpr bool isSeat(int n)
 {
     return n >= 1 && n <= kSeatCount;

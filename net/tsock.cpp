@@ -161,6 +161,9 @@ void TSock::attach(QTcpSocket* socket)
     socket->setParent(this);
     // Messages are small and answered at once: no waiting to fill segments.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // One read takes at most this much; a peer sending faster waits in the
+    // network's buffers, not in this program's memory.
+    socket->setReadBufferSize(kReadChunk);
     connect(socket, &QTcpSocket::readyRead, this, &TSock::handleReadyRead);
     connect(socket, &QTcpSocket::connected, this, &TSock::handleConnected);
     connect(socket, &QTcpSocket::disconnected, this, &TSock::handleDisconnected);
@@ -275,7 +278,7 @@ void TSock::setListen(bool on)
     const quint16 port = resolvePort();
     auto* server = new QTcpServer(this);
     server->setListenBacklogSize(5);
-    if (!server->listen(QHostAddress::AnyIPv4, port)) {
+    if (!server->listen(m_listenAddress, port)) {
         delete server;
         throw ESockException("Listen - Error Binding Socket");
     }
@@ -283,6 +286,16 @@ void TSock::setListen(bool on)
     connect(server, &QTcpServer::newConnection, this, [this] { emit OnAccept(this); });
     m_listening = true;
     info(TSocketInfo::Listen, QStringLiteral("Listening Started"));
+}
+
+QHostAddress TSock::ListenAddress() const
+{
+    return m_listenAddress;
+}
+
+void TSock::setListenAddress(const QHostAddress& address)
+{
+    m_listenAddress = address;
 }
 
 bool TSock::Accept(TSock*& newSock)
@@ -333,6 +346,12 @@ void TSock::flush()
     }
 }
 
+void TSock::flushNow()
+{
+    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->flush();
+}
+
 QByteArray TSock::Receive()
 {
     if (m_listening)
@@ -376,6 +395,11 @@ bool TSock::Abort()
 quint16 TSock::listeningPort() const
 {
     return m_server ? m_server->serverPort() : 0;
+}
+
+QHostAddress TSock::listeningAddress() const
+{
+    return m_server ? m_server->serverAddress() : QHostAddress();
 }
 
 QString TSock::peerAddress() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <stdexcept>
@@ -42,6 +43,9 @@ class TSock : public QObject
 {
     Q_OBJECT
 public:
+    // The most one read notification takes off a connection.
+    static constexpr qint64 kReadChunk = 64 * 1024;
+
     explicit TSock(QObject* parent = nullptr);
     ~TSock() override;
 
@@ -54,8 +58,11 @@ public:
 
     bool Connected() const { return m_connected; }
     bool Listen() const { return m_listening; }
-    // Starts (true) or stops (false) listening on PortName on all IPv4 addresses.
+    // Starts (true) or stops (false) listening on PortName, on the listening
+    // address (every IPv4 address unless another was set).
     void setListen(bool on);
+    QHostAddress ListenAddress() const;
+    void setListenAddress(const QHostAddress& address);
 
     // Starts connecting to HostName:PortName. Returns Connected(), which is
     // false while the connection is being set up. A host name is looked up
@@ -67,6 +74,9 @@ public:
     bool Accept(TSock*& newSock);
     // Queues text and sends what the network takes; the rest follows in order.
     bool Send(const QByteArray& text);
+    // Hands what is queued to the network now instead of at the next turn of
+    // the event loop (one write for everything sent since the last one).
+    void flushNow();
     // Every byte received and not yet taken, in order; may be empty.
     QByteArray Receive();
     // Closes the socket; queued outgoing bytes are still delivered. Reports
@@ -75,8 +85,10 @@ public:
     // Closes at once, discarding queued outgoing bytes (for a peer that stopped reading).
     bool Abort();
 
-    // The port a listener is bound to (useful after listening on port "0").
+    // The port a listener is bound to (useful after listening on port "0"),
+    // and the address it listens on.
     quint16 listeningPort() const;
+    QHostAddress listeningAddress() const;
     // The peer's dotted address of a connected socket.
     QString peerAddress() const;
     // Bytes given to Send that the network has not taken yet.
@@ -115,6 +127,7 @@ private:
     int m_lookupId = -1;            // a host name lookup under way
     QByteArray m_incoming;
     QByteArray m_outgoing; // held back until the connection is established
+    QHostAddress m_listenAddress{QHostAddress::AnyIPv4};
 };
 
 } // namespace gorse

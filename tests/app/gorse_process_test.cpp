@@ -99,6 +99,9 @@ TEST(GorseProcess, HostModeListensAndItsOwnClientIsConnectionOne)
     EXPECT_EQ(bob.messages.first(), "CMD_sendlogininfo+2");
     bob.send(msg::logininfo(2, kVersionText, "Bob"));
     EXPECT_EQ(bob.waitForPrefix("CMD_existingplayers+"), "CMD_existingplayers+1+Ann");
+    // Host mode listens on every address of this machine.
+    RawClient elsewhere;
+    EXPECT_TRUE(elsewhere.connectTo(port, QStringLiteral("127.0.0.2")));
     // The host saw its first connection come from 127.0.0.1, not 127.0.0.2.
     EXPECT_TRUE(waitUntil([&] { return ann.stderrText().contains("connection 1 from 127.0.0.1"); }))
         << ann.stderrText().toStdString();
@@ -115,6 +118,10 @@ TEST(GorseProcess, SoloGameHostsAsYou)
     ASSERT_EQ(other.waitForPrefix("CMD_sendlogininfo+"), "CMD_sendlogininfo+2");
     other.send(msg::logininfo(2, kVersionText, "Bob"));
     EXPECT_EQ(other.waitForPrefix("CMD_existingplayers+"), "CMD_existingplayers+1+You");
+    // A solo game listens on 127.0.0.1 only: another address of this
+    // machine finds nobody there.
+    RawClient elsewhere;
+    EXPECT_FALSE(elsewhere.connectTo(port, QStringLiteral("127.0.0.2"), 2000));
 }
 
 TEST(GorseProcess, JoinModeConnectsToTheGivenAddressAndLogsIn)

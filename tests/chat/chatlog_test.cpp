@@ -172,3 +172,35 @@ TEST(ChatLog, PlainTextOfARange)
         EXPECT_EQ(log.plainText(from, to), text) << from << ".." << to;
     EXPECT_EQ(log.plainText(), all);
 }
+
+TEST(ChatLog, KeepsTheLastFiveThousandLines)
+{
+    GameOptions options;
+    ChatLog log(&options);
+    QSignalSpy removed(&log, &ChatLog::firstLinesRemoved);
+    for (int i = 0; i < ChatLog::kMaxLines + 1000; ++i)
+        ASSERT_TRUE(log.addlinetochat(u"0+line %1"_s.arg(i), kSystemColour));
+    EXPECT_EQ(log.lineCount(), ChatLog::kMaxLines);
+    // A full log lets its oldest tenth go at once: two times 500 lines.
+    ASSERT_EQ(removed.size(), 2);
+    EXPECT_EQ(removed.at(0).at(0).toInt(), ChatLog::kMaxLines / 10);
+    log.addlinetochat(u"0+one more"_s, kSystemColour);
+    EXPECT_EQ(log.lineCount(), ChatLog::kMaxLines - ChatLog::kMaxLines / 10 + 1);
+    EXPECT_TRUE(log.plainText(0, 12).startsWith(u"\r\n line 1500"_s));
+    int starts = 0;
+    for (const ChatPiece& piece : log.pieces())
+        starts += piece.startsLine;
+    EXPECT_EQ(starts, log.lineCount());
+    // Positions count from the oldest line kept.
+    EXPECT_TRUE(log.plainText().endsWith(u"line 5999 \r\n one more "_s));
+    EXPECT_EQ(log.plainText(0, log.length()).count(u"\r\n"_s), log.lineCount());
+
+    // A smaller limit lets the oldest lines go at once; clearing starts afresh.
+    log.setMaxLines(2);
+    EXPECT_EQ(log.lineCount(), 2);
+    EXPECT_EQ(log.plainText(), u"\r\n line 5999 \r\n one more "_s);
+    log.clear();
+    addLines(log, {u"0+a"_s, u"0+b"_s, u"0+c"_s});
+    EXPECT_EQ(log.plainText(), u"\r\n b \r\n c "_s);
+    EXPECT_EQ(log.length(), 6);
+}

@@ -24,8 +24,12 @@ class ChatPaneTest : public QObject
 
 private:
     // A cursor a few characters into the first place that shows text.
+    // New lines reach the pane's document when the event loop's turn ends.
+    static void settled() { QCoreApplication::processEvents(); }
+
     static QTextCursor cursorIn(ChatPane& pane, const QString& text, int offset = 2)
     {
+        settled();
         QTextCursor at(pane.document());
         at.setPosition(pane.document()->find(text).selectionStart() + offset);
         return at;
@@ -75,6 +79,7 @@ private slots:
         log.addlinetochat(u"0+You are Connected."_s, kSystemColour);
         log.chatrecieved(u"3+Ann chats: hi :)#12 www.a.com|clRed"_s);
         log.chatrecieved(u"4+Bo chats: a\nb|clRed"_s); // a line break in a text stays on its line
+        settled();
         QCOMPARE(pane.document()->blockCount(), 3);
         QCOMPARE(cursorIn(pane, u"hi "_s, 5).charFormat().toImageFormat().name(), u"smiley:2"_s);
 
@@ -96,6 +101,7 @@ private slots:
         QVERIFY(pane.document()->isEmpty());
         QCOMPARE(focus.count(), 1);
         log.addlinetochat(u"0+three"_s, kSystemColour);
+        settled();
         QCOMPARE(pane.document()->blockCount(), 1);
         pane.selectAllAction()->trigger();
         QCOMPARE(pane.selectedPlainText(), u"\r\n three "_s);
@@ -106,7 +112,9 @@ private slots:
         GameOptions options;
         ChatLog log(&options);
         ChatPane pane(&log);
+        showPane(pane, 300, 300); // every line on screen
         auto colourOf = [&pane](const QString& text) {
+            QCoreApplication::processEvents(); // lines are drawn anew after the turn
             return cursorIn(pane, text).charFormat().foreground().color();
         };
         log.chatrecieved(u"3+Ann chats: first|clBlack"_s);
@@ -119,6 +127,60 @@ private slots:
         QCOMPARE(cursorIn(pane, u"first"_s).charFormat().fontWeight(), int(QFont::Bold));
     }
 
+    void aColourChangeRedrawsOnlyTheLinesOnScreen()
+    {
+        GameOptions options;
+        ChatLog log(&options);
+        ChatPane pane(&log);
+        showPane(pane, 252, 280);
+        auto colourOf = [&pane](const QString& text) {
+            QCoreApplication::processEvents(); // lines are drawn anew after the turn
+            return cursorIn(pane, text).charFormat().foreground().color();
+        };
+        // Two players alternating colours over a long history.
+        for (int i = 0; i < 1500; ++i) {
+            log.chatrecieved(u"3+Ann chats: a%1|clRed"_s.arg(i));
+            log.chatrecieved(u"4+Bo chats: b%1|clGreen"_s.arg(i));
+        }
+        const quint64 before = pane.restyledLines();
+        for (int i = 0; i < 200; ++i) {
+            log.chatrecieved(u"3+Ann chats: x%1|clBlue"_s.arg(i));
+            QCoreApplication::processEvents();
+            log.chatrecieved(u"3+Ann chats: y%1|clRed"_s.arg(i));
+            QCoreApplication::processEvents();
+        }
+        // Each change touched the few lines on screen, not the 1,500 of Ann.
+        QVERIFY(pane.restyledLines() - before < 400 * 30);
+        QCOMPARE(colourOf(u"y199"_s), QColor(Qt::red));
+        // An old line off screen follows when it is scrolled into view.
+        log.chatrecieved(u"3+Ann chats: last|clBlue"_s);
+        QCOMPARE(colourOf(u"last"_s), QColor(Qt::blue));
+        pane.verticalScrollBar()->setValue(0);
+        QCOMPARE(colourOf(u"a0 "_s), QColor(Qt::blue));
+        QCOMPARE(colourOf(u"b0 "_s), QColor(0x00, 0x80, 0x00));
+    }
+
+    void theHistoryKeepsTheLastLinesAndCopiesThem()
+    {
+        GameOptions options;
+        ChatLog log(&options);
+        log.setMaxLines(50);
+        ChatPane pane(&log);
+        showPane(pane, 252, 280);
+        for (int i = 0; i < 120; ++i)
+            log.addlinetochat(u"0+line %1"_s.arg(i), kSystemColour);
+        settled();
+        QCOMPARE(log.lineCount(), 50);
+        QCOMPARE(pane.document()->blockCount(), 50);
+        QVERIFY(pane.document()->find(u"line 69 "_s).isNull());
+        QVERIFY(!pane.document()->find(u"line 70 "_s).isNull());
+        pane.selectAllAction()->trigger();
+        const QString text = pane.selectedPlainText();
+        QVERIFY(text.startsWith(u"\r\n line 70 "_s));
+        QVERIFY(text.endsWith(u"\r\n line 119 "_s));
+        QCOMPARE(text.count(u"\r\n"_s), 50);
+    }
+
     void scrollChatOffKeepsThePosition()
     {
         GameOptions options;
@@ -128,6 +190,7 @@ private slots:
         QScrollBar* bar = pane.verticalScrollBar();
         for (int i = 0; i < 60; ++i)
             log.addlinetochat(u"0+line %1"_s.arg(i), kSystemColour);
+        settled();
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
 
@@ -148,6 +211,7 @@ private slots:
         QVERIFY(!log.scrollChatOff());
         QVERIFY(!pane.scrollChatOffAction()->isChecked());
         log.addlinetochat(u"0+last"_s, kSystemColour);
+        settled();
         QCOMPARE(bar->value(), bar->maximum());
     }
 

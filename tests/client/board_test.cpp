@@ -4,6 +4,7 @@
 #include "boardfakes.h"
 
 #include <QSignalSpy>
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace gorse;
@@ -341,4 +342,31 @@ TEST(BoardStart, BeforeLoginStartGivesTheNoticeAndNothingIsSent)
     EXPECT_EQ(notice.count(), 1);
     f.board.setStartControlsVisible(false);
     EXPECT_FALSE(f.board.startButtonsShown() || f.board.startGameEnabled());
+}
+
+TEST(BoardGame, NumbersNoHonestHostSendsNeitherWrapNorOverflow)
+{
+    BoardFixture f;
+    ASSERT_TRUE(f.connect(2));
+    // A round of -2147483648 seconds: the clock stops at 0 instead of
+    // wrapping round to the longest time there is.
+    f.startRound(kCards, INT_MIN);
+    EXPECT_EQ(f.board.timeLeft(), INT_MIN);
+    f.tick();
+    EXPECT_EQ(f.board.timeLeft(), 0);
+    EXPECT_EQ(f.board.timerBarWidth(), 0);
+
+    // The longest countdown with one-second rounds: the bar stays within
+    // its width.
+    f.hostSays("CMD_gamestats+2+1000+1+2147483647+1+0+2+0+3+0+4+0+5+0+6+0");
+    EXPECT_EQ(f.board.timeLeft(), INT_MAX - kRoundExtraSeconds);
+    f.tick();
+    EXPECT_EQ(f.board.timerBarWidth(), Board::kTimerBarWidth);
+
+    // The shortest countdown: no time left, and no late joining.
+    f.startRound(kCards, 90);
+    f.hostSays("CMD_gamestats+2+1000+90+-2147483648+1+0+2+0+3+0+4+0+5+0+6+0");
+    EXPECT_EQ(f.board.timeLeft(), INT_MIN);
+    f.tick();
+    EXPECT_EQ(f.board.timeLeft(), 0);
 }

@@ -148,28 +148,73 @@ TEST(ClientSession, VersionNoticesFullAndClose)
     f.hostSays("CMD_full+");
     EXPECT_EQ(full, 1);
     f.peer->close();
-    ASSERT_TRUE(waitUntil([&] { return closed > 0; }));
+    // The notice is up: the program waits for it, then ends.
+    test::settle(50);
+    EXPECT_EQ(closed, 0);
+    f.session.noticeDismissed();
+    EXPECT_EQ(closed, 1);
 }
 
-TEST(ClientSession, RefusedPlayerIsToldTheGameIsFullBeforeTheWindowCloses)
+TEST(ClientSession, TheGameIsFullNoticeNeitherBlocksTheQueueNorKeepsTheProgram)
 {
     Fixture f;
     f.connect();
+    f.session.setNoticeTimeoutMs(300);
     QStringList events;
-    QObject::connect(&f.session, &ClientSession::gameFull, [&] {
-        events.append(QStringLiteral("full"));
-        // As the message box does: the notice waits for the player.
-        test::settle(120);
-        events.append(QStringLiteral("answered"));
-    });
+    QObject::connect(&f.session, &ClientSession::gameFull,
+                     [&] { events.append(QStringLiteral("full")); });
     QObject::connect(&f.session, &ClientSession::connectionClosed,
                      [&] { events.append(QStringLiteral("closed")); });
-    // The host refuses and closes at once.
-    f.peer->write(frame(msg::full()));
+    // Two refusals and a chat in one read, then the host closes at once.
+    f.peer->write(frame(msg::full()) + frame(msg::full()) +
+                  frame(msg::chatRelay(2, "Bob", "still|clBlack")));
     f.peer->disconnectFromHost();
-    ASSERT_TRUE(waitUntil([&] { return events.contains(QStringLiteral("closed")); }));
-    EXPECT_EQ(events, (QStringList{QStringLiteral("full"), QStringLiteral("answered"),
-                                   QStringLiteral("closed")}));
+    // Everything is handled without waiting for the notice...
+    ASSERT_TRUE(
+        waitUntil([&] { return chatLines(f.chat).contains(QStringLiteral("Bob chats:  still")); }));
+    EXPECT_EQ(events, QStringList{QStringLiteral("full")});
+    // ...and nobody answering it does not keep the program alive.
+    ASSERT_TRUE(waitUntil([&] { return events.size() == 2; }));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("full"), QStringLiteral("closed")}));
+    test::settle(50);
+    EXPECT_EQ(events.size(), 2);
+    f.session.noticeDismissed(); // answered late: nothing more happens
+    EXPECT_EQ(events.size(), 2);
+}
+
+TEST(ClientSession, WithoutANoticeTheClosedConnectionEndsAtOnce)
+{
+    Fixture f;
+    f.connect();
+    int closed = 0;
+    QObject::connect(&f.session, &ClientSession::connectionClosed, [&] { ++closed; });
+    f.peer->write(frame(msg::chatRelay(2, "Bob", "bye|clBlack")));
+    f.peer->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return closed == 1; }, 1000));
+    EXPECT_TRUE(chatLines(f.chat).contains(QStringLiteral("Bob chats:  bye")));
+}
+
+TEST(ClientSession, AnOverlongLineFromTheHostEndsTheConnectionWholeOrInPieces)
+{
+    for (const bool pieces : {false, true}) {
+        SCOPED_TRACE(pieces ? "in pieces" : "whole");
+        Fixture f;
+        f.connect();
+        int closed = 0;
+        QObject::connect(&f.session, &ClientSession::connectionClosed, [&] { ++closed; });
+        const QByteArray ok = frame(msg::chatRelay(2, "Bob", QByteArray(5000, 'a') + "|clBlack"));
+        const QByteArray overlong =
+            frame(msg::chatRelay(2, "Bob", QByteArray(90000, 'b') + "|clBlack"));
+        const QByteArray bytes = ok + overlong;
+        for (qsizetype at = 0; at < bytes.size(); at += pieces ? 1400 : bytes.size())
+            f.session.receiveBytes(bytes.mid(at, pieces ? 1400 : bytes.size()));
+        f.session.processQueued();
+        // The line before it is shown; the overlong one is not, and the
+        // connection goes, however the bytes were cut.
+        EXPECT_EQ(chatLines(f.chat).size(), 1);
+        EXPECT_FALSE(f.session.sock().Connected());
+        ASSERT_TRUE(waitUntil([&] { return closed == 1; }));
+    }
 }
 
 TEST(ClientSession, RemovalOnlyFromTheHostingPlayerAndOnlyLoggedIn)

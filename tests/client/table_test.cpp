@@ -68,3 +68,21 @@ TEST(Table, SpiesLeaveOnlyByTheirExactNumberAndName)
     EXPECT_EQ(t.spies().first().number, 7);
     EXPECT_EQ(changed.size(), 3);
 }
+
+TEST(Table, ARepeatedSpyAnnouncementReplacesItsEntry)
+{
+    Table t;
+    QSignalSpy changed(&t, &Table::spiesChanged);
+    t.addSpy(7, QStringLiteral("Kim"));
+    t.addSpy(8, QStringLiteral("Lou"));
+    // A spy logging in again and again, as a hostile client may.
+    for (int i = 0; i < 12000; ++i)
+        t.addSpy(7, QStringLiteral("Kim"));
+    t.addSpy(7, QStringLiteral("Kim again"));
+    ASSERT_EQ(t.spies().size(), 2);
+    EXPECT_EQ(t.spies().at(0).itemText(), QStringLiteral("7: Kim again"));
+    EXPECT_EQ(t.spies().at(1).itemText(), QStringLiteral("8: Lou"));
+    EXPECT_EQ(changed.size(), 3); // two arrivals and one new name
+    EXPECT_FALSE(t.removeSpy(7, QStringLiteral("Kim")));
+    EXPECT_TRUE(t.removeSpy(7, QStringLiteral("Kim again")));
+}

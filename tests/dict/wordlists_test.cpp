@@ -130,6 +130,16 @@ TEST(WordLists, TheDictionaryUsesTheChosenBuiltinList)
     EXPECT_EQ(TDictn(BuiltinList::Large).recordCount(), nlarge);
 }
 
+TEST(WordLists, BothAreStoredInTheFormLookupsCompare)
+{
+    // The program searches the built-in lists without checking them first.
+    EXPECT_TRUE(TDictn::isPlain(readFile(GORSE_WORDLIST_FILE)));
+    EXPECT_TRUE(TDictn::isPlain(readFile(GORSE_LARGE_WORDLIST_FILE)));
+    EXPECT_FALSE(TDictn::isPlain(QByteArray("\x1E") + "cat           "));
+    EXPECT_FALSE(TDictn::isPlain(QByteArray("\x1E") + " CAT          "));
+    EXPECT_TRUE(TDictn::isPlain(QByteArray("\x1E") + "CAT           "));
+}
+
 TEST(WordLists, BuiltinListNames)
 {
     EXPECT_EQ(TDictn::builtinListName(BuiltinList::Standard), QStringLiteral("standard"));

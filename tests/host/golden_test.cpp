@@ -76,6 +76,9 @@ TEST(GoldenGame, AWholeGameSendsExactlyTheRecordedMessages)
     f.act(3, "CMD_action+3+waves|$00123456");
     f.act(4, "CMD_playasound+4+wave3+");
     f.act(7, "CMD_chat+7+just watching|clGray");
+    // A short game: its target is below the options dialog's range, which
+    // the host is told to allow here.
+    f.server->setStartRanges({0, kPlayToScoreRange.maximum, 1, 0}, kTimePerTurnRange);
     f.act(1, "CMD_startgame+Ann+150+90+");
 
     bool won = false;

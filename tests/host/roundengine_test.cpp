@@ -49,9 +49,9 @@ TEST(RoundEngine, TheRoundClockAllowsFourSecondsMore)
     for (int k = 3; k <= 6; ++k)
         f.connect();
     RawClient& spy = f.join("Spy");
-    f.start(deckof({}), 500, 10);
+    f.start(deckof({}), 500, 45);
     f.clear();
-    f.tick(10); // the clients' time is up
+    f.tick(45); // the clients' time is up
     f.act(1, msg::sendword(1, {1, 2}));
     f.tick(3);
     f.act(2, msg::sendword(2, {3, 4}));
@@ -93,6 +93,8 @@ TEST(RoundEngine, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
         {60, {0, 65, 0, 0, 0, 0}, 2, {"CMD_winner+Klot+"}},
         {60, {65, 0, 0, 0, 0, 0}, 1, {"CMD_winner++"}},
     };
+    // Targets below the options dialog's range make a game of one word.
+    f.server->setStartRanges({0, kPlayToScoreRange.maximum, 1, 0}, kTimePerTurnRange);
     for (const Case& c : cases) {
         f.start(quiz, c.target);
         f.server->deck().stack(quiz); // for the next round too

@@ -3,6 +3,7 @@
 #include "net/messages.h"
 #include "support/testutil.h"
 
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace gorse;
@@ -43,7 +44,83 @@ TEST(FrameBuffer, LongUnterminatedLineIsRefused)
     EXPECT_TRUE(out.isEmpty());
 }
 
-TEST(MessageQueue, DispatchesOneMessagePerTurnInOrderAndNeverInsidePush)
+TEST(FrameBuffer, AnOverlongLineIsRefusedWholeOrInPieces)
+{
+    const QByteArray overlong = "CMD_chat+2+" + QByteArray(90000, 'b') + '\xFF';
+    const QByteArray before = frame("CMD_chat+2+before");
+    for (const qsizetype piece : {qsizetype(1400), overlong.size() + before.size()}) {
+        SCOPED_TRACE(piece);
+        FrameBuffer fb;
+        QList<QByteArray> out;
+        const QByteArray bytes = before + overlong + frame("CMD_chat+2+after");
+        bool ok = true;
+        for (qsizetype at = 0; at < bytes.size() && ok; at += piece)
+            ok = fb.append(bytes.mid(at, piece), out);
+        EXPECT_FALSE(ok);
+        // What came before it is kept; nothing of it or after it.
+        EXPECT_EQ(out, QList<QByteArray>{"CMD_chat+2+before"});
+        EXPECT_EQ(fb.pending(), 0);
+    }
+    // The longest line allowed passes both ways.
+    const QByteArray longest = QByteArray(kMaxLineLength, 'x') + '\xFF';
+    for (const qsizetype piece : {qsizetype(1400), longest.size()}) {
+        FrameBuffer fb;
+        QList<QByteArray> out;
+        for (qsizetype at = 0; at < longest.size(); at += piece)
+            ASSERT_TRUE(fb.append(longest.mid(at, piece), out));
+        ASSERT_EQ(out.size(), 1);
+        EXPECT_EQ(out[0].size(), kMaxLineLength);
+    }
+}
+
+TEST(MessageQueue, ATurnWorksOffABurstUpToItsBoundAndEndsWithTheHook)
+{
+    MessageQueue queue;
+    int handled = 0;
+    QList<int> turnEnds;
+    queue.setHandler([&](const QueuedMessage&) { ++handled; });
+    queue.setTurnEnd([&] { turnEnds.append(handled); });
+    for (int i = 0; i < 2500; ++i)
+        queue.push(QByteArray("CMD_x+"), 1);
+    EXPECT_EQ(queue.dispatchTurn(), MessageQueue::kTurnMessages);
+    EXPECT_EQ(turnEnds, QList<int>{MessageQueue::kTurnMessages});
+    // The rest follows in later turns of the event loop, by itself.
+    ASSERT_TRUE(waitUntil([&] { return handled == 2500; }));
+    EXPECT_EQ(turnEnds, (QList<int>{1000, 2000, 2500}));
+    EXPECT_EQ(queue.turns(), 3u);
+
+    // A slow handler: the turn yields after about 2 ms.
+    queue.setHandler([&](const QueuedMessage&) {
+        ++handled;
+        QThread::usleep(300);
+    });
+    for (int i = 0; i < 200; ++i)
+        queue.push(QByteArray("CMD_x+"), 1);
+    const int first = queue.dispatchTurn();
+    EXPECT_GE(first, 1);
+    EXPECT_LE(first, 32);
+    ASSERT_TRUE(waitUntil([&] { return queue.isEmpty(); }));
+}
+
+TEST(MessageQueue, AHandlerInsideATurnDoesNotStartAnotherAndOriginsCanBeDropped)
+{
+    MessageQueue queue;
+    QList<QByteArray> handled;
+    queue.setHandler([&](const QueuedMessage& m) {
+        handled.append(m.line);
+        if (m.line == "nested")
+            EXPECT_EQ(queue.dispatchTurn(), 0); // as an event loop run by a handler would
+    });
+    queue.push("nested", 1);
+    queue.push("a", 2);
+    queue.push("b", 3);
+    queue.push("c", 2);
+    EXPECT_EQ(queue.dropOrigin(2), 2);
+    queue.drain();
+    EXPECT_EQ(handled, (QList<QByteArray>{"nested", "b"}));
+}
+
+TEST(MessageQueue, DispatchesInOrderAndNeverInsidePush)
 {
     MessageQueue queue;
     QList<QByteArray> handled;

@@ -169,3 +169,47 @@ TEST(Messages, WordLogsAndCleaning)
     EXPECT_EQ(fromWire(toWire(QStringLiteral("Zoë"))), QStringLiteral("Zoë"));
     EXPECT_FALSE(toWire(QStringLiteral("ÿÿ")).contains('\xFF'));
 }
+
+TEST(Messages, TextsAreCutWithinTheirUtf8Bytes)
+{
+    const QString cjk(30000, QChar(0x6F22));                     // three bytes each
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // a surrogate pair, four bytes
+    const struct
+    {
+        QString text;
+        int max;
+        QString cut;
+    } cases[] = {
+        {QStringLiteral("hello"), 1000, QStringLiteral("hello")},
+        {QString(1500, u'a'), kMaxChatText, QString(kMaxChatText, u'a')},
+        {cjk, kMaxChatText, QString(333, QChar(0x6F22))},
+        {QStringLiteral("ab") + emoji + QStringLiteral("c"), 5, QStringLiteral("ab")},
+        {QStringLiteral("ab") + emoji + QStringLiteral("c"), 6, QStringLiteral("ab") + emoji},
+        {QString::fromUtf8("\xC3\xA9\xC3\xA9"), 3, QString::fromUtf8("\xC3\xA9")},
+        {QStringLiteral("x"), 0, QString()},
+    };
+    for (const auto& c : cases) {
+        const QString cut = cutToUtf8(c.text, c.max);
+        EXPECT_EQ(cut, c.cut) << c.text.left(8).toStdString() << " " << c.max;
+        EXPECT_LE(toWire(cut).size(), c.max);
+        // The same cut made on the bytes.
+        EXPECT_EQ(cutUtf8(toWire(c.text), c.max), toWire(c.cut));
+    }
+    // A chat typed in full CJK stays within the limit on the wire.
+    EXPECT_LE(msg::chat(9, toWire(cutToUtf8(cjk, kMaxChatText)) + "|$00FFFFFF").size(),
+              QByteArray("CMD_chat+9+").size() + kMaxChatBody);
+}
+
+TEST(Messages, FramedRelaysAreTheRelaysWithTheirTerminator)
+{
+    EXPECT_EQ(msg::chatRelayFramed(3, "Ann", "Hi+there|clBlack"),
+              frame("CMD_chat+3+Ann chats: Hi+there|clBlack"));
+    EXPECT_EQ(msg::actionRelayFramed(10, "", "waves|clRed"), frame("CMD_action+10+ waves|clRed"));
+    EXPECT_EQ(msg::playasoundRelayFramed(-7, "wave3+"), frame("CMD_playasound+-7+wave3+"));
+    Fields f("3+Ann+rest+of it");
+    EXPECT_EQ(f.number(), 3);
+    EXPECT_EQ(f.textView(), "Ann");
+    EXPECT_EQ(f.restView(), "rest+of it");
+    EXPECT_EQ(f.rest(), "rest+of it");
+    EXPECT_TRUE(f.atEnd());
+}

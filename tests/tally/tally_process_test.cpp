@@ -83,7 +83,8 @@ struct TestTable
                                          QStringList{QStringLiteral("--port"), QStringLiteral("0"),
                                                      QStringLiteral("--seed"), QStringLiteral("11"),
                                                      QStringLiteral("--words"), words,
-                                                     QStringLiteral("--no-announce")},
+                                                     QStringLiteral("--no-announce"),
+                                                     QStringLiteral("--any-game")},
                                          runtime.path());
         static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
         waitUntil([&] { return re.match(QString::fromLocal8Bit(host->log)).hasMatch(); }, 10000);

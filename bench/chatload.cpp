@@ -1,0 +1,411 @@
+#include "chatload.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace gorse::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr char kTerminator = '\xFF';
+constexpr int kClients = 9;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The connection number after a command's "+": "CMD_chat+3+..." gives 3.
+int leadingNumber(const std::string& line, size_t from)
+{
+    int n = 0;
+    for (size_t i = from; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
+        n = n * 10 + (line[i] - '0');
+    return n;
+}
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+long long cpuNanoseconds(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
+    long long ns = -1;
+    if (!(in >> ns))
+        return -1;
+    return ns;
+}
+
+long long residentKiB(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atoll(line.c_str() + 6);
+    }
+    return -1;
+}
+
+uint16_t freeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    uint16_t port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    ::close(fd);
+    return port;
+}
+
+pid_t spawnProgram(const std::string& path, const std::vector<std::string>& args,
+                   const std::string& errPath)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(path.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!errPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+int connectWhenListening(uint16_t port, int timeoutMs)
+{
+    const auto start = Clock::now();
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    while (secondsSince(start) * 1000 < timeoutMs) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0)
+            return fd;
+        ::close(fd);
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    return -1;
+}
+
+int stopProgram(pid_t pid, int timeoutMs)
+{
+    int status = 0;
+    ::kill(pid, SIGTERM);
+    const auto start = Clock::now();
+    while (secondsSince(start) * 1000 < timeoutMs) {
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+struct ChatClients::Client
+{
+    int fd = -1;
+    int number = 0;
+    std::string rest;
+    std::string chat; // this client's chat message, terminator included
+    int inflight = 0;
+    std::deque<Clock::time_point> sent; // client 1's chats under way
+};
+
+namespace {
+
+// What the clients are doing; pump() acts on it for every relay.
+enum class Mode { Idle, Throughput, Latency };
+Mode mode = Mode::Idle;
+bool keepSending = false;
+bool measuring = false;
+unsigned long long relays = 0, chats = 0;
+int logins = 0;
+std::vector<double> roundTrips; // microseconds
+
+} // namespace
+
+void ChatClients::sendChat(Client& c)
+{
+    if (!writeAll(c.fd, c.chat))
+        return;
+    ++c.inflight;
+    if (mode == Mode::Latency && c.number == 1)
+        c.sent.push_back(Clock::now());
+}
+
+bool ChatClients::pump(int timeoutMs)
+{
+    epoll_event events[kClients];
+    const int n = epoll_wait(m_epoll, events, kClients, timeoutMs);
+    static char buffer[1 << 16];
+    for (int i = 0; i < n; ++i) {
+        Client& c = *m_clients[events[i].data.u32];
+        const ssize_t got = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got == 0) {
+            m_error = "the server closed a connection";
+            return false;
+        }
+        if (got < 0)
+            continue;
+        c.rest.append(buffer, size_t(got));
+        size_t start = 0;
+        for (size_t end = c.rest.find(kTerminator); end != std::string::npos;
+             end = c.rest.find(kTerminator, start)) {
+            const std::string line = c.rest.substr(start, end - start);
+            start = end + 1;
+            if (line.rfind("CMD_chat+", 0) == 0) {
+                if (measuring)
+                    ++relays;
+                if (leadingNumber(line, 9) != c.number)
+                    continue;
+                --c.inflight;
+                if (mode == Mode::Throughput) {
+                    if (measuring)
+                        ++chats;
+                    if (keepSending)
+                        sendChat(c);
+                } else if (mode == Mode::Latency && c.number == 1 && !c.sent.empty()) {
+                    const double us =
+                        std::chrono::duration<double, std::micro>(Clock::now() - c.sent.front())
+                            .count();
+                    c.sent.pop_front();
+                    if (measuring)
+                        roundTrips.push_back(us);
+                    if (keepSending)
+                        sendChat(c);
+                }
+            } else if (line.rfind("CMD_sendlogininfo+", 0) == 0) {
+                c.number = leadingNumber(line, 18);
+            } else if (line.rfind("CMD_newplayerinfo+", 0) == 0 && c.number == 1) {
+                ++logins; // client 1 hears every login, its own included
+            }
+        }
+        c.rest.erase(0, start);
+    }
+    return true;
+}
+
+void ChatClients::settle(int ms)
+{
+    const auto start = Clock::now();
+    while (secondsSince(start) * 1000 < ms && pump(10)) {
+    }
+}
+
+bool ChatClients::open(uint16_t port, bool login)
+{
+    close();
+    m_epoll = epoll_create1(EPOLL_CLOEXEC);
+    logins = 0;
+    mode = Mode::Idle;
+    measuring = false;
+    for (int i = 0; i < kClients; ++i) {
+        auto* c = new Client;
+        m_clients.push_back(c);
+        c->fd = connectWhenListening(port, 5000);
+        if (c->fd < 0) {
+            m_error = "cannot connect";
+            return false;
+        }
+        const int one = 1;
+        setsockopt(c->fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.u32 = unsigned(i);
+        epoll_ctl(m_epoll, EPOLL_CTL_ADD, c->fd, &ev);
+        const auto start = Clock::now();
+        while (c->number == 0 && secondsSince(start) < 10 && pump(10)) {
+        }
+        if (c->number == 0) {
+            m_error = "no connection number";
+            return false;
+        }
+        c->chat = "CMD_chat+" + std::to_string(c->number) + "+hello from the load test|clBlack";
+        c->chat += kTerminator;
+        if (login) {
+            std::string message = "CMD_logininfo+" + std::to_string(c->number) + "+1.2.0+P" +
+                                  std::to_string(c->number);
+            message += kTerminator;
+            writeAll(c->fd, message);
+        }
+    }
+    if (login) {
+        const int expected = kClients;
+        const auto start = Clock::now();
+        while (logins < expected && secondsSince(start) < 10 && pump(10)) {
+        }
+        if (logins < expected) {
+            m_error = "logins did not come through";
+            return false;
+        }
+    }
+    settle(100);
+    return true;
+}
+
+void ChatClients::close()
+{
+    for (Client* c : m_clients) {
+        if (c->fd >= 0)
+            ::close(c->fd);
+        delete c;
+    }
+    m_clients.clear();
+    if (m_epoll >= 0)
+        ::close(m_epoll);
+    m_epoll = -1;
+}
+
+ThroughputResult ChatClients::throughput(double seconds, int inflight, pid_t server)
+{
+    mode = Mode::Throughput;
+    keepSending = true;
+    measuring = false;
+    for (Client* c : m_clients) {
+        for (int i = 0; i < inflight; ++i)
+            sendChat(*c);
+    }
+    const auto warm = Clock::now();
+    while (secondsSince(warm) < 0.5 && pump(10)) {
+    }
+    ThroughputResult r;
+    relays = chats = 0;
+    measuring = true;
+    const long long cpuBefore = cpuNanoseconds(server);
+    const auto start = Clock::now();
+    while (secondsSince(start) < seconds && pump(10)) {
+    }
+    r.seconds = secondsSince(start);
+    const long long cpuAfter = cpuNanoseconds(server);
+    measuring = false;
+    r.relays = relays;
+    r.chats = chats;
+    if (cpuBefore >= 0 && cpuAfter >= 0)
+        r.cpuNs = cpuAfter - cpuBefore;
+    // Let the chats under way come back before anything else is measured.
+    keepSending = false;
+    const auto drain = Clock::now();
+    auto under = [this] {
+        int n = 0;
+        for (Client* c : m_clients)
+            n += c->inflight;
+        return n;
+    };
+    while (under() > 0 && secondsSince(drain) < 5 && pump(10)) {
+    }
+    mode = Mode::Idle;
+    settle(100);
+    return r;
+}
+
+LatencyResult ChatClients::latency(double seconds, int backgroundRate)
+{
+    LatencyResult r;
+    roundTrips.clear();
+    mode = Mode::Latency;
+    keepSending = true;
+    measuring = false;
+    const double interval = double(kClients - 1) / double(backgroundRate); // per client
+    const auto start = Clock::now();
+    double nextBackground = 0;
+    sendChat(*m_clients[0]);
+    while (secondsSince(start) < seconds + 0.5) {
+        measuring = secondsSince(start) >= 0.5;
+        const double now = secondsSince(start);
+        while (nextBackground <= now) {
+            for (int i = 1; i < kClients; ++i) {
+                sendChat(*m_clients[size_t(i)]);
+                if (measuring)
+                    ++r.background;
+            }
+            nextBackground += interval;
+        }
+        const int wait = int(std::max(0.0, (nextBackground - secondsSince(start)) * 1000));
+        if (!pump(std::min(wait, 10)))
+            break;
+    }
+    measuring = false;
+    keepSending = false;
+    settle(300);
+    mode = Mode::Idle;
+    std::vector<double> v = roundTrips;
+    std::sort(v.begin(), v.end());
+    r.samples = v.size();
+    if (!v.empty()) {
+        r.p50us = v[v.size() / 2];
+        r.p99us = v[std::min(v.size() - 1, size_t(double(v.size()) * 0.99))];
+        r.maxus = v.back();
+    }
+    return r;
+}
+
+unsigned long long ChatClients::paced(double seconds, int backgroundRate)
+{
+    mode = Mode::Idle;
+    unsigned long long sent = 0;
+    const double interval = double(kClients - 1) / double(backgroundRate);
+    const auto start = Clock::now();
+    double next = 0;
+    while (secondsSince(start) < seconds) {
+        const double now = secondsSince(start);
+        while (next <= now) {
+            for (int i = 1; i < kClients; ++i) {
+                sendChat(*m_clients[size_t(i)]);
+                ++sent;
+            }
+            next += interval;
+        }
+        const int wait = int(std::max(0.0, (next - secondsSince(start)) * 1000));
+        if (!pump(std::min(wait, 10)))
+            break;
+    }
+    settle(300);
+    return sent;
+}
+
+} // namespace gorse::bench

@@ -1,0 +1,86 @@
+#pragma once
+
+// Chat load for bench_load, in plain C++ on epoll so that the clients cost
+// little next to the server they measure: nine loopback connections to a
+// relay (gorse-host or bench_minrelay) that send chats and count what comes
+// back.
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace gorse::bench {
+
+// Processor time a process has used so far, in nanoseconds (from
+// /proc/PID/schedstat); -1 when it cannot be read.
+long long cpuNanoseconds(pid_t pid);
+// Resident memory of a process in KiB (VmRSS); -1 when it cannot be read.
+long long residentKiB(pid_t pid);
+// A loopback port that was free a moment ago.
+uint16_t freeLoopbackPort();
+// Starts a program with its standard error going to errPath (or kept when
+// empty); -1 when it could not be started.
+pid_t spawnProgram(const std::string& path, const std::vector<std::string>& args,
+                   const std::string& errPath);
+// Tries to connect to 127.0.0.1:port until it works or timeoutMs passed;
+// returns the connected socket (blocking) or -1.
+int connectWhenListening(uint16_t port, int timeoutMs);
+// Sends SIGTERM and waits up to timeoutMs for the end; kills it after that.
+// Returns the exit status as waitpid gives it.
+int stopProgram(pid_t pid, int timeoutMs);
+
+struct ThroughputResult
+{
+    double seconds = 0;
+    unsigned long long chats = 0;  // chats whose relay came back to their sender
+    unsigned long long relays = 0; // relayed chats received by all nine
+    long long cpuNs = -1;          // the server's processor time meanwhile
+    double relaysPerSecond() const { return seconds > 0 ? double(relays) / seconds : 0; }
+    double cpuNsPerChat() const { return chats && cpuNs >= 0 ? double(cpuNs) / double(chats) : 0; }
+};
+
+struct LatencyResult
+{
+    size_t samples = 0;
+    double p50us = 0, p99us = 0, maxus = 0;
+    unsigned long long background = 0; // chats sent by the other eight
+};
+
+// Nine raw connections to one server.
+class ChatClients
+{
+public:
+    // Connects nine clients to 127.0.0.1:port; with login, each answers
+    // CMD_sendlogininfo with CMD_logininfo and waits until every login was
+    // announced to everybody (what gorse-host needs before it relays a chat).
+    // false and a reason in error() when that did not work within 10 s.
+    bool open(uint16_t port, bool login);
+    void close();
+    ~ChatClients() { close(); }
+    const std::string& error() const { return m_error; }
+
+    // Each client keeps `inflight` chats under way: a chat's relay coming
+    // back to its sender sends the next. Measures for `seconds` after a
+    // short warm-up.
+    ThroughputResult throughput(double seconds, int inflight, pid_t server);
+    // Client 1 sends a chat whenever its previous one came back and measures
+    // the round trip, while the other eight send `backgroundRate` chats per
+    // second between them.
+    LatencyResult latency(double seconds, int backgroundRate);
+    // Only the background load, for counting the server's system calls.
+    // Returns the chats the eight sent.
+    unsigned long long paced(double seconds, int backgroundRate);
+
+private:
+    struct Client;
+    bool pump(int timeoutMs);
+    void sendChat(Client& c);
+    void settle(int ms);
+
+    std::vector<Client*> m_clients;
+    int m_epoll = -1;
+    std::string m_error;
+};
+
+} // namespace gorse::bench
