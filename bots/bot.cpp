@@ -13,7 +13,7 @@ Bot::Bot(std::shared_ptr<const WordFinder> finder, BotLevel level, BotClock* clo
     connect(&m_sock, &TSock::OnConnect, this, [this] { m_connected = true; });
     connect(&m_sock, &TSock::OnRead, this, &Bot::onRead);
     connect(&m_sock, &TSock::OnInfo, this, &Bot::onInfo);
-    m_queue.setHandler([this](const QueuedMessage& m) { m_commands.dispatch(m); });
+    m_queue.setHandler([this](QueuedMessage& m) { m_commands.dispatch(std::move(m)); });
     registercommands();
 }
 
@@ -108,7 +108,7 @@ void Bot::onRead(TSock* sock)
         closeConnection(); // an endless line: this is no host to play with
         return;
     }
-    m_queue.push(lines);
+    m_queue.push(std::move(lines));
 }
 
 void Bot::onInfo(TSock*, TSocketInfo info, const QString& text)

@@ -17,8 +17,9 @@ namespace gorse {
 // longest colour text ("$" and eight digits, or a name such as "clFuchsia"),
 // and the "says: " in front of a phrase.
 inline constexpr int kChatSuffixRoom = 16;
-// The most UTF-8 bytes the chat entry holds, so that a message's text stays
-// within kMaxChatText on the wire.
+// The most UTF-8 bytes the chat entry holds, so that everything after the
+// sender's number ("says: ", the text, "|" and the colour) stays within
+// kMaxChatText on the wire, well inside what the host relays.
 inline constexpr int kChatEntryLimit = kMaxChatText - kChatSuffixRoom;
 // The most characters a phrase holds (the phrase editor's edits).
 inline constexpr int kPhraseLength = 50;

@@ -120,6 +120,8 @@ struct Table
     Table()
     {
         server.setRealTimeClock(false);
+        // A game to 150 ends within a few rounds; the dialog starts at 300.
+        server.setStartRanges({100, kPlayToScoreRange.maximum, 1, 0}, kTimePerTurnRange);
         server.setLog([this](const QString& line) { log.append(line); });
         server.startListening(0);
         port = server.listeningPort();
