@@ -49,8 +49,11 @@ Board::Board(ClientSession* session, GameOptions* options, ChatLog* chat, SoundC
     m_turntime.setInterval(1000);
     connect(&m_turntime, &QTimer::timeout, this, &Board::turntimeTimer);
 
-    for (const auto& [name, fn] : kHandlers)
-        m_session->setHandler(name, [this, fn](const QByteArray& fields) { (this->*fn)(fields); });
+    for (const auto& handler : kHandlers) {
+        const auto fn = handler.second;
+        m_session->setHandler(handler.first,
+                              [this, fn](const QByteArray& fields) { (this->*fn)(fields); });
+    }
     connect(m_session->table(), &Table::seatsChanged, this, &Board::tableChanged);
     connect(m_session->table(), &Table::spiesChanged, this, &Board::tableChanged);
 }

@@ -206,8 +206,9 @@ void BoardEndToEnd::wholeGame()
     const std::pair<Player*, QString> winners[] = {{&ann, u"You have Won the Game!"_s},
                                                    {&bob, u"Ann has Won the Game!"_s},
                                                    {&eve, u"Ann has Won the Game!"_s}};
-    for (const auto& [p, text] : winners) {
-        QVERIFY(waitUntil([&] { return p->board.winnerShown(); }));
+    for (const auto& [player, text] : winners) {
+        Player* p = player;
+        QVERIFY(waitUntil([p] { return p->board.winnerShown(); }));
         QCOMPARE(p->board.winnerText(), text);
         QVERIFY(chatLines(p->chat).contains(text));
     }

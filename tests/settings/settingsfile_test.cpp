@@ -300,7 +300,8 @@ TEST_F(SettingsFileTest, AReadOnlyFolderKeepsTheStoredFile)
             return QStringLiteral("<not loaded>");
         o.setWarning(true);
         o.save();
-        return QString::number(failures) + u' ' + settings.saveinifile();
+        const QString saved = settings.saveinifile();
+        return QString::number(failures) + u' ' + saved;
     });
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
     EXPECT_EQ(result, QStringLiteral("2 Unable to write to ") + file);

@@ -8,11 +8,12 @@ RawClient::RawClient(QObject* parent) : QObject(parent)
 {
     connect(&socket, &QTcpSocket::readyRead, this, [this] {
         m_rest += socket.readAll();
-        qsizetype end;
-        while ((end = m_rest.indexOf('\xFF')) >= 0) {
-            messages.append(m_rest.left(end));
-            m_rest.remove(0, end + 1);
-        }
+        // Cut first, then drop what was cut in one go: a read of megabytes
+        // must not move the rest once per message.
+        qsizetype start = 0;
+        for (qsizetype end; (end = m_rest.indexOf('\xFF', start)) >= 0; start = end + 1)
+            messages.append(m_rest.mid(start, end - start));
+        m_rest.remove(0, start);
     });
     connect(&socket, &QTcpSocket::disconnected, this, [this] { m_closed = true; });
 }
