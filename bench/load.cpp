@@ -407,9 +407,10 @@ int main(int argc, char** argv)
     for (int run = 0; run < 5; ++run) {
         const uint16_t port = bench::freeLoopbackPort();
         const auto t0 = std::chrono::steady_clock::now();
-        const pid_t pid = bench::spawnProgram(hostPath.toStdString(),
-                                              {"--port", std::to_string(port), "--seed", "12345", "--no-announce"},
-                                              logPath.toStdString());
+        const pid_t pid = bench::spawnProgram(
+            hostPath.toStdString(),
+            {"--port", std::to_string(port), "--seed", "12345", "--no-announce"},
+            logPath.toStdString());
         const int fd = bench::connectWhenListening(port, 5000);
         const auto t1 = std::chrono::steady_clock::now();
         if (fd < 0)
@@ -424,9 +425,10 @@ int main(int argc, char** argv)
                 startMs[2], startMs.front(), startMs.back());
 
     const uint16_t port = bench::freeLoopbackPort();
-    const pid_t pid = bench::spawnProgram(hostPath.toStdString(),
-                                          {"--port", std::to_string(port), "--seed", "12345", "--no-announce"},
-                                          logPath.toStdString());
+    const pid_t pid =
+        bench::spawnProgram(hostPath.toStdString(),
+                            {"--port", std::to_string(port), "--seed", "12345", "--no-announce"},
+                            logPath.toStdString());
     const int probe = pid < 0 ? -1 : bench::connectWhenListening(port, 5000);
     if (probe < 0)
         fail("gorse-host did not start");

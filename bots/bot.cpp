@@ -108,7 +108,7 @@ void Bot::onRead(TSock* sock)
         closeConnection(); // an endless line: this is no host to play with
         return;
     }
-    m_queue.push(lines);
+    m_queue.push(std::move(lines));
 }
 
 void Bot::onInfo(TSock*, TSocketInfo info, const QString& text)

@@ -13,10 +13,6 @@ namespace gorse {
 // window and the build's project version read it from here.
 inline constexpr char kVersionText[] = "1.2.0";
 
-// The longest chat, action or phrase text a message carries, in bytes of
-// UTF-8 (everything after the sender's number: the text, "|" and the colour).
-inline constexpr int kMaxChatText = 1000;
-
 // Connection numbers 1..6 are the seats of the table, 7..9 the spies.
 inline constexpr int kSeatCount = 6;
 inline constexpr int kSpyCount = 3;

@@ -108,8 +108,9 @@ TEST(MessageQueue, AHandlerInsideATurnDoesNotStartAnotherAndOriginsCanBeDropped)
     QList<QByteArray> handled;
     queue.setHandler([&](const QueuedMessage& m) {
         handled.append(m.line);
-        if (m.line == "nested")
+        if (m.line == "nested") {
             EXPECT_EQ(queue.dispatchTurn(), 0); // as an event loop run by a handler would
+        }
     });
     queue.push("nested", 1);
     queue.push("a", 2);

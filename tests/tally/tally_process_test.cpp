@@ -79,13 +79,12 @@ struct TestTable
         const QString words = dir.filePath(QStringLiteral("words.dic"));
         if (!writeAll(words, twoCardWords()))
             return false;
-        host = std::make_unique<Program>(binDir() + QStringLiteral("/gorse-host"),
-                                         QStringList{QStringLiteral("--port"), QStringLiteral("0"),
-                                                     QStringLiteral("--seed"), QStringLiteral("11"),
-                                                     QStringLiteral("--words"), words,
-                                                     QStringLiteral("--no-announce"),
-                                                     QStringLiteral("--any-game")},
-                                         runtime.path());
+        host = std::make_unique<Program>(
+            binDir() + QStringLiteral("/gorse-host"),
+            QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--seed"),
+                        QStringLiteral("11"), QStringLiteral("--words"), words,
+                        QStringLiteral("--no-announce"), QStringLiteral("--any-game")},
+            runtime.path());
         static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
         waitUntil([&] { return re.match(QString::fromLocal8Bit(host->log)).hasMatch(); }, 10000);
         port = quint16(re.match(QString::fromLocal8Bit(host->log)).captured(1).toUInt());
