@@ -16,19 +16,7 @@ if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install 
   packages+=(pulseaudio)
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$here/tools/install_packages.sh" "${packages[@]}"
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${GORSE_CMAKE_ARGS:-} >/dev/null

@@ -15,16 +15,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$here/resources/sounds"
 rate=22050
 
-missing=()
-command -v sox >/dev/null || missing+=(sox)
-command -v espeak-ng >/dev/null || missing+=(espeak-ng)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$here/tools/install_packages.sh" sox espeak-ng
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

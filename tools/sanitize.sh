@@ -9,20 +9,7 @@ seconds="${1:-60}"
 
 # clang and its runtimes (sanitizers, libFuzzer), and the symbolizer that
 # puts names on the reports.
-packages=(clang libclang-rt-14-dev llvm-14)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$here/tools/install_packages.sh" clang libclang-rt-14-dev llvm-14
 
 build="$here/build-sanitize"
 jobs="$(nproc 2>/dev/null || echo 2)"
