@@ -2,6 +2,7 @@
 // computer players who sit down once the first person has logged in.
 #include "host/tserver.h"
 #include "net/messages.h"
+#include "support/hostprocess.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
 
@@ -15,33 +16,12 @@ using gorse::test::waitUntil;
 
 namespace {
 
-struct Host : QProcess
+// gorse-host on any free port.
+struct Host : test::HostProcess
 {
-    QByteArray log;
-    explicit Host(QStringList arguments)
+    explicit Host(const QStringList& arguments)
+        : HostProcess(QStringList(arguments) << QStringLiteral("--port") << QStringLiteral("0"))
     {
-        arguments << QStringLiteral("--port") << QStringLiteral("0")
-                  << QStringLiteral("--no-announce");
-        start(test::binDir() + QStringLiteral("/gorse-host"), arguments);
-    }
-    ~Host() override
-    {
-        kill();
-        waitForFinished();
-    }
-    bool says(const QByteArray& text)
-    {
-        waitUntil([&] {
-            log += readAllStandardError();
-            return log.contains(text) || state() == NotRunning;
-        });
-        return log.contains(text);
-    }
-    quint16 port()
-    {
-        says(", seed ");
-        static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
-        return quint16(re.match(QString::fromLocal8Bit(log)).captured(1).toUInt());
     }
 };
 

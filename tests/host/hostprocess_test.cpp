@@ -1,6 +1,7 @@
 // The gorse-host program: started as a process on a free port, played
 // against over loopback, stopped by signals.
 #include "hostfixture.h"
+#include "support/hostprocess.h"
 #include "support/testutil.h"
 
 #include <QProcess>
@@ -13,47 +14,6 @@ using namespace gorse;
 using namespace gorse::test;
 
 namespace {
-
-// gorse-host run with arguments; log collects its standard error.
-struct HostProcess : QProcess
-{
-    QByteArray log;
-
-    explicit HostProcess(const QStringList& arguments)
-    {
-        // Nothing is announced on the network from a test.
-        start(binDir() + QStringLiteral("/gorse-host"), QStringList(arguments)
-                                                            << QStringLiteral("--no-announce"));
-    }
-    ~HostProcess() override
-    {
-        kill();
-        waitForFinished();
-    }
-    // Waits until the log holds text; false if the host ended first.
-    bool says(const QByteArray& text)
-    {
-        waitUntil([&] {
-            log += readAllStandardError();
-            return log.contains(text) || state() == NotRunning;
-        });
-        return log.contains(text);
-    }
-    quint16 port()
-    {
-        static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
-        says(", seed ");
-        return quint16(re.match(QString::fromLocal8Bit(log)).captured(1).toUInt());
-    }
-    // Ends the host with a signal; true when it exited cleanly.
-    bool stop(int signal)
-    {
-        ::kill(pid_t(processId()), signal);
-        const bool ended = waitUntil([&] { return state() == NotRunning; });
-        log += readAllStandardError();
-        return ended && exitStatus() == NormalExit && exitCode() == 0;
-    }
-};
 
 // A raw client that logged in as number k.
 void login(RawClient& c, quint16 port, int k, const QByteArray& name)
