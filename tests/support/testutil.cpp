@@ -9,16 +9,20 @@ namespace gorse::test {
 
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs)
 {
+    // pred() may take what it waits for (a marker out of a list): the first
+    // true answer is the one that counts, pred() is not asked again.
     QDeadlineTimer deadline(timeoutMs);
-    while (!pred()) {
+    for (;;) {
+        if (pred())
+            return true;
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (!pred())
-            QThread::usleep(200);
+        if (pred())
+            return true;
+        QThread::usleep(200);
     }
-    return true;
 }
 
 void settle(int ms)
