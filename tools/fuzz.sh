@@ -4,7 +4,7 @@
 # corpora kept by earlier runs.
 #   tools/fuzz.sh BUILD_DIR [SECONDS_PER_TARGET] [CORPUS_DIR]
 # A finding (a crash, a sanitizer report, a failed check) stops the run with
-# the input saved as crash-* in the corpus folder; turn it into a test.
+# the input saved as NAME-crash-* in the corpus folder; turn it into a test.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 seconds="${2:-60}"
