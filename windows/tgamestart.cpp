@@ -178,6 +178,14 @@ Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* pa
     m_start = [session](int target, int seconds) { session->startGame(target, seconds); };
     addHostRows(panel);
     showHostRows(session->hosting());
+    // From the keyboard: Tab goes down the dialog as it is seen, the arrow
+    // keys step what has the focus, and Enter starts.
+    setTabOrder(edit_playtoscore, edit_creationtime);
+    setTabOrder(edit_creationtime, spin_computers);
+    setTabOrder(spin_computers, combo_level);
+    setTabOrder(combo_level, combo_wordlist);
+    setTabOrder(combo_wordlist, button_start);
+    button_start->setDefault(true);
     connect(session, &ClientSession::hostingChanged, this, &Tgamestart::showHostRows);
 
     // The up-downs show the options and change them.

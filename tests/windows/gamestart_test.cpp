@@ -68,6 +68,45 @@ private slots:
         QVERIFY(!dialog.isVisible());
     }
 
+    void theDialogWorksFromTheKeyboard()
+    {
+        GameOptions options;
+        ChatLog chat(&options);
+        ClientSession session(&chat, nullptr, &options);
+        session.setHosting(true);
+        Tgamestart dialog(&session, &options);
+        QList<std::pair<int, int>> started;
+        dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
+        dialog.showDialog();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.edit_playtoscore->setFocus();
+        const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+        press(Qt::Key_Up);
+        QCOMPARE(dialog.edit_playtoscore->text(), QStringLiteral("600"));
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.edit_creationtime);
+        press(Qt::Key_Down);
+        QCOMPARE(dialog.edit_creationtime->text(), QStringLiteral("110"));
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.spin_computers);
+        press(Qt::Key_Up);
+        QCOMPARE(options.computerPlayers(), 1);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.combo_level);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.combo_wordlist);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.button_start);
+        press(Qt::Key_Backtab);
+        press(Qt::Key_Backtab);
+        press(Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), dialog.spin_computers);
+        // Enter starts the game from any field.
+        press(Qt::Key_Return);
+        QCOMPARE(started, (QList<std::pair<int, int>>{{600, 110}}));
+        QVERIFY(!dialog.isVisible());
+    }
+
     void upDownsStepWithKeysAndWheel()
     {
         GameOptions options;
