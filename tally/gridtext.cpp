@@ -33,7 +33,7 @@ QByteArray SaveGridText(const StringGrid& grid)
     QByteArray text;
     text += QByteArray::number(grid.columns) + kLineEnd;
     text += QByteArray::number(grid.rows.size()) + kLineEnd;
-    for (int column = 0; column < grid.columns; ++column) {
+    for (int column = 0; column < grid.columns && !grid.rows.isEmpty(); ++column) {
         for (const QStringList& row : grid.rows) {
             QByteArray cell = row.value(column).toUtf8();
             cell.replace('\r', ' ').replace('\n', ' ');
@@ -89,6 +89,11 @@ std::optional<StringGrid> LoadGridText(const QByteArray& text, QString* error)
 
     StringGrid grid;
     grid.columns = int(*columns);
+    // A text without cells holds no rows, whatever its counts say: nothing
+    // is made for the counts alone (a damaged "0" and "999999999" must not
+    // ask for a billion rows).
+    if (expected == 0)
+        return grid;
     grid.rows.resize(*rows);
     for (QStringList& row : grid.rows)
         row.reserve(grid.columns);

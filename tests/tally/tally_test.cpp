@@ -64,6 +64,17 @@ TEST(GridText, CountsThatDoNotMatchTheLinesAreRefused)
     }
 }
 
+TEST(GridText, CountsWithoutCellsMakeNoRows)
+{
+    // Found by fuzzing: the counts alone once decided what was made.
+    for (const QByteArray& text : {QByteArray("0\r\n999999999\r\n"), QByteArray("88080090\r\n0")}) {
+        const auto grid = LoadGridText(text);
+        ASSERT_TRUE(grid) << text.toStdString();
+        EXPECT_TRUE(grid->rows.isEmpty()) << text.toStdString();
+        EXPECT_EQ(SaveGridText(*grid), text.left(text.indexOf('\r')) + "\r\n0\r\n");
+    }
+}
+
 TEST(GridText, LineBreaksInCellsBecomeSpacesAndEightBitTextIsRead)
 {
     const StringGrid grid{1, {{QStringLiteral("A\r\nB")}, {QStringLiteral("Zo\u00EB")}}};
