@@ -4,6 +4,7 @@
 #include "host/tserver.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace gorse {
 
@@ -267,7 +268,12 @@ void TServer::tempsockInfo(TSock* sender, TSocketInfo /*info*/, const QString& m
     p.frames.clear();
     p.waiting = 0;
     p.outgoing = QByteArray();
-    m_dirty &= ~(1u << k);
+    if (m_dirty & (1u << k)) {
+        m_dirty &= ~(1u << k);
+        const auto end = m_dirtyOrder.begin() + m_dirtyCount;
+        m_dirtyCount =
+            int(std::remove(m_dirtyOrder.begin(), end, quint8(k)) - m_dirtyOrder.begin());
+    }
     p.sock = nullptr;
     sender->deleteLater();
     emit tableChanged();
@@ -317,18 +323,25 @@ void TServer::sendframed(int k, const QByteArray& framed)
                               .arg(kMaxOutgoing));
         return;
     }
-    m_dirty |= 1u << k;
+    if (!(m_dirty & (1u << k))) {
+        m_dirty |= 1u << k;
+        m_dirtyOrder[m_dirtyCount++] = quint8(k);
+    }
     if (m_batch == 0 && !m_queue.inTurn())
         flushall();
 }
 
 void TServer::flushall()
 {
-    const quint32 dirty = m_dirty;
+    // In the order the connections were first given something: the one
+    // whose request the turn answered is usually first, and gets its answer
+    // before the host writes to everybody else.
+    const auto order = m_dirtyOrder;
+    const int count = m_dirtyCount;
     m_dirty = 0;
-    for (int k = 1; k <= kConnectionCount; ++k) {
-        if (!(dirty & (1u << k)))
-            continue;
+    m_dirtyCount = 0;
+    for (int i = 0; i < count; ++i) {
+        const int k = order[size_t(i)];
         tplayer& p = m_players[k];
         if (p.outgoing.isEmpty())
             continue;

@@ -215,8 +215,10 @@ private:
     CommandTable m_commands;
     quint64 m_sent = 0;
     quint32 m_dirty = 0; // connections with something to write, by bit
-    int m_batch = 0;     // open SendBatch scopes
-    int m_handling = 0;  // the connection whose message is being handled
+    std::array<quint8, kConnectionCount> m_dirtyOrder{}; // the same, in the order dirtied
+    int m_dirtyCount = 0;
+    int m_batch = 0;    // open SendBatch scopes
+    int m_handling = 0; // the connection whose message is being handled
     QElapsedTimer m_uptime;
     std::function<void(const QString&)> m_log;
     OptionRange m_targetrange = kPlayToScoreRange;
