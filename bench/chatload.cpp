@@ -44,7 +44,9 @@ int leadingNumber(const std::string& line, size_t from)
     return n;
 }
 
-bool writeAll(int fd, const std::string& bytes)
+} // namespace
+
+bool sendAll(int fd, const std::string& bytes)
 {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -57,8 +59,6 @@ bool writeAll(int fd, const std::string& bytes)
     }
     return true;
 }
-
-} // namespace
 
 long long cpuNanoseconds(pid_t pid)
 {
@@ -154,27 +154,43 @@ struct ChatClients::Client
     std::string chat; // this client's chat message, terminator included
     int inflight = 0;
     std::deque<Clock::time_point> sent; // client 1's chats under way
+    Clock::time_point dueAt;            // paced: when the next chat goes
+    bool due = false;
 };
 
 namespace {
 
 // What the clients are doing; pump() acts on it for every relay.
-enum class Mode { Idle, Throughput, Latency };
+enum class Mode { Idle, Throughput, Latency, Paced };
 Mode mode = Mode::Idle;
 bool keepSending = false;
 bool measuring = false;
 unsigned long long relays = 0, chats = 0;
 int logins = 0;
+int pauseMs = 0;                // paced: a sender's pause between a relay and its next chat
 std::vector<double> roundTrips; // microseconds
+
+LatencyResult summarise(std::vector<double> v)
+{
+    LatencyResult r;
+    std::sort(v.begin(), v.end());
+    r.samples = v.size();
+    if (!v.empty()) {
+        r.p50us = v[v.size() / 2];
+        r.p99us = v[std::min(v.size() - 1, size_t(double(v.size()) * 0.99))];
+        r.maxus = v.back();
+    }
+    return r;
+}
 
 } // namespace
 
 void ChatClients::sendChat(Client& c)
 {
-    if (!writeAll(c.fd, c.chat))
+    if (!sendAll(c.fd, c.chat))
         return;
     ++c.inflight;
-    if (mode == Mode::Latency && c.number == 1)
+    if ((mode == Mode::Latency && c.number == 1) || mode == Mode::Paced)
         c.sent.push_back(Clock::now());
 }
 
@@ -209,6 +225,17 @@ bool ChatClients::pump(int timeoutMs)
                         ++chats;
                     if (keepSending)
                         sendChat(c);
+                } else if (mode == Mode::Paced && !c.sent.empty()) {
+                    const double us =
+                        std::chrono::duration<double, std::micro>(Clock::now() - c.sent.front())
+                            .count();
+                    c.sent.pop_front();
+                    if (measuring)
+                        roundTrips.push_back(us);
+                    if (keepSending) {
+                        c.due = true;
+                        c.dueAt = Clock::now() + std::chrono::milliseconds(pauseMs);
+                    }
                 } else if (mode == Mode::Latency && c.number == 1 && !c.sent.empty()) {
                     const double us =
                         std::chrono::duration<double, std::micro>(Clock::now() - c.sent.front())
@@ -271,7 +298,7 @@ bool ChatClients::open(uint16_t port, bool login)
             std::string message = "CMD_logininfo+" + std::to_string(c->number) + "+1.2.0+P" +
                                   std::to_string(c->number);
             message += kTerminator;
-            writeAll(c->fd, message);
+            sendAll(c->fd, message);
         }
     }
     if (login) {
@@ -373,15 +400,52 @@ LatencyResult ChatClients::latency(double seconds, int backgroundRate)
     keepSending = false;
     settle(300);
     mode = Mode::Idle;
-    std::vector<double> v = roundTrips;
-    std::sort(v.begin(), v.end());
-    r.samples = v.size();
-    if (!v.empty()) {
-        r.p50us = v[v.size() / 2];
-        r.p99us = v[std::min(v.size() - 1, size_t(double(v.size()) * 0.99))];
-        r.maxus = v.back();
-    }
+    const LatencyResult figures = summarise(roundTrips);
+    r.samples = figures.samples;
+    r.p50us = figures.p50us;
+    r.p99us = figures.p99us;
+    r.maxus = figures.maxus;
     return r;
+}
+
+LatencyResult ChatClients::pacedRoundTrips(double seconds, int senders, int pause)
+{
+    roundTrips.clear();
+    mode = Mode::Paced;
+    pauseMs = pause;
+    keepSending = true;
+    measuring = false;
+    const auto start = Clock::now();
+    for (int i = 0; i < senders && i < kClients; ++i)
+        sendChat(*m_clients[size_t(i)]);
+    while (secondsSince(start) < seconds + 0.5) {
+        measuring = secondsSince(start) >= 0.5;
+        int wait = 10;
+        const auto now = Clock::now();
+        for (Client* c : m_clients) {
+            if (!c->due)
+                continue;
+            if (c->dueAt <= now) {
+                c->due = false;
+                sendChat(*c);
+            } else {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(c->dueAt - now).count();
+                wait = std::min(wait, int(left));
+            }
+        }
+        if (!pump(wait))
+            break;
+    }
+    measuring = false;
+    keepSending = false;
+    settle(300);
+    for (Client* c : m_clients) {
+        c->due = false;
+        c->sent.clear();
+    }
+    mode = Mode::Idle;
+    return summarise(roundTrips);
 }
 
 unsigned long long ChatClients::paced(double seconds, int backgroundRate)

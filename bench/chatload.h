@@ -17,6 +17,8 @@ namespace gorse::bench {
 long long cpuNanoseconds(pid_t pid);
 // Resident memory of a process in KiB (VmRSS); -1 when it cannot be read.
 long long residentKiB(pid_t pid);
+// Sends every byte on a blocking socket; false when the connection failed.
+bool sendAll(int fd, const std::string& bytes);
 // A loopback port that was free a moment ago.
 uint16_t freeLoopbackPort();
 // Starts a program with its standard error going to errPath (or kept when
@@ -68,6 +70,10 @@ public:
     // the round trip, while the other eight send `backgroundRate` chats per
     // second between them.
     LatencyResult latency(double seconds, int backgroundRate);
+    // Clients 1 to `senders` each send a chat, wait for its relay, pause
+    // pauseMs and send the next: the pattern of seats playing words, as a
+    // yardstick for the game's word round trips.
+    LatencyResult pacedRoundTrips(double seconds, int senders, int pauseMs);
     // Only the background load, for counting the server's system calls.
     // Returns the chats the eight sent.
     unsigned long long paced(double seconds, int backgroundRate);

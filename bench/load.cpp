@@ -18,43 +18,35 @@
 //
 // Then gorse-host alone: its start-up (exec to accepting connections), its
 // resident memory with nine idle clients, and a game: connection 1 starts a
-// game, and the six seats play as fast as the answers come back: each seat
-// sends one word (or, every fourth time, a discard), waits for its answer,
-// and sends the next. Words are found from the seat's exposed cards with the
-// built-in word list, so most are accepted; when connection 1 runs out of
-// cards it starts the game again. Prints the word round-trip median and
-// 99th percentile and the messages handled and sent per second. Last, the
+// game, and the six seats play (plain epoll clients, see gameload.h): each
+// seat sends one word (or, every fourth time, a discard), waits for its
+// answer, and sends the next, first pausing 5 ms between them, then as fast
+// as the answers come. Words are found from the seat's exposed cards with
+// the built-in word list, so most are accepted; when connection 1 runs out
+// of cards it starts the game again. Prints the word round-trip percentiles
+// and the messages handled and sent per second. Last, the
 // host's processor time over --idle seconds, once with the nine logged in
 // and no game running, and once with a game running and nobody acting.
 #include "chatload.h"
 #include "dict/tdictn.h"
-#include "host/carddeck.h"
-#include "net/messagequeue.h"
-#include "net/messages.h"
+#include "gameload.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSet>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <functional>
-#include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 using namespace gorse;
@@ -65,18 +57,6 @@ void fail(const char* what)
 {
     std::fprintf(stderr, "bench_load: %s\n", what);
     std::exit(1);
-}
-
-bool waitFor(const std::function<bool()>& pred, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!pred()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
 }
 
 // utime + stime of a process, in clock ticks.
@@ -91,181 +71,10 @@ qint64 cpuTicks(qint64 pid)
     return fields.value(11).toLongLong() + fields.value(12).toLongLong();
 }
 
-class Seat;
-
-// One of the nine clients.
-class LoadClient : public QObject
-{
-public:
-    std::function<void(const QByteArray&)> onMessage;
-    QTcpSocket socket;
-    int number = 0;
-    quint64 received = 0;
-
-    LoadClient()
-    {
-        connect(&socket, &QTcpSocket::connected, this,
-                [this] { socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
-        connect(&socket, &QTcpSocket::readyRead, this, [this] {
-            QList<QByteArray> lines;
-            if (!m_frames.append(socket.readAll(), lines))
-                fail("the host sent an endless line");
-            for (const QByteArray& line : lines) {
-                ++received;
-                if (line.startsWith("CMD_sendlogininfo+"))
-                    number = line.mid(18).toInt();
-                if (onMessage)
-                    onMessage(line);
-            }
-        });
-    }
-    void send(const QByteArray& message) { socket.write(frame(message)); }
-
-private:
-    FrameBuffer m_frames;
-};
-
-// A playing seat: keeps its exposed cards, sends one request at a time.
-class Seat
-{
-public:
-    // words: the built-in list's words of up to nine letters, in a hash, so
-    // that finding the next word costs the load little next to the host.
-    Seat(LoadClient& client, const QSet<QByteArray>& words) : m_client(client), m_dict(words) {}
-
-    std::vector<qint64> wordNs;    // word round-trips
-    std::vector<qint64> discardNs; // discard round-trips
-    quint64 requests = 0;
-    quint64 restarts = 0;
-    bool running = false;
-    std::function<bool()> mayContinue;
-
-    void handle(const QByteArray& line)
-    {
-        const qsizetype plus = line.indexOf('+');
-        const QByteArray name = line.left(plus);
-        const QByteArray rest = line.mid(plus + 1);
-        if (name == msg::name::thecards) {
-            for (const CardItem& item : msg::TheCards::parse(rest).cards)
-                m_cards[item.pile - 1] = item.card;
-        } else if (name == msg::name::theword || name == msg::name::rejected) {
-            const CardList cards = name == msg::name::theword ? msg::TheWord::parse(rest).cards
-                                                              : msg::Rejected::parse(rest).cards;
-            for (const CardItem& item : cards)
-                m_cards[item.pile - 1] = item.card;
-            answered(wordNs);
-        } else if (name == msg::name::discard) {
-            const CardItem item = msg::DiscardResult::parse(rest).card;
-            m_cards[item.pile - 1] = item.card;
-            answered(discardNs);
-        } else if (name == msg::name::startround && m_restarting) {
-            m_restarting = false;
-            answered(discardNs, false);
-        }
-    }
-
-    void next()
-    {
-        if (!running || !mayContinue())
-            return;
-        ++requests;
-        const int k = m_client.number;
-        int filled = 0;
-        for (int card : m_cards)
-            filled += card != 0;
-        if (k == 1 && filled < 2) {
-            ++restarts;
-            m_restarting = true;
-            send(msg::startgame("P1", kPlayToScoreRange.maximum, kTimePerTurnRange.maximum));
-            return;
-        }
-        if (requests % 4 == 0 || filled < 2) {
-            for (int pile = 1; pile <= kPileCount; ++pile) {
-                if (m_cards[pile - 1] != 0) {
-                    send(msg::discard(k, pile));
-                    return;
-                }
-            }
-        }
-        QList<int> piles = findword();
-        if (piles.isEmpty())
-            piles = {1, 2}; // no word here: it comes back rejected
-        send(msg::sendword(k, piles));
-    }
-
-private:
-    void send(const QByteArray& message)
-    {
-        m_clock.start();
-        m_client.send(message);
-        m_client.socket.flush();
-    }
-
-    void answered(std::vector<qint64>& into, bool record = true)
-    {
-        if (record)
-            into.push_back(m_clock.nsecsElapsed());
-        if (pauseMs > 0)
-            QTimer::singleShot(pauseMs, Qt::PreciseTimer, [this] { next(); });
-        else
-            next();
-    }
-
-public:
-    // A player's pause between an answer and the next request; 0 plays as
-    // fast as the answers come.
-    int pauseMs = 0;
-
-private:
-    QList<int> findword() const
-    {
-        // Three cards first, then two, from the lowest pile numbers.
-        for (int length = 3; length >= 2; --length) {
-            for (int a = 1; a <= kPileCount; ++a) {
-                for (int b = 1; b <= kPileCount; ++b) {
-                    if (b == a || !m_cards[a - 1] || !m_cards[b - 1])
-                        continue;
-                    const QByteArray two =
-                        converttoletter(m_cards[a - 1]) + converttoletter(m_cards[b - 1]);
-                    if (length == 2) {
-                        if (m_dict.contains(two))
-                            return {a, b};
-                        continue;
-                    }
-                    for (int c = 1; c <= kPileCount; ++c) {
-                        if (c == a || c == b || !m_cards[c - 1])
-                            continue;
-                        if (m_dict.contains(two + converttoletter(m_cards[c - 1])))
-                            return {a, b, c};
-                    }
-                }
-            }
-        }
-        return {};
-    }
-
-    LoadClient& m_client;
-    const QSet<QByteArray>& m_dict;
-    std::array<int, kPileCount> m_cards{};
-    QElapsedTimer m_clock;
-    bool m_restarting = false;
-};
-
-double percentile(std::vector<qint64> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return double(values[index]) / 1000.0; // microseconds
-}
-
-void idlePhase(const char* what, qint64 pid, int seconds)
+void idlePhase(const char* what, qint64 pid, int seconds, bench::GameSeats& seats)
 {
     const qint64 before = cpuTicks(pid);
-    QElapsedTimer timer;
-    timer.start();
-    waitFor([&] { return timer.elapsed() >= seconds * 1000; }, seconds * 1000 + 1000);
+    seats.idle(seconds * 1000);
     const qint64 after = cpuTicks(pid);
     const double tick = 1000.0 / double(sysconf(_SC_CLK_TCK));
     std::printf("idle host, %s: %lld ticks (%.0f ms) of processor time in %d s\n", what,
@@ -309,6 +118,7 @@ struct ChatFigures
 {
     bench::ThroughputResult throughput;
     bench::LatencyResult latency;
+    bench::LatencyResult paced; // six senders pausing 5 ms, as the seats do
     double syscalls = -1;
 };
 
@@ -330,6 +140,10 @@ ChatFigures chatPhases(const char* who, uint16_t port, pid_t pid, bool login, do
     std::printf("%-10s chat round trip under 2,000 chats/s: median %.1f us, p99 %.1f us, max "
                 "%.1f us (%zu samples)\n",
                 who, f.latency.p50us, f.latency.p99us, f.latency.maxus, f.latency.samples);
+    f.paced = clients.pacedRoundTrips(seconds, 6, 5);
+    std::printf("%-10s chat round trip, six senders pausing 5 ms: median %.1f us, p99 %.1f us, "
+                "max %.1f us (%zu samples)\n",
+                who, f.paced.p50us, f.paced.p99us, f.paced.maxus, f.paced.samples);
     if (trace) {
         f.syscalls = syscallsPerChat(clients, pid, 1000, 2.0, tracePath);
         std::printf("%-10s system calls per relayed chat at 1,000 chats/s: %.1f\n", who,
@@ -383,7 +197,7 @@ int main(int argc, char** argv)
                                   : binDir + QStringLiteral("/bench_minrelay");
     const double chatSeconds = parser.value(chatOption).toDouble();
     const quint64 maxRequests = parser.value(requestsOption).toULongLong();
-    const qint64 maxMs = parser.value(secondsOption).toLongLong() * 1000;
+    const double maxSeconds = parser.value(secondsOption).toDouble();
     const int idleSeconds = parser.value(idleOption).toInt();
     const bool trace = !parser.isSet(noStraceOption);
     if (!QFileInfo(hostPath).isExecutable())
@@ -458,33 +272,18 @@ int main(int argc, char** argv)
     std::printf("gorse-host resident memory after the chat load: %.1f MiB\n",
                 double(bench::residentKiB(pid)) / 1024.0);
     std::printf("ratios gorse-host / relay: throughput %.2f, processor per chat %.1f, round trip "
-                "median %.2f, p99 %.2f, system calls per chat %.2f\n",
+                "median %.2f, p99 %.2f, paced round trip median %.2f, p99 %.2f, system calls "
+                "per chat %.2f\n",
                 ratio(host.throughput.relaysPerSecond(), relay.throughput.relaysPerSecond()),
                 ratio(host.throughput.cpuNsPerChat(), relay.throughput.cpuNsPerChat()),
                 ratio(host.latency.p50us, relay.latency.p50us),
                 ratio(host.latency.p99us, relay.latency.p99us),
-                ratio(host.syscalls, relay.syscalls));
+                ratio(host.paced.p50us, relay.paced.p50us),
+                ratio(host.paced.p99us, relay.paced.p99us), ratio(host.syscalls, relay.syscalls));
     QThread::msleep(300);
 
     // ---- a game ----
-    std::vector<std::unique_ptr<LoadClient>> clients;
-    for (int i = 1; i <= 9; ++i) {
-        clients.push_back(std::make_unique<LoadClient>());
-        LoadClient& c = *clients.back();
-        c.socket.connectToHost(QStringLiteral("127.0.0.1"), port);
-        if (!waitFor([&] { return c.number == i; }, 5000))
-            fail("a client was not given its number");
-        c.send(msg::logininfo(i, kVersionText, "P" + QByteArray::number(i)));
-    }
-    // Everybody has seen everybody's login.
-    if (!waitFor([&] { return clients.front()->received >= 10; }, 5000))
-        fail("logins did not come through");
-    waitFor([] { return false; }, 200);
-
-    if (idleSeconds > 0)
-        idlePhase("nine logged in, no game", pid, idleSeconds);
-
-    QSet<QByteArray> dict;
+    std::unordered_set<std::string> words;
     {
         QFile list(QStringLiteral(":/words/english.dic"));
         if (!list.open(QIODevice::ReadOnly))
@@ -494,87 +293,50 @@ int main(int argc, char** argv)
              at += TDictn::recordsize) {
             const QByteArray word = records.mid(at + 1, TDictn::recordsize - 1).trimmed();
             if (word.size() <= 9)
-                dict.insert(word);
+                words.insert(word.toStdString());
         }
     }
-    std::vector<std::unique_ptr<Seat>> seats;
-    QElapsedTimer wall;
-    quint64 sentRequests = 0;
-    quint64 maxPhaseRequests = maxRequests;
-    qint64 phaseMs = maxMs;
-    auto mayContinue = [&] { return sentRequests < maxPhaseRequests && wall.elapsed() < phaseMs; };
-    for (int k = 1; k <= 6; ++k) {
-        seats.push_back(std::make_unique<Seat>(*clients[k - 1], dict));
-        Seat& seat = *seats.back();
-        seat.mayContinue = [&] {
-            if (!mayContinue())
-                return false;
-            ++sentRequests;
-            return true;
-        };
-        clients[k - 1]->onMessage = [&seat](const QByteArray& line) { seat.handle(line); };
-    }
-    clients.front()->send(
-        msg::startgame("P1", kPlayToScoreRange.maximum, kTimePerTurnRange.maximum));
-    waitFor([&] { return false; }, 300); // the deal reached everybody
+    bench::GameSeats seats(words);
+    if (!seats.open(port))
+        fail(seats.error().c_str());
+    if (idleSeconds > 0)
+        idlePhase("nine logged in, no game", pid, idleSeconds, seats);
+    if (!seats.startGame())
+        fail(seats.error().c_str());
 
     // The six seats play: first each pausing a little between its answer
     // and its next word, then as fast as the answers come.
-    auto play = [&](const char* what, int pauseMs, qint64 limitMs, quint64 limitRequests) {
-        sentRequests = 0;
-        maxPhaseRequests = limitRequests;
-        phaseMs = limitMs;
-        for (auto& seat : seats) {
-            seat->wordNs.clear();
-            seat->discardNs.clear();
-            seat->restarts = 0;
-            seat->pauseMs = pauseMs;
-        }
-        quint64 receivedBefore = 0;
-        for (auto& c : clients)
-            receivedBefore += c->received;
+    auto play = [&](const char* what, int pauseMs, double seconds) -> bench::GameResult {
         const qint64 cpuBefore = cpuTicks(pid);
-        wall.start();
-        for (auto& seat : seats) {
-            seat->running = true;
-            seat->next();
-        }
-        waitFor([&] { return !mayContinue(); }, int(limitMs) + 5000);
-        const qint64 elapsedNs = wall.nsecsElapsed();
-        waitFor([&] { return false; }, 300); // the last answers
+        const bench::GameResult r = seats.play(pauseMs, seconds, maxRequests);
         const qint64 cpuAfter = cpuTicks(pid);
-        quint64 receivedAfter = 0;
-        for (auto& c : clients)
-            receivedAfter += c->received;
-
-        std::vector<qint64> words, discards;
-        quint64 restarts = 0;
-        for (auto& seat : seats) {
-            words.insert(words.end(), seat->wordNs.begin(), seat->wordNs.end());
-            discards.insert(discards.end(), seat->discardNs.begin(), seat->discardNs.end());
-            restarts += seat->restarts;
-        }
-        const double seconds = double(elapsedNs) / 1e9;
-        std::printf("game, %s: %llu requests (%zu words, %zu discards, %llu restarts) in %.2f s "
-                    "from 6 seats\n",
-                    what, static_cast<unsigned long long>(sentRequests), words.size(),
-                    discards.size(), static_cast<unsigned long long>(restarts), seconds);
+        std::printf("game, %s: %llu requests (%zu words, %zu discards, %llu restarts, %llu "
+                    "unanswered) in %.2f s from 6 seats\n",
+                    what, r.requests, r.wordUs.size(), r.discardUs.size(), r.restarts, r.unanswered,
+                    r.seconds);
         std::printf("  word round-trip: median %.1f us, p90 %.1f us, p99 %.1f us, p99.9 %.1f us\n",
-                    percentile(words, 0.5), percentile(words, 0.9), percentile(words, 0.99),
-                    percentile(words, 0.999));
+                    bench::percentile(r.wordUs, 0.5), bench::percentile(r.wordUs, 0.9),
+                    bench::percentile(r.wordUs, 0.99), bench::percentile(r.wordUs, 0.999));
         std::printf("  discard round-trip: median %.1f us, p99 %.1f us\n",
-                    percentile(discards, 0.5), percentile(discards, 0.99));
+                    bench::percentile(r.discardUs, 0.5), bench::percentile(r.discardUs, 0.99));
+        // The processor time includes the last answers' 300 ms.
         std::printf("  host handled %.0f messages/s, sent %.0f messages/s; host processor time "
                     "%.0f%%\n",
-                    double(sentRequests) / seconds,
-                    double(receivedAfter - receivedBefore) / seconds,
-                    100.0 * double(cpuAfter - cpuBefore) / double(sysconf(_SC_CLK_TCK)) / seconds);
+                    double(r.requests) / r.seconds, double(r.received) / r.seconds,
+                    100.0 * double(cpuAfter - cpuBefore) / double(sysconf(_SC_CLK_TCK)) /
+                        (r.seconds + 0.3));
+        return r;
     };
-    play("each seat pausing 5 ms between words", 5, std::min<qint64>(maxMs, 10000), maxRequests);
-    play("as fast as the answers come", 0, maxMs, maxRequests);
+    const bench::GameResult paced =
+        play("each seat pausing 5 ms between words", 5, std::min(maxSeconds, 10.0));
+    std::printf("  word round trip / the relay's paced chat round trip: median %.2f, p99 %.2f\n",
+                ratio(bench::percentile(paced.wordUs, 0.5), relay.paced.p50us),
+                ratio(bench::percentile(paced.wordUs, 0.99), relay.paced.p99us));
+    play("as fast as the answers come", 0, maxSeconds);
 
     if (idleSeconds > 0)
-        idlePhase("a game running, nobody acting", pid, idleSeconds);
+        idlePhase("a game running, nobody acting", pid, idleSeconds, seats);
+    seats.close();
 
     const int status = bench::stopProgram(pid, 5000);
     QFile log(logPath);
