@@ -187,11 +187,14 @@ LatencyResult summarise(std::vector<double> v)
 
 void ChatClients::sendChat(Client& c)
 {
+    // A round trip starts before the send: on loopback the send itself
+    // carries the server's side of receiving.
+    const auto now = Clock::now();
     if (!sendAll(c.fd, c.chat))
         return;
     ++c.inflight;
     if ((mode == Mode::Latency && c.number == 1) || mode == Mode::Paced)
-        c.sent.push_back(Clock::now());
+        c.sent.push_back(now);
 }
 
 bool ChatClients::pump(int timeoutMs)
