@@ -1,23 +1,29 @@
-// bench_load: gorse-host against a minimal relay, back to back, and a
+// bench_load: gorse-host against two minimal relays, back to back, and a
 // game's load on gorse-host.
 //
 //   bench_load [--host PATH] [--relay PATH] [--chat-seconds S] [--requests N]
 //              [--seconds S] [--idle S] [--no-strace]
 //
 // First the same chat load runs against bench_minrelay (the smallest relay
-// the message format allows: epoll, one send per connection per turn) and
-// against gorse-host, each with nine loopback clients:
+// the message format allows: epoll, one send per connection per turn),
+// bench_qtrelay (the same relay on Qt's sockets and event loop, what a host
+// of gorse-host's design can do at best) and gorse-host, each with nine
+// loopback clients:
 //  - throughput: every client keeps eight chats under way; relays received
 //    per second by the nine, and the server's processor time per chat;
 //  - round trip: client 1's chat while the other eight send 2,000 chats per
 //    second between them (median, p99);
+//  - paced round trip: six clients each send a chat, wait for its relay and
+//    pause 5 ms, as the seats of a game do (the yardstick for the game's
+//    paced word round trips);
 //  - system calls per relayed chat, counted with strace -c (when strace is
 //    there) under a steady 1,000 chats per second.
-// The ratios gorse-host / relay are printed at the end: the machine is
-// shared and noisy, and a ratio from one run is what holds.
+// The ratios gorse-host / each relay are printed: the machine is shared and
+// noisy, and a ratio from one run is what holds.
 //
-// Then gorse-host alone: its start-up (exec to accepting connections, beside
-// bench_qtlisten's, which loads the same Qt libraries and only listens), its
+// Before all that, on a quiet machine, start-up: exec to accepting
+// connections, gorse-host's beside bench_qtrelay's (the same Qt libraries
+// loaded, and a listener). After it, gorse-host alone: its
 // resident memory with nine idle clients, and a game: connection 1 starts a
 // game, and the six seats play (plain epoll clients, see gameload.h): each
 // seat sends one word (or, every fourth time, a discard), waits for its
@@ -196,6 +202,7 @@ int main(int argc, char** argv)
     const QString relayPath = parser.isSet(relayOption)
                                   ? parser.value(relayOption)
                                   : binDir + QStringLiteral("/bench_minrelay");
+    const QString qtRelayPath = binDir + QStringLiteral("/bench_qtrelay");
     const double chatSeconds = parser.value(chatOption).toDouble();
     const quint64 maxRequests = parser.value(requestsOption).toULongLong();
     const double maxSeconds = parser.value(secondsOption).toDouble();
@@ -205,6 +212,8 @@ int main(int argc, char** argv)
         fail("gorse-host not found; give it with --host");
     if (!QFileInfo(relayPath).isExecutable())
         fail("bench_minrelay not found; give it with --relay");
+    if (!QFileInfo(qtRelayPath).isExecutable())
+        fail("bench_qtrelay not found beside bench_load");
     QTemporaryDir dir;
 
     // ---- start-up, first, on a quiet machine ----
@@ -223,7 +232,6 @@ int main(int argc, char** argv)
     const QString logPath = dir.filePath(QStringLiteral("host.log"));
     // Exec to accepting connections, eleven runs each, the two programs in
     // turn so that both see the same machine; the median and the best.
-    const QString floorPath = binDir + QStringLiteral("/bench_qtlisten");
     std::vector<double> hostMs, floorMs;
     auto startOnce = [&](const QString& path, bool host, std::vector<double>& into) {
         const uint16_t port = bench::freeLoopbackPort();
@@ -239,11 +247,9 @@ int main(int argc, char** argv)
         into.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
         bench::stopProgram(pid, 5000);
     };
-    const bool haveFloor = QFileInfo(floorPath).isExecutable();
     for (int run = 0; run < 11; ++run) {
         startOnce(hostPath, true, hostMs);
-        if (haveFloor)
-            startOnce(floorPath, false, floorMs);
+        startOnce(qtRelayPath, false, floorMs);
     }
     auto startFigures = [](const char* who, std::vector<double>& ms) {
         std::sort(ms.begin(), ms.end());
@@ -252,22 +258,26 @@ int main(int argc, char** argv)
                     who, ms[ms.size() / 2], ms.front(), ms.back(), ms.size());
     };
     startFigures("gorse-host", hostMs);
-    if (haveFloor) {
-        startFigures("bench_qtlisten (Qt libraries and a listener, nothing else)", floorMs);
-        std::printf("ratio gorse-host / bench_qtlisten start-up: median %.2f, best %.2f\n",
-                    ratio(hostMs[hostMs.size() / 2], floorMs[floorMs.size() / 2]),
-                    ratio(hostMs.front(), floorMs.front()));
-    }
+    startFigures("bench_qtrelay", floorMs);
+    std::printf("ratio gorse-host / bench_qtrelay start-up: median %.2f, best %.2f\n",
+                ratio(hostMs[hostMs.size() / 2], floorMs[floorMs.size() / 2]),
+                ratio(hostMs.front(), floorMs.front()));
 
-    // ---- the minimal relay ----
-    const uint16_t relayPort = bench::freeLoopbackPort();
-    const pid_t relayPid =
-        bench::spawnProgram(relayPath.toStdString(), {std::to_string(relayPort)}, std::string());
-    if (relayPid < 0)
-        fail("bench_minrelay did not start");
-    const ChatFigures relay = chatPhases("relay", relayPort, relayPid, false, chatSeconds, trace,
-                                         dir.filePath(QStringLiteral("relay.strace")));
-    bench::stopProgram(relayPid, 5000);
+    // ---- the two relays ----
+    auto relayPhases = [&](const char* who, const QString& path) {
+        const uint16_t relayPort = bench::freeLoopbackPort();
+        const pid_t relayPid =
+            bench::spawnProgram(path.toStdString(), {std::to_string(relayPort)}, std::string());
+        if (relayPid < 0)
+            fail("a relay did not start");
+        const ChatFigures figures =
+            chatPhases(who, relayPort, relayPid, false, chatSeconds, trace,
+                       dir.filePath(QStringLiteral("%1.strace").arg(QLatin1String(who))));
+        bench::stopProgram(relayPid, 5000);
+        return figures;
+    };
+    const ChatFigures relay = relayPhases("relay", relayPath);
+    const ChatFigures qtRelay = relayPhases("qtrelay", qtRelayPath);
 
     // ---- gorse-host: the same chat load, memory ----
     const uint16_t port = bench::freeLoopbackPort();
@@ -292,15 +302,19 @@ int main(int argc, char** argv)
                                         dir.filePath(QStringLiteral("host.strace")));
     std::printf("gorse-host resident memory after the chat load: %.1f MiB\n",
                 double(bench::residentKiB(pid)) / 1024.0);
-    std::printf("ratios gorse-host / relay: throughput %.2f, processor per chat %.1f, round trip "
-                "median %.2f, p99 %.2f, paced round trip median %.2f, p99 %.2f, system calls "
-                "per chat %.2f\n",
-                ratio(host.throughput.relaysPerSecond(), relay.throughput.relaysPerSecond()),
-                ratio(host.throughput.cpuNsPerChat(), relay.throughput.cpuNsPerChat()),
-                ratio(host.latency.p50us, relay.latency.p50us),
-                ratio(host.latency.p99us, relay.latency.p99us),
-                ratio(host.paced.p50us, relay.paced.p50us),
-                ratio(host.paced.p99us, relay.paced.p99us), ratio(host.syscalls, relay.syscalls));
+    for (const auto& [name, yardstick] :
+         {std::pair{"relay", &relay}, std::pair{"qtrelay", &qtRelay}}) {
+        const ChatFigures& r = *yardstick;
+        std::printf("ratios gorse-host / %s: throughput %.2f, processor per chat %.1f, round trip "
+                    "median %.2f, p99 %.2f, paced round trip median %.2f, p99 %.2f, system "
+                    "calls per chat %.2f\n",
+                    name, ratio(host.throughput.relaysPerSecond(), r.throughput.relaysPerSecond()),
+                    ratio(host.throughput.cpuNsPerChat(), r.throughput.cpuNsPerChat()),
+                    ratio(host.latency.p50us, r.latency.p50us),
+                    ratio(host.latency.p99us, r.latency.p99us),
+                    ratio(host.paced.p50us, r.paced.p50us), ratio(host.paced.p99us, r.paced.p99us),
+                    ratio(host.syscalls, r.syscalls));
+    }
     QThread::msleep(300);
 
     // ---- a game ----
@@ -350,9 +364,12 @@ int main(int argc, char** argv)
     };
     const bench::GameResult paced =
         play("each seat pausing 5 ms between words", 5, std::min(maxSeconds, 10.0));
-    std::printf("  word round trip / the relay's paced chat round trip: median %.2f, p99 %.2f\n",
+    std::printf("  word round trip / the relays' paced chat round trip: relay median %.2f, p99 "
+                "%.2f; qtrelay median %.2f, p99 %.2f\n",
                 ratio(bench::percentile(paced.wordUs, 0.5), relay.paced.p50us),
-                ratio(bench::percentile(paced.wordUs, 0.99), relay.paced.p99us));
+                ratio(bench::percentile(paced.wordUs, 0.99), relay.paced.p99us),
+                ratio(bench::percentile(paced.wordUs, 0.5), qtRelay.paced.p50us),
+                ratio(bench::percentile(paced.wordUs, 0.99), qtRelay.paced.p99us));
     play("as fast as the answers come", 0, maxSeconds);
 
     if (idleSeconds > 0)
