@@ -114,6 +114,38 @@ pid_t spawnProgram(const std::string& path, const std::vector<std::string>& args
     return rc == 0 ? pid : -1;
 }
 
+ssize_t receiveMessages(int fd, std::string& rest, std::vector<std::string>& lines)
+{
+    static char buffer[1 << 16];
+    lines.clear();
+    const ssize_t got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (got <= 0)
+        return got == 0 ? 0 : -1;
+    rest.append(buffer, size_t(got));
+    size_t start = 0;
+    for (size_t end = rest.find(kTerminator); end != std::string::npos;
+         end = rest.find(kTerminator, start)) {
+        lines.push_back(rest.substr(start, end - start));
+        start = end + 1;
+    }
+    rest.erase(0, start);
+    return got;
+}
+
+int connectPolled(uint16_t port, int epoll, unsigned index)
+{
+    const int fd = connectWhenListening(port, 5000);
+    if (fd < 0)
+        return -1;
+    const int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.u32 = index;
+    epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &ev);
+    return fd;
+}
+
 int connectWhenListening(uint16_t port, int timeoutMs)
 {
     const auto start = Clock::now();
@@ -201,22 +233,17 @@ bool ChatClients::pump(int timeoutMs)
 {
     epoll_event events[kClients];
     const int n = epoll_wait(m_epoll, events, kClients, timeoutMs);
-    static char buffer[1 << 16];
+    std::vector<std::string> lines;
     for (int i = 0; i < n; ++i) {
         Client& c = *m_clients[events[i].data.u32];
-        const ssize_t got = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        const ssize_t got = receiveMessages(c.fd, c.rest, lines);
         if (got == 0) {
             m_error = "the server closed a connection";
             return false;
         }
         if (got < 0)
             continue;
-        c.rest.append(buffer, size_t(got));
-        size_t start = 0;
-        for (size_t end = c.rest.find(kTerminator); end != std::string::npos;
-             end = c.rest.find(kTerminator, start)) {
-            const std::string line = c.rest.substr(start, end - start);
-            start = end + 1;
+        for (const std::string& line : lines) {
             if (line.rfind("CMD_chat+", 0) == 0) {
                 if (measuring)
                     ++relays;
@@ -228,26 +255,21 @@ bool ChatClients::pump(int timeoutMs)
                         ++chats;
                     if (keepSending)
                         sendChat(c);
-                } else if (mode == Mode::Paced && !c.sent.empty()) {
+                } else if ((mode == Mode::Paced || (mode == Mode::Latency && c.number == 1)) &&
+                           !c.sent.empty()) {
                     const double us =
                         std::chrono::duration<double, std::micro>(Clock::now() - c.sent.front())
                             .count();
                     c.sent.pop_front();
                     if (measuring)
                         roundTrips.push_back(us);
-                    if (keepSending) {
+                    if (!keepSending) {
+                    } else if (mode == Mode::Paced) {
                         c.due = true;
                         c.dueAt = Clock::now() + std::chrono::milliseconds(pauseMs);
-                    }
-                } else if (mode == Mode::Latency && c.number == 1 && !c.sent.empty()) {
-                    const double us =
-                        std::chrono::duration<double, std::micro>(Clock::now() - c.sent.front())
-                            .count();
-                    c.sent.pop_front();
-                    if (measuring)
-                        roundTrips.push_back(us);
-                    if (keepSending)
+                    } else {
                         sendChat(c);
+                    }
                 }
             } else if (line.rfind("CMD_sendlogininfo+", 0) == 0) {
                 c.number = leadingNumber(line, 18);
@@ -255,7 +277,6 @@ bool ChatClients::pump(int timeoutMs)
                 ++logins; // client 1 hears every login, its own included
             }
         }
-        c.rest.erase(0, start);
     }
     return true;
 }
@@ -277,17 +298,11 @@ bool ChatClients::open(uint16_t port, bool login)
     for (int i = 0; i < kClients; ++i) {
         auto* c = new Client;
         m_clients.push_back(c);
-        c->fd = connectWhenListening(port, 5000);
+        c->fd = connectPolled(port, m_epoll, unsigned(i));
         if (c->fd < 0) {
             m_error = "cannot connect";
             return false;
         }
-        const int one = 1;
-        setsockopt(c->fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.u32 = unsigned(i);
-        epoll_ctl(m_epoll, EPOLL_CTL_ADD, c->fd, &ev);
         const auto start = Clock::now();
         while (c->number == 0 && secondsSince(start) < 10 && pump(10)) {
         }
@@ -423,20 +438,7 @@ LatencyResult ChatClients::pacedRoundTrips(double seconds, int senders, int paus
         sendChat(*m_clients[size_t(i)]);
     while (secondsSince(start) < seconds + 0.5) {
         measuring = secondsSince(start) >= 0.5;
-        int wait = 10;
-        const auto now = Clock::now();
-        for (Client* c : m_clients) {
-            if (!c->due)
-                continue;
-            if (c->dueAt <= now) {
-                c->due = false;
-                sendChat(*c);
-            } else {
-                const auto left =
-                    std::chrono::ceil<std::chrono::milliseconds>(c->dueAt - now).count();
-                wait = std::min(wait, int(left));
-            }
-        }
+        const int wait = sendWhenDue(m_clients, [this](Client& c) { sendChat(c); });
         if (!pump(wait))
             break;
     }

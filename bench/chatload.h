@@ -5,6 +5,8 @@
 // relay (gorse-host or bench_minrelay) that send chats and count what comes
 // back.
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -28,6 +30,34 @@ pid_t spawnProgram(const std::string& path, const std::vector<std::string>& args
 // Tries to connect to 127.0.0.1:port until it works or timeoutMs passed;
 // returns the connected socket (blocking) or -1.
 int connectWhenListening(uint16_t port, int timeoutMs);
+// Reads what has arrived on fd without waiting, adds it to rest, and moves
+// every whole message (without its 0xFF) out of rest into lines. Returns
+// 0 when the peer closed, -1 when nothing was read, else the bytes read.
+ssize_t receiveMessages(int fd, std::string& rest, std::vector<std::string>& lines);
+// connectWhenListening (5 s), then TCP_NODELAY, and the socket added to
+// the epoll set for reading with `index` as its data; -1 when it failed.
+int connectPolled(uint16_t port, int epoll, unsigned index);
+// For clients that pause between requests (members `due` and `dueAt`):
+// calls send(client) for each whose time has come, and returns the
+// milliseconds to wait for the next one, at most 10.
+template <typename Client, typename Send>
+int sendWhenDue(const std::vector<Client*>& clients, Send send)
+{
+    int wait = 10;
+    const auto now = std::chrono::steady_clock::now();
+    for (Client* c : clients) {
+        if (!c->due)
+            continue;
+        if (c->dueAt <= now) {
+            c->due = false;
+            send(*c);
+        } else {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(c->dueAt - now).count();
+            wait = std::min(wait, int(left));
+        }
+    }
+    return wait;
+}
 // Sends SIGTERM and waits up to timeoutMs for the end; kills it after that.
 // Returns the exit status as waitpid gives it.
 int stopProgram(pid_t pid, int timeoutMs);

@@ -8,8 +8,6 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -108,17 +106,11 @@ bool GameSeats::open(uint16_t port)
     for (int i = 0; i < kConnections; ++i) {
         auto* c = new Connection;
         m_connections.push_back(c);
-        c->fd = connectWhenListening(port, 5000);
+        c->fd = connectPolled(port, m_epoll, unsigned(i));
         if (c->fd < 0) {
             m_error = "cannot connect";
             return false;
         }
-        const int one = 1;
-        setsockopt(c->fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.u32 = unsigned(i);
-        epoll_ctl(m_epoll, EPOLL_CTL_ADD, c->fd, &ev);
         const auto start = Clock::now();
         while (c->number == 0 && secondsSince(start) < 10 && pump(10)) {
         }
@@ -240,24 +232,19 @@ bool GameSeats::pump(int timeoutMs)
 {
     epoll_event events[kConnections];
     const int n = epoll_wait(m_epoll, events, kConnections, timeoutMs);
-    static char buffer[1 << 16];
+    std::vector<std::string> lines;
     for (int i = 0; i < n; ++i) {
         Connection& c = *m_connections[events[i].data.u32];
-        const ssize_t got = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        const ssize_t got = receiveMessages(c.fd, c.rest, lines);
         if (got == 0) {
             m_error = "the host closed a connection";
             return false;
         }
         if (got < 0)
             continue;
-        c.rest.append(buffer, size_t(got));
         bool answered = false;
         bool word = false;
-        size_t start = 0;
-        for (size_t end = c.rest.find(kTerminator); end != std::string::npos;
-             end = c.rest.find(kTerminator, start)) {
-            const std::string line = c.rest.substr(start, end - start);
-            start = end + 1;
+        for (const std::string& line : lines) {
             if (m_result)
                 ++m_result->received;
             if (startsWith(line, msg::name::sendlogininfo)) {
@@ -288,7 +275,6 @@ bool GameSeats::pump(int timeoutMs)
                 answered = true;
             }
         }
-        c.rest.erase(0, start);
         if (!answered || !c.waiting)
             continue;
         c.waiting = false;
@@ -322,7 +308,6 @@ GameResult GameSeats::play(int pauseMs, double seconds, unsigned long long maxRe
     while (m_playing) {
         if (secondsSince(start) >= seconds || result.requests >= maxRequests)
             m_playing = false;
-        int wait = 10;
         const auto now = Clock::now();
         for (Connection* c : m_connections) {
             if (c->waiting && now - c->sentAt > std::chrono::seconds(1)) {
@@ -332,17 +317,8 @@ GameResult GameSeats::play(int pauseMs, double seconds, unsigned long long maxRe
                 ++result.unanswered;
                 next(*c);
             }
-            if (!c->due)
-                continue;
-            if (c->dueAt <= now) {
-                c->due = false;
-                next(*c);
-            } else {
-                const auto left =
-                    std::chrono::ceil<std::chrono::milliseconds>(c->dueAt - now).count();
-                wait = std::min(wait, int(left));
-            }
         }
+        const int wait = sendWhenDue(m_connections, [this](Connection& c) { next(c); });
         if (!pump(wait))
             break;
     }
