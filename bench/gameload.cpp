@@ -6,10 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
 #include <sys/epoll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace gorse::bench {
