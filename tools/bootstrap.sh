@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs when they are missing, then
 # configures and builds into build/. Run by ./run and ./test.
+#   tools/bootstrap.sh [TARGET...]    (no target: everything, tests and
+#                                      benchmarks included)
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,4 +22,6 @@ fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${GORSE_CMAKE_ARGS:-} >/dev/null
-cmake --build "$here/build" -j"$jobs"
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$here/build" -j"$jobs" "${targets[@]}"
