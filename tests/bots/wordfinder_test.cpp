@@ -183,6 +183,26 @@ TEST(WordFinder, RaritiesAndFaceCounts)
     EXPECT_EQ(finder.faceWords(0), 0);
 }
 
+TEST(WordFinder, WordsAfterADashAreNeverOffered)
+{
+    const TDictn dict(wordrecords(kSmallList));
+    WordFinder finder(dict);
+    // The group ends at the next size.
+    EXPECT_EQ(finder.setRarities("10\nten\n-\nquit\nSTAR\nnope\n35\nrats\n"), 2);
+    QMap<QByteArray, int> rarity;
+    for (const FoundWord& w : finder.search(pilesOf({"QU", "I", "T", "E", "N", "S", "A", "R"})))
+        rarity.insert(w.word, w.rarity);
+    EXPECT_FALSE(rarity.contains("QUIT"));
+    EXPECT_FALSE(rarity.contains("STAR"));
+    EXPECT_EQ(rarity.value("QUITE"), WordFinder::kRare); // longer words stay
+    EXPECT_EQ(rarity.value("TEN"), 10);
+    EXPECT_EQ(rarity.value("RATS"), 35);
+    EXPECT_FALSE(finder.contains("QUIT"));
+    EXPECT_TRUE(finder.contains("QUITE"));
+    EXPECT_FALSE(finder.best(pilesOf({"QU", "I", "T"})));
+    EXPECT_EQ(finder.wordCount(), kSmallList.size() - 2);
+}
+
 TEST(WordFinder, BuiltInListAgreesWithTryingEveryOrderOfPiles)
 {
     const TDictn dict;
