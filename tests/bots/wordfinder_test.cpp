@@ -4,6 +4,7 @@
 #include "dict/tdictn.h"
 #include "host/carddeck.h"
 #include "hostfixture.h"
+#include "support/reviewedslurs.h"
 
 #include <QMap>
 #include <functional>
@@ -201,6 +202,23 @@ TEST(WordFinder, WordsAfterADashAreNeverOffered)
     EXPECT_TRUE(finder.contains("QUITE"));
     EXPECT_FALSE(finder.best(pilesOf({"QU", "I", "T"})));
     EXPECT_EQ(finder.wordCount(), kSmallList.size() - 2);
+}
+
+TEST(WordFinder, NoReviewedSlurIsOfferedFromTheLargeList)
+{
+    const QList<QByteArray> slurs =
+        gorse::test::reviewedSlurs(QStringLiteral(GORSE_SOURCE_DIR "/tools/wordlist-slurs.txt"));
+    ASSERT_TRUE(slurs.contains("WOG"));
+    const TDictn large(TDictn::BuiltinList::Large);
+    const std::shared_ptr<const WordFinder> finder = WordFinder::withCommonWords(large);
+    for (const QByteArray& w : slurs) {
+        EXPECT_TRUE(large.isword(w)) << w.constData();
+        EXPECT_FALSE(finder->contains(w)) << w.constData();
+    }
+    EXPECT_TRUE(finder->contains("SQUAWK"));
+    EXPECT_EQ(finder->wordCount(), large.recordCount() - slurs.size());
+    const std::optional<FoundWord> best = finder->best(pilesOf({"W", "O", "G"}));
+    EXPECT_TRUE(!best || best->word != "WOG");
 }
 
 TEST(WordFinder, BuiltInListAgreesWithTryingEveryOrderOfPiles)
