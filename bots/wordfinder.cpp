@@ -215,19 +215,30 @@ int WordFinder::setRarities(const QByteArray& text)
 {
     int given = 0;
     int rarity = kRare;
+    bool never = false;
     for (QByteArray line : text.split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith('#'))
             continue;
+        if (line == "-") {
+            never = true;
+            continue;
+        }
         bool isNumber = false;
         const int size = line.toInt(&isNumber);
         if (isNumber) {
             rarity = std::clamp(size, 0, int(kRare));
+            never = false;
             continue;
         }
         const quint32 node = find(line.toUpper());
         if (node == kNone)
             continue;
+        if (never) {
+            m_nodes[node].links &= ~kWordEnds;
+            --m_words;
+            continue;
+        }
         if (m_rarity[node] == kRare)
             ++given;
         m_rarity[node] = quint8(std::min(int(m_rarity[node]), rarity));

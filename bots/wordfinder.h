@@ -70,7 +70,10 @@ public:
     // common-word list the following words belong to (10 is the most common;
     // see tools/make_botwords.sh). Lines starting with "#" are comments.
     // A word keeps the smallest size given; words of no group stay kRare.
-    // Returns how many words of this list were given a rarity.
+    // The words after a line holding only "-" are never offered: they leave
+    // the finder, which then neither finds nor contains them (faceWords()
+    // still counts them). Returns how many words of this list were given a
+    // rarity.
     int setRarities(const QByteArray& text);
     // Some words have a rarity: without any, every word counts as kRare.
     bool hasRarities() const { return m_rated > 0; }

@@ -8,15 +8,23 @@
 # words that first appear at it). Only lines of 2 to max_letters (8) lower-case
 # letters a-z are kept: the levels that mind how common a word is play no
 # longer words (bots/botlevel.cpp).
+# The slurs of tools/wordlist-slurs.txt are under no size: they follow, of
+# any length, after a line holding only "-", the words a computer player
+# never plays or suggests even when the table's list holds them.
 # Output: a few comment lines starting with "#", then per size a line
 # holding only the size, followed by the words first found at that size,
-# one a line, sorted; a word is listed once, under its smallest size.
+# one a line, sorted; a word is listed once, under its smallest size. Then
+# the "-" line and the slurs, sorted.
+# Environment: SCOWL_DIR (default /usr/share/dict/scowl), WORDLIST_SLURS
+# (default tools/wordlist-slurs.txt), BOTWORDS_OUT (default
+# resources/bots/botwords.txt).
 set -euo pipefail
 export LC_ALL=C
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 scowl="${SCOWL_DIR:-/usr/share/dict/scowl}"
-out="$here/resources/bots/botwords.txt"
+out="${BOTWORDS_OUT:-$here/resources/bots/botwords.txt}"
+slurs="${WORDLIST_SLURS:-$here/tools/wordlist-slurs.txt}"
 sizes=(10 20 35 40 50)
 max_letters=8
 
@@ -27,10 +35,20 @@ if [ ! -d "$scowl" ] && [ -z "${SCOWL_DIR:-}" ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends scowl
 fi
 
+if [ ! -r "$slurs" ]; then
+  echo "make_botwords: cannot read $slurs" >&2
+  exit 1
+fi
+
 mkdir -p "$(dirname "$out")"
 tmp="$(mktemp "$out.XXXXXX")"
 seen="$(mktemp)"
-trap 'rm -f "$tmp" "$seen"' EXIT
+never="$(mktemp)"
+trap 'rm -f "$tmp" "$seen" "$never"' EXIT
+
+# The first word of every line that is not blank or a comment, in lower case
+# (tools/make_wordlist.sh checks the file's form).
+sed -e 's/#.*//' "$slurs" | awk 'NF { print tolower($1) }' | sort -u > "$never"
 
 {
   echo "# How common words are: under each size, the words first found in the"
@@ -49,7 +67,8 @@ for size in "${sizes[@]}"; do
     echo "make_botwords: no word lists of size $size in $scowl" >&2
     exit 1
   fi
-  words="$(cat "${lists[@]}" | grep -x "[a-z]\\{2,$max_letters\\}" | sort -u | comm -23 - "$seen")"
+  words="$(cat "${lists[@]}" | grep -x "[a-z]\\{2,$max_letters\\}" | sort -u | comm -23 - "$seen" |
+    comm -23 - "$never")"
   echo "$size" >> "$tmp"
   if [ -n "$words" ]; then
     printf '%s\n' "$words" >> "$tmp"
@@ -58,6 +77,12 @@ for size in "${sizes[@]}"; do
   fi
 done
 
+{
+  echo "# Never played or suggested: the slurs of tools/wordlist-slurs.txt."
+  echo "-"
+  cat "$never"
+} >> "$tmp"
+
 chmod 644 "$tmp"
 mv "$tmp" "$out"
-echo "$out: $total words in ${#sizes[@]} sizes"
+echo "$out: $total words in ${#sizes[@]} sizes, $(wc -l < "$never") never played"

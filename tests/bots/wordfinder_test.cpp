@@ -4,6 +4,7 @@
 #include "dict/tdictn.h"
 #include "host/carddeck.h"
 #include "hostfixture.h"
+#include "support/reviewedslurs.h"
 
 #include <QMap>
 #include <functional>
@@ -181,6 +182,43 @@ TEST(WordFinder, RaritiesAndFaceCounts)
     EXPECT_EQ(finder.faceWords(cardOf("EE")), 2); // TEE, TEETH
     EXPECT_EQ(finder.faceWords(cardOf("X")), 0);
     EXPECT_EQ(finder.faceWords(0), 0);
+}
+
+TEST(WordFinder, WordsAfterADashAreNeverOffered)
+{
+    const TDictn dict(wordrecords(kSmallList));
+    WordFinder finder(dict);
+    // The group ends at the next size.
+    EXPECT_EQ(finder.setRarities("10\nten\n-\nquit\nSTAR\nnope\n35\nrats\n"), 2);
+    QMap<QByteArray, int> rarity;
+    for (const FoundWord& w : finder.search(pilesOf({"QU", "I", "T", "E", "N", "S", "A", "R"})))
+        rarity.insert(w.word, w.rarity);
+    EXPECT_FALSE(rarity.contains("QUIT"));
+    EXPECT_FALSE(rarity.contains("STAR"));
+    EXPECT_EQ(rarity.value("QUITE"), WordFinder::kRare); // longer words stay
+    EXPECT_EQ(rarity.value("TEN"), 10);
+    EXPECT_EQ(rarity.value("RATS"), 35);
+    EXPECT_FALSE(finder.contains("QUIT"));
+    EXPECT_TRUE(finder.contains("QUITE"));
+    EXPECT_FALSE(finder.best(pilesOf({"QU", "I", "T"})));
+    EXPECT_EQ(finder.wordCount(), kSmallList.size() - 2);
+}
+
+TEST(WordFinder, NoReviewedSlurIsOfferedFromTheLargeList)
+{
+    const QList<QByteArray> slurs =
+        gorse::test::reviewedSlurs(QStringLiteral(GORSE_SOURCE_DIR "/tools/wordlist-slurs.txt"));
+    ASSERT_TRUE(slurs.contains("WOG"));
+    const TDictn large(TDictn::BuiltinList::Large);
+    const std::shared_ptr<const WordFinder> finder = WordFinder::withCommonWords(large);
+    for (const QByteArray& w : slurs) {
+        EXPECT_TRUE(large.isword(w)) << w.constData();
+        EXPECT_FALSE(finder->contains(w)) << w.constData();
+    }
+    EXPECT_TRUE(finder->contains("SQUAWK"));
+    EXPECT_EQ(finder->wordCount(), large.recordCount() - slurs.size());
+    const std::optional<FoundWord> best = finder->best(pilesOf({"W", "O", "G"}));
+    EXPECT_TRUE(!best || best->word != "WOG");
 }
 
 TEST(WordFinder, BuiltInListAgreesWithTryingEveryOrderOfPiles)

@@ -62,11 +62,11 @@ protected:
         const std::initializer_list<std::pair<const char*, const char*>> files = {
             {"english-words.10", "am\nas\ncs\ncat\ndog\nit's\nOK\na\nox\n"
                                  "abcdefghijklmn\nabcdefghijklmno\n"},
-            {"english-words.35", "ms\ncat\nhmm\n"},
+            {"english-words.35", "ms\ncat\nhmm\nzorp\n"},
             {"american-words.50", "color\n"},
             {"british-words.60", "colour\nbi\nphi\n"},
             {"english-words.70", "kb\nqi\ncsc\nkb\n"},
-            {"english-words.80", "zs\nza\nqat\nzax\naardvark\n"},
+            {"english-words.80", "zs\nza\nqat\nzax\naardvark\nzorps\nqx\n"},
             {"english-words.95", "zzz\n"},
             {"english-words.txt", "zebra\n"},
             {"english-abbreviations.10", "kb\nmb\n"},
@@ -78,6 +78,9 @@ protected:
         ASSERT_TRUE(writeFile(path(QStringLiteral("copyright")), "SCOWL notice\n"));
         ASSERT_TRUE(setExceptions("# keeps\n+QI   # the life force\n+as\n\n+ZAX\n"
                                   "-OX # dropped on purpose\n"));
+        // A long word, and one that the size rule drops as well.
+        ASSERT_TRUE(setSlurs("# slurs\nZORP   the fixture's slur\n\nzorps plural of ZORP # note\n"
+                             "QX\tshort and rare too\n"));
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -93,6 +96,10 @@ protected:
     {
         return writeFile(path(QStringLiteral("exceptions.txt")), text);
     }
+    bool setSlurs(const QByteArray& text)
+    {
+        return writeFile(path(QStringLiteral("slurs.txt")), text);
+    }
 
     Outcome run(const QStringList& args = {}) const
     {
@@ -101,6 +108,7 @@ protected:
         env.insert(QStringLiteral("SCOWL_COPYRIGHT"), path(QStringLiteral("copyright")));
         env.insert(QStringLiteral("WORDLIST_OUT_DIR"), path(QStringLiteral("out")));
         env.insert(QStringLiteral("WORDLIST_EXCEPTIONS"), path(QStringLiteral("exceptions.txt")));
+        env.insert(QStringLiteral("WORDLIST_SLURS"), path(QStringLiteral("slurs.txt")));
         QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
@@ -130,22 +138,26 @@ TEST_F(MakeWordlist, AppliesTheRulesToBothLists)
     // letters only, 2 to 14 of them; each word once.
     EXPECT_EQ(words(readFile(output(QStringLiteral("english-large.dic")))),
               split("AARDVARK ABCDEFGHIJKLMN AM AS BI CAT COLOR COLOUR CS CSC DOG HMM KB MS OX "
-                    "PHI QAT QI ZA ZAX ZS"));
-    // Without two-letter plurals of letters and short entries above size 60,
-    // unless the exceptions say otherwise.
+                    "PHI QAT QI QX ZA ZAX ZORP ZORPS ZS"));
+    // Without the slurs, two-letter plurals of letters and short entries
+    // above size 60, unless the exceptions say otherwise.
     EXPECT_EQ(words(readFile(output(QStringLiteral("english.dic")))),
               split("AARDVARK ABCDEFGHIJKLMN AM AS BI CAT COLOR COLOUR DOG HMM PHI QI ZAX"));
     EXPECT_EQ(readFile(output(QStringLiteral("english.dic.copyright"))), "SCOWL notice\n");
 
-    EXPECT_TRUE(r.out.contains("total            13         21\n")) << r.out.constData();
-    EXPECT_TRUE(r.out.contains("2                 4         10\n")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("total            13         24\n")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("2                 4         11\n")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("\n3 slurs left out of the standard list\n")) << r.out.constData();
     const QByteArray removed = "CS\t10\tletter plural\n"
                                "CSC\t70\tsize 70\n"
                                "KB\t70\tsize 70\n"
                                "MS\t35\tletter plural\n"
                                "OX\t10\texception\n"
                                "QAT\t80\tsize 80\n"
+                               "QX\t80\tslur\n"
                                "ZA\t80\tsize 80\n"
+                               "ZORP\t35\tslur\n"
+                               "ZORPS\t80\tslur\n"
                                "ZS\t80\tletter plural\n";
     EXPECT_TRUE(r.out.endsWith(removed)) << r.out.constData();
 
@@ -154,9 +166,10 @@ TEST_F(MakeWordlist, AppliesTheRulesToBothLists)
                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               (QStringList{QStringLiteral("english-large.dic"), QStringLiteral("english.dic"),
                            QStringLiteral("english.dic.copyright")}));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              (QStringList{QStringLiteral("copyright"), QStringLiteral("exceptions.txt"),
-                           QStringLiteral("out"), QStringLiteral("scowl")}));
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        (QStringList{QStringLiteral("copyright"), QStringLiteral("exceptions.txt"),
+                     QStringLiteral("out"), QStringLiteral("scowl"), QStringLiteral("slurs.txt")}));
 }
 
 TEST_F(MakeWordlist, GivesTheSameBytesEveryTime)
@@ -170,7 +183,7 @@ TEST_F(MakeWordlist, GivesTheSameBytesEveryTime)
     EXPECT_EQ(readFile(output(QStringLiteral("english-large.dic"))), large);
 }
 
-TEST_F(MakeWordlist, RefusesBadExceptionsAndKeepsThePreviousLists)
+TEST_F(MakeWordlist, RefusesBadExceptionsOrSlursAndKeepsThePreviousLists)
 {
     ASSERT_EQ(run().exitCode, 0);
     const QByteArray standard = readFile(output(QStringLiteral("english.dic")));
@@ -178,18 +191,35 @@ TEST_F(MakeWordlist, RefusesBadExceptionsAndKeepsThePreviousLists)
     struct Case
     {
         const char* exceptions;
+        const char* slurs;
         const char* message;
     };
+    const char* goodExceptions = "+QI\n";
+    const char* goodSlurs = "ZORP a reason\n";
     for (const Case& c :
-         {Case{"+QI\n+NOPE\n", "NOPE is in none of the source lists"},
-          Case{"+QI\n-QI\n", "QI is listed twice"}, Case{"+Q1\n", "not +WORD or -WORD"},
-          Case{"QI\n", "not +WORD or -WORD"}, Case{"+Q\n", "not +WORD or -WORD"},
-          Case{"+ABCDEFGHIJKLMNO\n", "not +WORD or -WORD"}}) {
+         {Case{"+QI\n+NOPE\n", goodSlurs, "NOPE is in none of the source lists"},
+          Case{"+QI\n-QI\n", goodSlurs, "QI is listed twice"},
+          Case{"+Q1\n", goodSlurs, "not +WORD or -WORD"},
+          Case{"QI\n", goodSlurs, "not +WORD or -WORD"},
+          Case{"+Q\n", goodSlurs, "not +WORD or -WORD"},
+          Case{"+ABCDEFGHIJKLMNO\n", goodSlurs, "not +WORD or -WORD"},
+          Case{goodExceptions, "ZORP a\nNOPE b\n", "NOPE is in none of the source lists"},
+          Case{goodExceptions, "ZORP a\nzorp b\n", "ZORP is listed twice"},
+          Case{"+ZORP\n", goodSlurs, "ZORP is also in"},
+          Case{"-ZORP\n", goodSlurs, "ZORP is also in"},
+          Case{goodExceptions, "ZORP\n", "not a word of 2 to 14 letters and the reason"},
+          Case{goodExceptions, "ZORP # a comment\n", "not a word of 2 to 14 letters"},
+          Case{goodExceptions, "Z0RP a\n", "not a word of 2 to 14 letters"},
+          Case{goodExceptions, "Z a\n", "not a word of 2 to 14 letters"},
+          Case{goodExceptions, " ZORP a\n", "not a word of 2 to 14 letters"},
+          Case{goodExceptions, "ABCDEFGHIJKLMNO a\n", "not a word of 2 to 14 letters"}}) {
         ASSERT_TRUE(setExceptions(c.exceptions));
+        ASSERT_TRUE(setSlurs(c.slurs));
         const Outcome r = run();
-        EXPECT_NE(r.exitCode, 0) << c.exceptions;
-        EXPECT_TRUE(r.err.contains(c.message)) << c.exceptions << r.err.constData();
-        EXPECT_EQ(readFile(output(QStringLiteral("english.dic"))), standard) << c.exceptions;
+        EXPECT_NE(r.exitCode, 0) << c.exceptions << c.slurs;
+        EXPECT_TRUE(r.err.contains(c.message)) << c.exceptions << c.slurs << r.err.constData();
+        EXPECT_EQ(readFile(output(QStringLiteral("english.dic"))), standard)
+            << c.exceptions << c.slurs;
     }
 }
 

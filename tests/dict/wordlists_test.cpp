@@ -1,6 +1,7 @@
 // The two built-in word lists as committed, and the choice between them.
 
 #include "dict/tdictn.h"
+#include "support/reviewedslurs.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 using gorse::TDictn;
 using BuiltinList = TDictn::BuiltinList;
+using gorse::test::reviewedSlurs;
 
 namespace {
 
@@ -16,6 +18,11 @@ QByteArray readFile(const char* path)
 {
     QFile file(QString::fromUtf8(path));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<QByteArray> slurs()
+{
+    return reviewedSlurs(QStringLiteral(GORSE_SOURCE_DIR "/tools/wordlist-slurs.txt"));
 }
 
 QByteArray word(const QByteArray& list, qsizetype i)
@@ -64,10 +71,11 @@ TEST(WordLists, SizesAreWithinTheirBounds)
     EXPECT_LE(twoletter, 90);
 }
 
-TEST(WordLists, StandardIsTheLargeListWithoutSomeShortEntries)
+TEST(WordLists, StandardIsTheLargeListWithoutSomeShortEntriesAndTheSlurs)
 {
     const QByteArray standard = readFile(GORSE_WORDLIST_FILE);
     const QByteArray large = readFile(GORSE_LARGE_WORDLIST_FILE);
+    const QList<QByteArray> left = slurs();
     const TDictn instandard(standard);
     const TDictn inlarge(large);
     ASSERT_GT(instandard.recordCount(), 0);
@@ -80,7 +88,7 @@ TEST(WordLists, StandardIsTheLargeListWithoutSomeShortEntries)
     }
     for (qsizetype i = 0; i < inlarge.recordCount(); ++i) {
         const QByteArray w = word(large, i);
-        if (w.size() >= 4) {
+        if (w.size() >= 4 && !left.contains(w)) {
             ASSERT_TRUE(instandard.isword(w)) << w.constData();
         }
     }
@@ -103,6 +111,29 @@ TEST(WordLists, SampleOfWordsInAndOutOfEachList)
     for (const char* w : {"OK", "QX", "ABCD", "A", "I"}) {
         EXPECT_FALSE(standard.isword(w)) << w;
         EXPECT_FALSE(large.isword(w)) << w;
+    }
+}
+
+TEST(WordLists, TheReviewedSlursAreOnlyInTheLargeList)
+{
+    const QList<QByteArray> left = slurs();
+    // The words the list was made for are read from it.
+    for (const char* w : {"WOG", "WOP", "YID"})
+        ASSERT_TRUE(left.contains(w)) << w;
+    const TDictn standard(BuiltinList::Standard);
+    const TDictn large(BuiltinList::Large);
+    for (const QByteArray& w : left) {
+        EXPECT_FALSE(standard.isword(w)) << w.constData();
+        EXPECT_TRUE(large.isword(w)) << w.constData();
+    }
+    // Words that are also slurs but have a common innocent sense, and words
+    // that only look like one.
+    for (const char* w :
+         {"CHINK",  "COON",   "SPADE", "NIP",    "GYP",   "KRAUT",  "MICK", "SHEENY",  "FAG",
+          "FAGGOT", "DYKE",   "QUEER", "PANSY",  "HOMO",  "RETARD", "JEWS", "NIGGARD", "NIGGLE",
+          "SPICE",  "SQUAWK", "JAPAN", "WOGGLE", "TAIGA", "HONK",   "POOF", "DAGOBA"}) {
+        EXPECT_FALSE(left.contains(w)) << w;
+        EXPECT_TRUE(standard.isword(w)) << w;
     }
 }
 
