@@ -32,7 +32,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
-#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -139,6 +138,7 @@ int main(int argc, char** argv)
 
     Tspylist spylist(chat.session(), &chat);
     Ttallylist tallyList(&tally, &chat);
+    tallyList.setTallyFile(&tallyFile);
 
     chat.setAboutWindow(&about);
     chat.setDownloadWindow(&download);
@@ -166,9 +166,11 @@ int main(int argc, char** argv)
     QObject::connect(&chat, &Tchat::closed, &settingsBinding, &SettingsBinding::windowClosing);
     QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
+    // Above every window of the start: on a solo start the download window.
     if (!tallyNotice.isEmpty())
-        QTimer::singleShot(
-            0, &chat, [&chat, tallyNotice] { Ttallylist::showFileNotice(&chat, tallyNotice); });
+        Ttallylist::showFileNotice(
+            options->mode == LaunchOptions::Mode::Solo ? static_cast<QWidget*>(&download) : &chat,
+            tallyNotice);
     // A game joined from the lobby goes back to it when it ends from the
     // host's side: the host went away (true), or the table was full.
     std::optional<bool> backToLobby;

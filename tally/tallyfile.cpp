@@ -4,6 +4,7 @@
 #include "tally/lzrw1.h"
 #include "tally/tally.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -14,8 +15,17 @@ TallyFile::TallyFile(Tally* tally, const QString& path, QObject* parent)
 {
     connect(m_tally, &Tally::saveNeeded, this, [this] {
         const QString error = save();
-        if (!error.isEmpty())
-            qWarning("gorse: tally not saved: %s", qPrintable(error));
+        if (error.isEmpty())
+            return;
+        qWarning("gorse: tally not saved: %s", qPrintable(error));
+        // A file that was never read, or could not be moved aside, is not
+        // written on purpose, and the player was told so at start-up.
+        if (m_loaded && !m_saveBlocked)
+            emit saveFailed(QStringLiteral("The statistics could not be saved to %1. The file "
+                                           "keeps what it held before; saving is tried again "
+                                           "at the next change and when the game closes.")
+                                .arg(QDir::toNativeSeparators(m_path)) +
+                            QStringLiteral("\n\n") + error);
     });
 }
 
@@ -58,16 +68,20 @@ QString TallyFile::load()
 
 QString TallyFile::keepAside(const QString& error)
 {
-    QString notice = error + QStringLiteral("\n\n");
+    QString notice;
     QFile::remove(badPath());
     if (QFile::rename(m_path, badPath())) {
-        notice += QStringLiteral("The tally file was kept as %1 and the tally starts empty.")
-                      .arg(badPath());
+        notice = QStringLiteral("The statistics file could not be read. It was kept as %1 and a "
+                                "new one was started.")
+                     .arg(QDir::toNativeSeparators(badPath()));
     } else {
         m_saveBlocked = true;
-        notice += QStringLiteral("The tally file could not be moved aside, so it is left as it "
-                                 "is; the tally starts empty and is not saved in this run.");
+        notice = QStringLiteral("The statistics file %1 could not be read, nor kept aside, so it "
+                                "is left as it is. The statistics start empty and are not saved "
+                                "until the game is started again.")
+                     .arg(QDir::toNativeSeparators(m_path));
     }
+    notice += QStringLiteral("\n\n") + error;
     qWarning("gorse: tally: %s", qPrintable(notice));
     return notice;
 }

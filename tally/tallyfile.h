@@ -29,11 +29,17 @@ public:
     QString badPath() const { return m_path + QStringLiteral(".bad"); }
 
     // Reads the file into the tally. Returns an empty text when the file was
-    // read or did not exist; otherwise the notice for the player: what went
-    // wrong (the compressor's message) and where the file was put.
+    // read or did not exist; otherwise the notice for the player: first in
+    // plain words what happened to the file, then, after an empty line, the
+    // technical reason (the compressor's message).
     QString load();
     // Writes the tally. Returns an empty text or what went wrong.
     QString save();
+
+signals:
+    // A save after a change in play failed: the notice for the player, in
+    // the same two parts as load's. The previous file stays as it was.
+    void saveFailed(const QString& notice);
 
 private:
     QString keepAside(const QString& error);

@@ -182,10 +182,10 @@ QString installerFileName(const QUrl& url)
 
 QString downloadUrlProblem(const QUrl& url)
 {
+    // This copy offers no download: the player is shown the way on.
     if (url.isEmpty())
-        return QStringLiteral("No download address is configured. Set %1 in the [Gorse] section "
-                              "of velmarlobby.ini, or start the game with --lobby-url URL.")
-            .arg(QLatin1String(kLobbyUrlKey));
+        return QStringLiteral("Play with Others opens the Gorse Lobby, where you can find tables "
+                              "on your network or join one by its address.");
     if (!url.isValid() || !isWebScheme(url) || url.host().isEmpty())
         return QStringLiteral("The download address %1 is not an http or https address.")
             .arg(url.toDisplayString());

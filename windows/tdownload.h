@@ -44,7 +44,8 @@ LobbyConfig lobbyConfigFromSettings(const QString& settingsPath);
 // The installer's file name: the address's last path segment. Empty when the
 // address is not an http or https address naming a file.
 QString installerFileName(const QUrl& url);
-// Why the address cannot be downloaded, or empty when it can.
+// Why the address cannot be downloaded, or empty when it can. Without an
+// address, what the player can do instead.
 QString downloadUrlProblem(const QUrl& url);
 // Whether a finished download may be run: only when it came over an
 // encrypted connection from an https address, both as asked and as finally

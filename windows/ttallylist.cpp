@@ -1,7 +1,9 @@
 #include "windows/ttallylist.h"
 
 #include "tally/tally.h"
+#include "tally/tallyfile.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -11,6 +13,8 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <functional>
+#include <utility>
 
 namespace gorse {
 
@@ -59,6 +63,29 @@ void fillList(QListWidget* list, const QStringList& names, const QList<bool>& ti
         item->setCheckState(ticked[i] ? Qt::Checked : Qt::Unchecked);
     }
 }
+
+// Runs f once, in the watched widget's show event.
+class WhenShown : public QObject
+{
+public:
+    WhenShown(QWidget* watched, std::function<void()> f) : QObject(watched), m_f(std::move(f))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && m_f) {
+            std::exchange(m_f, nullptr)();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_f;
+};
 
 } // namespace
 
@@ -234,14 +261,43 @@ bool Ttallylist::ask(const QString& text)
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
-void Ttallylist::showFileNotice(QWidget* parent, const QString& text)
+QMessageBox* Ttallylist::showFileNotice(QWidget* above, const QString& text)
 {
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Gorse"), text,
-                                QMessageBox::Ok, parent);
+                                QMessageBox::Ok, above);
     box->setObjectName(QStringLiteral("tallyFileNotice"));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
+    box->setWindowModality(Qt::ApplicationModal);
+    // A window kept on top covers every other: the box joins it there.
+    if (above->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Shown after the window it belongs to, in the next turn of the event
+    // loop, so that it is the last window shown and the active one.
+    const auto showBox = [box] { QTimer::singleShot(0, box, [box] { box->show(); }); };
+    if (above->isVisible())
+        showBox();
+    else
+        new WhenShown(above, showBox);
+    return box;
+}
+
+void Ttallylist::setTallyFile(TallyFile* file)
+{
+    connect(file, &TallyFile::saveFailed, this, &Ttallylist::showSaveFailure);
+}
+
+void Ttallylist::showSaveFailure(const QString& text)
+{
+    if (m_saveNotice)
+        return;
+    // Above the tally window when the change was made there.
+    QWidget* parent = isVisible() || !parentWidget() ? this : parentWidget();
+    m_saveNotice = new QMessageBox(QMessageBox::Warning, QStringLiteral("Gorse"), text,
+                                   QMessageBox::Ok, parent);
+    m_saveNotice->setObjectName(QStringLiteral("tallySaveNotice"));
+    m_saveNotice->setAttribute(Qt::WA_DeleteOnClose);
+    m_saveNotice->setWindowModality(Qt::NonModal);
+    m_saveNotice->show();
 }
 
 } // namespace gorse

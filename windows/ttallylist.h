@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <array>
 #include <functional>
 
 class QLabel;
 class QListWidget;
+class QMessageBox;
 class QListWidgetItem;
 class QPushButton;
 
 namespace gorse {
 
 class Tally;
+class TallyFile;
 
 // "Gorse - Tally List": the player's own figures, the followed opponents and
 // the selected one's counts, and the players of the current game, any of
@@ -35,9 +38,20 @@ public:
     void button_resetClick();
     void FlatButton1Click() { close(); }
 
-    // Shows a notice about the tally file without blocking: the box is not
-    // modal and deletes itself when closed.
-    static void showFileNotice(QWidget* parent, const QString& text);
+    // Shows the notice about a tally file that could not be read: a modal
+    // box that stands above `above`, the highest window at start-up (the
+    // download window on a solo start, which stays on top of the others).
+    // When `above` is not on screen yet, the box waits until it is. The box
+    // deletes itself when closed.
+    static QMessageBox* showFileNotice(QWidget* above, const QString& text);
+
+    // A save of the tally file that fails in play is told to the player in
+    // one notice that does not block, shown again only after it was closed.
+    // file is not owned.
+    void setTallyFile(TallyFile* file);
+    void showSaveFailure(const QString& text);
+    // The notice while it is open (tests).
+    QMessageBox* saveFailureBox() const { return m_saveNotice; }
 
     QListWidget* listbox_tally() const { return m_listboxTally; }
     QListWidget* checklist() const { return m_checklist; }
@@ -61,6 +75,7 @@ private:
     std::array<QLabel*, 9> m_label{};    // 1..8
     QLabel* m_hisname;
     QLabel* m_hisnametop;
+    QPointer<QMessageBox> m_saveNotice;
 };
 
 } // namespace gorse

@@ -115,12 +115,14 @@ TEST(TallyFile, ADamagedFileIsKeptAsideAndTheTallyStartsEmpty)
         {
             TallyFile file(&tally, t.path);
             const QString notice = file.load();
-            EXPECT_TRUE(notice.startsWith(QString(c.message).replace(QStringLiteral("%1"), t.path)))
+            // In plain words first, then the technical line.
+            const QString plain = QStringLiteral("The statistics file could not be read. It was "
+                                                 "kept as %1 and a new one was started.\n\n")
+                                      .arg(bad);
+            EXPECT_TRUE(notice.startsWith(plain)) << c.what << ": " << notice.toStdString();
+            EXPECT_TRUE(notice.mid(plain.size())
+                            .startsWith(QString(c.message).replace(QStringLiteral("%1"), t.path)))
                 << c.what << ": " << notice.toStdString();
-            EXPECT_TRUE(notice.endsWith(
-                QStringLiteral("The tally file was kept as %1 and the tally starts empty.")
-                    .arg(bad)))
-                << c.what;
             EXPECT_EQ(readAll(bad), c.bytes) << c.what;
             EXPECT_FALSE(QFile::exists(t.path)) << c.what;
             EXPECT_EQ(tally.grid(), Tally().grid()) << c.what;
@@ -144,10 +146,17 @@ TEST(TallyFile, AFileThatCannotBeReadIsNeverWrittenOver)
     tally.setPlayersSource([&players] { return players; });
     {
         TallyFile file(&tally, t.path);
-        EXPECT_TRUE(file.load().contains(QStringLiteral("could not be moved aside")));
+        EXPECT_TRUE(file.load().startsWith(
+            QStringLiteral("The statistics file %1 could not be read, nor kept aside, so it is "
+                           "left as it is.")
+                .arg(t.path)));
+        // The player was told at the start: no notice for each change.
+        int notices = 0;
+        QObject::connect(&file, &TallyFile::saveFailed, [&] { ++notices; });
         tally.loadchecklist();
         tally.checklistClickCheck(0);
         EXPECT_FALSE(file.save().isEmpty());
+        EXPECT_EQ(notices, 0);
     }
     EXPECT_EQ(readAll(t.path), damaged);
 
@@ -165,11 +174,26 @@ TEST(TallyFile, ASaveThatCannotBeMadeIsReported)
 {
     TempTally t;
     const QString path = t.dir.filePath(QStringLiteral("gone/") + TallyFile::kFileName);
+    const QString technical =
+        QStringLiteral("Lzrw1 (de)compression : Failed to open output file : ") + path;
     Tally tally;
     TallyFile file(&tally, path);
     EXPECT_EQ(file.load(), QString());
-    EXPECT_TRUE(file.save().startsWith(
-        QStringLiteral("Lzrw1 (de)compression : Failed to open output file : ") + path));
+    EXPECT_TRUE(file.save().startsWith(technical));
+
+    // A save in play that fails is told to the player, plain words first.
+    QStringList notices;
+    QObject::connect(&file, &TallyFile::saveFailed,
+                     [&](const QString& notice) { notices.append(notice); });
+    tally.addgame(Tally::kOwnWin);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].startsWith(
+        QStringLiteral("The statistics could not be saved to %1. The file keeps what it held "
+                       "before; saving is tried again at the next change and when the game "
+                       "closes.\n\n")
+            .arg(path) +
+        technical))
+        << notices[0].toStdString();
 }
 
 TEST(TallyFile, NothingIsWrittenToTheCurrentDirectory)

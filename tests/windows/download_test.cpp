@@ -133,9 +133,14 @@ private slots:
         QCOMPARE(w.findChild<QWidget*>(QStringLiteral("Image1"))->size(), QSize(436, 360));
         QVERIFY(!w.findChild<QLabel*>(QStringLiteral("infolabel2"))->isVisibleTo(&w));
 
-        // No address: the download is switched off and says why.
+        // No address: the download is switched off, and the player is shown
+        // the way to play with others instead.
+        const QString wayOn = QStringLiteral("Play with Others opens the Gorse Lobby, where you "
+                                             "can find tables on your network or join one by "
+                                             "its address.");
         QVERIFY(!button(w, "getbutton")->isEnabled());
-        QVERIFY(button(w, "getbutton")->toolTip().contains(QStringLiteral("LobbyUrl")));
+        QCOMPARE(text(w, "infolabel"), wayOn);
+        QCOMPARE(button(w, "getbutton")->toolTip(), wayOn);
         QVERIFY(!button(w, "abortbutton")->isEnabled());
         QVERIFY(w.config().downloadDir.size() > 0);
         QVERIFY(!QDir::isRelativePath(w.config().downloadDir));

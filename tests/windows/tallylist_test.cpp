@@ -1,15 +1,26 @@
 // The tally window, offscreen: its captions, following a player of the
-// current game by a click on his check box, an opponent's counts, and the
-// Yes/No questions before an opponent is dropped or the tally reset.
+// current game by a click on his check box, an opponent's counts, the
+// Yes/No questions before an opponent is dropped or the tally reset, and
+// what the player is told when the tally file cannot be read or written.
+#include "app/tchat.h"
+#include "settings/gameoptions.h"
+#include "support/files.h"
 #include "tally/tally.h"
+#include "tally/tallyfile.h"
+#include "windows/tdownload.h"
 #include "windows/ttallylist.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 using namespace gorse;
@@ -209,17 +220,87 @@ private slots:
         QCOMPARE(a.tally.rowCount(), 1);
     }
 
-    void aFileNoticeDoesNotBlock()
+    void aDamagedFileIsToldAboveTheSoloStart()
     {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(TallyFile::kFileName);
+        QVERIFY(test::writeFile(path, "WRZL")); // cut short
+        Tally tally;
+        TallyFile file(&tally, path);
+        const QString notice = file.load();
+        QVERIFY(QFile::exists(path + QStringLiteral(".bad")));
+        QVERIFY(!QFile::exists(path));
+
+        // The solo start as the program makes it: the main window shows the
+        // download window, which stays on top, and the notice is handed the
+        // download window before either is on screen.
+        QTcpServer host;
+        QVERIFY(host.listen(QHostAddress::LocalHost, 0));
+        LaunchOptions solo;
+        solo.playerName = QStringLiteral("You");
+        solo.port = host.serverPort();
+        GameOptions options;
+        Tchat chat(
+            solo, [](quint16) { return QString(); }, &options, nullptr, &tally);
+        Tdownload download(
+            LobbyConfig{}, [](const QString&, const QStringList&) { return true; }, &chat);
+        chat.setDownloadWindow(&download);
+        chat.show();
+        const QPointer<QMessageBox> box = Ttallylist::showFileNotice(&download, notice);
+        QTRY_VERIFY(box->isVisible());
+        QVERIFY(download.isVisible());
+        QCOMPARE(box->text(),
+                 QStringLiteral("The statistics file could not be read. It was kept as %1.bad and "
+                                "a new one was started.\n\nLzrw1 : Error reading from input "
+                                "file : %1")
+                     .arg(path));
+
+        // Modal, on top of the download window, and the active window. The
+        // offscreen platform keeps no stacking order: what it shows is the
+        // window the box belongs to, its layer and which window is active.
+        QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(QApplication::activeModalWidget(), box.data());
+        QCOMPARE(box->windowHandle()->transientParent(), download.windowHandle());
+        QVERIFY(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QTRY_COMPARE(QApplication::activeWindow(), box.data());
+        QAbstractButton* ok = box->button(QMessageBox::Ok);
+        QVERIFY(ok->isVisible() && ok->isEnabled());
+        QVERIFY(box->screen()->geometry().contains(ok->mapToGlobal(ok->rect().center())));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QTRY_VERIFY(!box);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QVERIFY(download.isVisible());
+    }
+
+    void aSaveThatFailsInPlayIsToldOneNoticeAtATime()
+    {
+        QTemporaryDir dir;
+        const QString path = test::unwritablePath(dir.path(), TallyFile::kFileName);
+        Tally tally;
+        TallyFile file(&tally, path);
+        QCOMPARE(file.load(), QString());
         QWidget main;
         main.show();
-        Ttallylist::showFileNotice(&main, QStringLiteral("the file was damaged"));
-        auto* box = main.findChild<QMessageBox*>(QStringLiteral("tallyFileNotice"));
+        Ttallylist window(&tally, &main);
+        window.setTallyFile(&file);
+
+        tally.addgame(Tally::kOwnWin);
+        QMessageBox* box = window.saveFailureBox();
         QVERIFY(box);
         QVERIFY(box->isVisible());
-        QCOMPARE(box->windowModality(), Qt::NonModal);
-        QCOMPARE(box->text(), QStringLiteral("the file was damaged"));
+        QVERIFY(!box->isModal()); // the game goes on behind it
+        QCOMPARE(box->parentWidget(), &main);
+        QVERIFY(box->text().startsWith(
+            QStringLiteral("The statistics could not be saved to %1.").arg(path)));
+        QVERIFY(box->text().contains(
+            QStringLiteral("\n\nLzrw1 (de)compression : Failed to open output file : ") + path));
+        tally.addgame(Tally::kOwnWin);
+        QCOMPARE(window.saveFailureBox(), box);
+        QCOMPARE(main.findChildren<QMessageBox*>().size(), 1);
         box->close();
+        QTRY_VERIFY(!window.saveFailureBox());
+        tally.addgame(Tally::kOwnWin);
+        QVERIFY(window.saveFailureBox());
     }
 };
 
