@@ -96,8 +96,11 @@ QString GameOptions::phrase(int n) const
 
 void GameOptions::setPhrase(int n, const QString& text)
 {
-    if (validPhrase(n))
-        assign(m_phrases[n - 1], text, Option::Phrase);
+    if (!validPhrase(n) || m_phrases[n - 1] == text)
+        return;
+    m_phrases[n - 1] = text;
+    emit phraseChanged(n);
+    emit changed(Option::Phrase);
 }
 
 QString GameOptions::builtInPhrase(int n)

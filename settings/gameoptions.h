@@ -140,6 +140,8 @@ public:
 
 signals:
     void changed(gorse::GameOptions::Option option);
+    // Phrase n changed (announced before changed(Option::Phrase)).
+    void phraseChanged(int n);
     void saveRequested();
     void loadRequested();
 

@@ -60,6 +60,78 @@ QRect ontoScreens(const QRect& bounds, const QList<QRect>& screens)
     return moved;
 }
 
+QRect besideWindow(const QSize& size, const QRect& window, const QRect& keepClear,
+                   const QList<QRect>& screens, const QSize& minimum)
+{
+    if (screens.isEmpty())
+        return QRect(QPoint(window.right() + 1, window.top()), size);
+    // Right, then left: the first screen that holds the whole width there,
+    // level with window or as near as that screen allows.
+    for (const int x : {window.right() + 1, window.left() - size.width()}) {
+        for (const QRect& s : screens) {
+            if (x < s.left() || x + size.width() - 1 > s.right() || s.top() > window.bottom() ||
+                s.bottom() < window.top())
+                continue;
+            const int height = std::min(size.height(), s.height());
+            return QRect(x, clampStart(window.top(), height, s.top(), s.height()), size.width(),
+                         height);
+        }
+    }
+
+    // No room on either side: the screen keepClear is on, and the largest
+    // space there that keepClear leaves free.
+    const QRect* screen = &screens.first();
+    for (const QRect& s : screens) {
+        if (s.contains(keepClear.center())) {
+            screen = &s;
+            break;
+        }
+    }
+    const QRect& s = *screen;
+    enum Side { Right, Left, Below, Above };
+    const QRect spaces[] = {
+        QRect(QPoint(keepClear.right() + 1, s.top()), s.bottomRight()),
+        QRect(s.topLeft(), QPoint(keepClear.left() - 1, s.bottom())),
+        QRect(QPoint(s.left(), keepClear.bottom() + 1), s.bottomRight()),
+        QRect(s.topLeft(), QPoint(s.right(), keepClear.top() - 1)),
+    };
+    int best = Right;
+    long long bestArea = -1;
+    QSize fitted;
+    for (int side = Right; side <= Above; ++side) {
+        const QRect& space = spaces[side];
+        const QSize fits(std::clamp(space.width(), 0, size.width()),
+                         std::clamp(space.height(), 0, size.height()));
+        const long long area = static_cast<long long>(fits.width()) * fits.height();
+        if (area > bestArea) {
+            best = side;
+            bestArea = area;
+            fitted = fits;
+        }
+    }
+    fitted = fitted.expandedTo(minimum).boundedTo(s.size());
+    const QRect& space = spaces[best];
+    // Against keepClear's edge, level with window, then onto the screen.
+    QPoint at;
+    switch (best) {
+    case Right:
+        at = QPoint(space.left(), window.top());
+        break;
+    case Left:
+        at = QPoint(space.right() + 1 - fitted.width(), window.top());
+        break;
+    case Below:
+        at = QPoint(window.left(), space.top());
+        break;
+    default:
+        at = QPoint(window.left(), space.bottom() + 1 - fitted.height());
+        break;
+    }
+    return QRect(clampStart(at.x(), fitted.width(), s.left(), s.width()),
+                 clampStart(at.y(), fitted.height(), s.top(), s.height()), fitted.width(),
+                 fitted.height());
+}
+
 QRect shrinkForWorkArea(const QRect& bounds, const QRect& workArea)
 {
     constexpr int kShrink = 15;

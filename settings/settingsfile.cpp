@@ -33,6 +33,10 @@ SettingsFile::SettingsFile(GameOptions* options, QString path, QObject* parent)
         if (!m_loaded)
             m_changedBeforeLoad.insert(option);
     });
+    connect(options, &GameOptions::phraseChanged, this, [this](int n) {
+        if (!m_loaded)
+            m_phrasesChangedBeforeLoad.insert(n);
+    });
 }
 
 QString SettingsFile::failure() const
@@ -83,6 +87,7 @@ QString SettingsFile::loadinifile()
     if (const auto list = TDictn::builtinListFromName(text("WordList", "")))
         m_options->setWordList(*list);
     m_changedBeforeLoad.clear();
+    m_phrasesChangedBeforeLoad.clear();
     return error;
 }
 
@@ -149,8 +154,12 @@ QString SettingsFile::save(const QRect& bounds)
 QString SettingsFile::savePhrases()
 {
     IniFile ini(m_path);
-    for (int n = 1; n <= GameOptions::kPhraseCount; ++n)
-        ini.setValue(kSectionName, phraseKey(n), m_options->phrase(n));
+    // Before the stored phrases were read, the built-in ones stand for them:
+    // only the player's own are written.
+    for (int n = 1; n <= GameOptions::kPhraseCount; ++n) {
+        if (m_loaded || m_phrasesChangedBeforeLoad.count(n) > 0)
+            ini.setValue(kSectionName, phraseKey(n), m_options->phrase(n));
+    }
     return ini.save().isEmpty() ? QString() : failure();
 }
 

@@ -41,8 +41,9 @@ public:
     // and the path, which saveFailed() also announces; the file then stays
     // as it was.
     QString saveinifile();
-    // Writes the ten phrase keys (the phrase editor's "Done"), all or none.
-    // Returns "" or "Unable to write to " and the path.
+    // Writes the ten phrase keys (the phrase editor's "Done"), all or none;
+    // before the stored options were read, only the phrases the player
+    // changed. Returns "" or "Unable to write to " and the path.
     QString savePhrases();
     // The window is closing with these bounds (frame included) on a desktop
     // whose work area is workArea: when they differ from the remembered
@@ -69,6 +70,8 @@ private:
     bool m_loaded = false;
     // Options the player changed before the stored ones were read.
     std::set<GameOptions::Option> m_changedBeforeLoad;
+    // Phrases (1..10) the player changed before the stored ones were read.
+    std::set<int> m_phrasesChangedBeforeLoad;
     std::function<QRect()> m_boundsSource;
 };
 

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSpinBox>
 #include <QToolButton>
@@ -25,6 +26,18 @@ namespace {
 constexpr int kWidth = 260;
 constexpr int kHeight = 200;
 constexpr int kHostRowsHeight = 96;
+
+// value brought into the range and to the nearest multiple of the step, or
+// to the nearer bound where the bound lies between two multiples (47 of
+// 45..120 gives 45, 48 gives 50); halves go up.
+int snapToStep(const OptionRange& range, int value)
+{
+    value = range.clamp(value);
+    const int multiple = value / range.step * range.step;
+    const int below = range.clamp(multiple);
+    const int above = multiple == value ? value : range.clamp(multiple + range.step);
+    return value - below < above - value ? below : above;
+}
 
 } // namespace
 
@@ -54,7 +67,26 @@ void UpDown::setBuddy(QLineEdit* edit)
 {
     m_buddy = edit;
     m_buddy->setText(QString::number(m_position));
+    m_buddy->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), edit));
     m_buddy->installEventFilter(this);
+    connect(m_buddy, &QLineEdit::editingFinished, this, &UpDown::takeTyped);
+}
+
+void UpDown::takeTyped()
+{
+    if (!m_buddy || !m_buddy->isModified())
+        return;
+    bool number = false;
+    const int typed = m_buddy->text().toInt(&number);
+    // setPosition writes the position back, which also ends the typing.
+    setPosition(number ? snapToStep(m_range, typed) : m_position);
+}
+
+void UpDown::step(int steps)
+{
+    takeTyped();
+    setPosition(m_range.stepFrom(m_position, steps));
 }
 
 bool UpDown::stepByKey(const QKeyEvent* event)
@@ -151,7 +183,6 @@ Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* pa
     scoreLabel->setGeometry(16, 48, 110, 22);
     edit_playtoscore = new QLineEdit(panel);
     edit_playtoscore->setObjectName(QStringLiteral("edit_playtoscore"));
-    edit_playtoscore->setReadOnly(true);
     edit_playtoscore->setGeometry(130, 48, 70, 24);
     UpDown1 = new UpDown(kPlayToScoreRange, options->playToScore(), panel);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
@@ -163,7 +194,6 @@ Tgamestart::Tgamestart(ClientSession* session, GameOptions* options, QWidget* pa
     timeLabel->setGeometry(16, 86, 110, 22);
     edit_creationtime = new QLineEdit(panel);
     edit_creationtime->setObjectName(QStringLiteral("edit_creationtime"));
-    edit_creationtime->setReadOnly(true);
     edit_creationtime->setGeometry(130, 86, 70, 24);
     UpDown2 = new UpDown(kTimePerTurnRange, options->timePerTurn(), panel);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
@@ -260,6 +290,9 @@ void Tgamestart::showHostRows(bool hosting)
 
 void Tgamestart::showDialog()
 {
+    // A number typed and left without taking it is not kept.
+    UpDown1->setPosition(UpDown1->position());
+    UpDown2->setPosition(UpDown2->position());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -281,6 +314,8 @@ int Tgamestart::creationtime() const
 
 void Tgamestart::button_startClick()
 {
+    UpDown1->takeTyped();
+    UpDown2->takeTyped();
     m_start(m_options->playToScore(), m_options->timePerTurn());
     hide();
     m_options->save();

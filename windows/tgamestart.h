@@ -19,11 +19,16 @@ namespace gorse {
 class ClientSession;
 class GameOptions;
 
-// An up-down control attached to a read-only edit: steps its position by the
+// An up-down control attached to an edit: steps its position by the
 // increment from where it is, stops at the bounds (no wrap-around), and
 // writes the position into the edit as a plain decimal number. Like a spin
 // box, it also steps with the arrow keys (Page Up and Page Down: ten steps)
 // and the mouse wheel (with Ctrl: ten steps), over itself or its edit.
+//
+// A number can also be typed into the edit (digits only). It is taken when
+// the edit loses the focus, at Enter and before any step: brought into the
+// range and to the nearest multiple of the increment (or bound), halves
+// upwards. An emptied edit goes back to the position.
 class UpDown : public QWidget
 {
     Q_OBJECT
@@ -37,8 +42,10 @@ public:
     int position() const { return m_position; }
     // Sets the position, brought into the range.
     void setPosition(int position);
-    void stepUp() { setPosition(m_range.stepFrom(m_position, 1)); }
-    void stepDown() { setPosition(m_range.stepFrom(m_position, -1)); }
+    void stepUp() { step(1); }
+    void stepDown() { step(-1); }
+    // Takes a number typed into the edit, if any (see above).
+    void takeTyped();
     QToolButton* upButton() const { return m_up; }
     QToolButton* downButton() const { return m_down; }
 
@@ -51,7 +58,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void step(int steps) { setPosition(m_range.stepFrom(m_position, steps)); }
+    void step(int steps);
     bool stepByKey(const QKeyEvent* event);
     bool stepByWheel(const QWheelEvent* event);
 

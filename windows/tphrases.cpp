@@ -54,8 +54,10 @@ QLineEdit* Tphrases::phrase(int n) const
 
 void Tphrases::PrhaseList1Click()
 {
-    for (int n = 1; n <= GameOptions::kPhraseCount; ++n)
-        m_edits[size_t(n - 1)]->setText(m_options->phrase(n));
+    for (size_t i = 0; i < m_edits.size(); ++i) {
+        m_edits[i]->setText(m_options->phrase(int(i) + 1));
+        m_shown[i] = m_edits[i]->text(); // cut to the edit's length
+    }
     show();
     raise();
     activateWindow();
@@ -63,8 +65,10 @@ void Tphrases::PrhaseList1Click()
 
 void Tphrases::button_doneClick()
 {
-    for (int n = 1; n <= GameOptions::kPhraseCount; ++n)
-        m_options->setPhrase(n, m_edits[size_t(n - 1)]->text());
+    for (size_t i = 0; i < m_edits.size(); ++i) {
+        if (m_edits[i]->text() != m_shown[i])
+            m_options->setPhrase(int(i) + 1, m_edits[i]->text());
+    }
     const QString error = m_settings ? m_settings->savePhrases() : QString();
     if (error.isEmpty()) {
         accept();

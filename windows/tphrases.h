@@ -20,6 +20,8 @@ class SettingsFile;
 // main window's phrase buttons, each at most 50 characters. Opening fills
 // the edits from the options; "Done" applies them and stores them in the
 // settings file; closing it any other way leaves everything as it was.
+// A phrase whose edit still shows what it showed at opening is left as it
+// is, so a stored phrase longer than an edit holds keeps its whole text.
 class Tphrases : public QDialog
 {
     Q_OBJECT
@@ -42,6 +44,8 @@ private:
     GameOptions* m_options;   // not owned
     SettingsFile* m_settings; // not owned, may be null
     std::array<QLineEdit*, GameOptions::kPhraseCount> m_edits{};
+    // What each edit showed when the editor opened.
+    std::array<QString, GameOptions::kPhraseCount> m_shown;
     QPushButton* m_done;
     QPointer<QMessageBox> m_notice;
 };

@@ -372,3 +372,85 @@ TEST(ScreenBounds, WindowsOffEveryScreenComeBackToTheNearest)
         EXPECT_EQ(ontoScreens(c.bounds, screens), c.placed) << c.name;
     EXPECT_EQ(ontoScreens(QRect(-5000, 0, 10, 10), {}), QRect(-5000, 0, 10, 10));
 }
+
+TEST(ScreenBounds, AWindowOpensBesideAnotherAndKeepsItsBoardClear)
+{
+    const QRect desk(0, 0, 1920, 1040);
+    const QSize help(720, 520);
+    const QSize smallest(320, 240);
+    struct Case
+    {
+        const char* name;
+        QList<QRect> screens;
+        QRect window;
+        QRect board;
+        QSize size;
+        QRect placed;
+    };
+    const Case cases[] = {
+        {"to the right",
+         {desk},
+         QRect(100, 50, 727, 543),
+         QRect(108, 80, 704, 482),
+         help,
+         QRect(827, 50, 720, 520)},
+        {"no room on the right: left",
+         {desk},
+         QRect(1100, 50, 727, 543),
+         QRect(1108, 80, 704, 482),
+         help,
+         QRect(380, 50, 720, 520)},
+        {"level with the window as far as the screen allows",
+         {desk},
+         QRect(100, 800, 727, 543),
+         QRect(108, 830, 704, 482),
+         help,
+         QRect(827, 520, 720, 520)},
+        {"taller than the screen",
+         {desk},
+         QRect(100, 50, 727, 543),
+         QRect(108, 80, 704, 482),
+         QSize(720, 1200),
+         QRect(827, 0, 720, 1040)},
+        {"on the next screen",
+         {desk, QRect(1920, 0, 1280, 984)},
+         QRect(1193, 50, 727, 543),
+         QRect(1201, 80, 704, 482),
+         help,
+         QRect(1920, 50, 720, 520)},
+        {"not across two screens",
+         {desk, QRect(1920, 0, 1280, 984)},
+         QRect(1100, 50, 727, 543),
+         QRect(1108, 80, 704, 482),
+         help,
+         QRect(380, 50, 720, 520)},
+        {"maximised: the space beside the board, narrower",
+         {desk},
+         desk,
+         QRect(240, 30, 1340, 964),
+         help,
+         QRect(1580, 0, 340, 520)},
+        {"maximised: below a wide board, lower",
+         {desk},
+         desk,
+         QRect(0, 0, 1920, 600),
+         help,
+         QRect(0, 600, 720, 440)},
+        {"no room anywhere: as small as allowed, on the screen",
+         {QRect(0, 0, 1366, 728)},
+         QRect(0, 0, 1366, 728),
+         QRect(131, 30, 1104, 690),
+         help,
+         QRect(1046, 0, 320, 520)},
+        {"no screens",
+         {},
+         QRect(100, 50, 727, 543),
+         QRect(108, 80, 704, 482),
+         help,
+         QRect(827, 50, 720, 520)},
+    };
+    for (const Case& c : cases) {
+        const QRect placed = besideWindow(c.size, c.window, c.board, c.screens, smallest);
+        EXPECT_EQ(placed, c.placed) << c.name;
+    }
+}

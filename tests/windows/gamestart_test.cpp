@@ -1,6 +1,7 @@
 // The game options dialog's up-downs, offscreen: the arrow keys, Page Up and
 // Page Down and the mouse wheel step them like a spin box, within the same
-// bounds and steps as the arrow buttons.
+// bounds and steps as the arrow buttons, and numbers typed into their edits
+// are taken brought into the range and to the steps.
 #include "chat/chatlog.h"
 #include "client/clientsession.h"
 #include "settings/gameoptions.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -23,6 +25,14 @@ void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoM
     QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                       modifiers, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(target, &event);
+}
+
+// Selects all of edit and types text over it, as a player does.
+void retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
 }
 
 } // namespace
@@ -151,9 +161,76 @@ private slots:
         wheel(score, -3 * 120, Qt::ControlModifier);
         QCOMPARE(score->text(), QStringLiteral("300"));
         QCOMPARE(options.playToScore(), 300);
-        // Other keys still move the caret in the read-only edit.
+        // Other keys move the caret.
         QTest::keyClick(score, Qt::Key_Left);
         QCOMPARE(score->text(), QStringLiteral("300"));
+    }
+
+    void typedNumbersAreTakenWithinTheRangeAndSteps()
+    {
+        GameOptions options;
+        ChatLog chat(&options);
+        ClientSession session(&chat, nullptr, &options);
+        Tgamestart dialog(&session, &options);
+        QList<std::pair<int, int>> started;
+        dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
+        dialog.showDialog();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QLineEdit* score = dialog.edit_playtoscore;
+        QLineEdit* time = dialog.edit_creationtime;
+
+        // Typed, then the edit left with Tab.
+        struct Case
+        {
+            QLineEdit* edit;
+            const char* typed;
+            const char* taken;
+        };
+        const Case cases[] = {
+            {score, "5000", "5000"}, {score, "25000", "20000"}, {score, "10", "300"},
+            {score, "5049", "5000"}, {score, "5050", "5100"},   {time, "73", "70"},
+            {time, "47", "45"},      {time, "48", "50"},        {time, "9x9", "100"},
+        };
+        for (const Case& c : cases) {
+            retype(c.edit, QString::fromLatin1(c.typed));
+            QTest::keyClick(c.edit, Qt::Key_Tab);
+            QVERIFY(!c.edit->hasFocus());
+            QCOMPARE(c.edit->text(), QString::fromLatin1(c.taken));
+            const int value = c.edit == score ? options.playToScore() : options.timePerTurn();
+            QCOMPARE(value, QByteArray(c.taken).toInt());
+        }
+
+        // Backspace works, and an edit left empty shows its value again.
+        score->setFocus();
+        QTest::keyClick(score, Qt::Key_End);
+        QTest::keyClick(score, Qt::Key_Backspace);
+        QCOMPARE(score->text(), QStringLiteral("510"));
+        QTest::keyClick(score, Qt::Key_Tab);
+        QCOMPARE(options.playToScore(), 500);
+        retype(time, QString());
+        QTest::keyClick(time, Qt::Key_Backspace);
+        QCOMPARE(time->text(), QString());
+        QTest::keyClick(time, Qt::Key_Tab);
+        QCOMPARE(time->text(), QStringLiteral("100"));
+
+        // A step goes on from the number typed: key, arrow button, wheel.
+        retype(score, QStringLiteral("5000"));
+        QTest::keyClick(score, Qt::Key_Up);
+        QCOMPARE(score->text(), QStringLiteral("5100"));
+        retype(score, QStringLiteral("3000"));
+        QTest::mouseClick(dialog.UpDown1->downButton(), Qt::LeftButton);
+        QCOMPARE(score->text(), QStringLiteral("2900"));
+        retype(time, QStringLiteral("90"));
+        wheel(time, 120);
+        QCOMPARE(time->text(), QStringLiteral("100"));
+        QCOMPARE(options.timePerTurn(), 100);
+
+        // Enter takes the number and starts with it.
+        retype(score, QStringLiteral("4321"));
+        QTest::keyClick(score, Qt::Key_Return);
+        QCOMPARE(started, (QList<std::pair<int, int>>{{4300, 100}}));
+        QCOMPARE(score->text(), QStringLiteral("4300"));
+        QVERIFY(!dialog.isVisible());
     }
 };
 

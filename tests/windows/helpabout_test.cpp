@@ -1,5 +1,6 @@
 // The help and about windows, offscreen: every help page behind its button,
-// the scoring page against the rules, F1, and the about window's texts.
+// how to play first, the scoring page against the rules, F1, where the help
+// opens, and the about window's texts.
 #include "app/tchat.h"
 #include "dict/tdictn.h"
 #include "net/rules.h"
@@ -9,6 +10,7 @@
 #include "windows/thelp.h"
 
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -44,6 +46,76 @@ private slots:
         }
         QCOMPARE(texts.size(), Thelp::kPageCount);
         QCOMPARE(help.findChildren<QPushButton*>().size(), Thelp::kPageCount + 1); // and Done
+    }
+
+    void theFirstPageTellsHowToPlay()
+    {
+        Thelp help;
+        QCOMPARE(help.currentPage(), 0);
+        QCOMPARE(QByteArray(Thelp::kPages[0].file), QByteArray("gameplay.html"));
+        QCOMPARE(help.windowTitle(), QStringLiteral("Gorse - Help"));
+        // The turn, words, scoring and the keyboard's rule come first.
+        QFile page(QStringLiteral(":/help/gameplay.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QStringList headings;
+        auto it = QRegularExpression(QStringLiteral("<h3>([^<]*)</h3>"))
+                      .globalMatch(QString::fromUtf8(page.readAll()));
+        while (it.hasNext())
+            headings.append(it.next().captured(1));
+        QCOMPARE(headings.mid(0, 4),
+                 (QStringList{"The turn", "Making words", "Scoring", "Playing with the keyboard"}));
+        // Its short account of scoring is the rules'.
+        const QString shown = help.text_help()->toPlainText();
+        for (const QString& rule : {QStringLiteral("%1 points for two letters").arg(wordscore(2)),
+                                    QStringLiteral("up to %1 for more than ten").arg(wordscore(11)),
+                                    QStringLiteral("scores %1 more").arg(kQuBonus),
+                                    QStringLiteral("costs %1 points").arg(kDiscardPenalty),
+                                    QStringLiteral("letters you typed spell its face")})
+            QVERIFY2(shown.contains(rule), qPrintable(rule));
+    }
+
+    void helpOpensBesideTheMainWindowNeverOverTheBoard()
+    {
+        // A main window with its board, small enough for the 800 by 600
+        // offscreen screen to hold the help beside it.
+        QWidget main;
+        main.resize(300, 200);
+        auto* board = new QFrame(&main);
+        board->setObjectName(QStringLiteral("panel_board"));
+        board->setGeometry(8, 8, 280, 180);
+        main.move(20, 20);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const auto boardArea = [&] {
+            return QRect(board->mapToGlobal(QPoint(0, 0)), board->size());
+        };
+        Thelp help(&main);
+        help.resize(300, 260);
+
+        help.show(); // F1
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        QVERIFY(!help.frameGeometry().intersects(boardArea()));
+        QVERIFY(help.frameGeometry().left() > main.frameGeometry().right());
+        QCOMPARE(help.size(), QSize(300, 260));
+
+        // Where the player puts it, it opens again.
+        help.move(420, 300);
+        help.close();
+        help.show();
+        QCOMPARE(help.frameGeometry().topLeft(), QPoint(420, 300));
+        help.close();
+
+        // Unless the board has come there since; no room on the right: left.
+        main.move(480, 250);
+        QVERIFY(boardArea().intersects(QRect(QPoint(420, 300), help.frameGeometry().size())));
+        help.show();
+        QVERIFY(!help.frameGeometry().intersects(boardArea()));
+        QVERIFY(help.frameGeometry().right() < main.frameGeometry().left());
+        help.close();
+        // Once put back beside it, it follows the main window again.
+        main.move(20, 20);
+        help.show();
+        QVERIFY(help.frameGeometry().left() > main.frameGeometry().right());
     }
 
     void theScoringTableIsTheRulesTable()

@@ -67,23 +67,53 @@ private slots:
         QCOMPARE(options.phrase(2), QStringLiteral("Good One!"));
     }
 
-    void doneAppliesAndStoresAndAnEmptyPhraseComesBackAfterARestart()
+    void doneStoresOnlyWhatThePlayerChangedAndAnEmptyPhraseComesBackAfterARestart()
     {
-        QVERIFY(test::writeFile(path(), "[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n"));
+        // Ten stored phrases of the player's own, the seventh longer than an
+        // edit holds.
+        const QString longPhrase = QStringLiteral("/me ") + QString(56, QLatin1Char('z'));
+        QByteArray stored = "[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n";
+        for (int n = 1; n <= 10; ++n)
+            stored += "Phrase" + QByteArray::number(n) + '=' +
+                      (n == 7 ? longPhrase.toUtf8() : "mine " + QByteArray::number(n)) + '\n';
+        QVERIFY(test::writeFile(path(), stored));
         GameOptions options;
         SettingsFile settings(&options, path());
         Tphrases editor(&options, &settings);
+
+        // Before the own login the editor shows the built-in phrases; Done
+        // stores only the one the player changed.
+        editor.PrhaseList1Click();
+        QCOMPARE(editor.phrase(2)->text(), QStringLiteral("Good One!"));
+        editor.phrase(2)->selectAll();
+        QTest::keyClicks(editor.phrase(2), QStringLiteral("Hello"));
+        QTest::mouseClick(editor.button_done(), Qt::LeftButton);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(options.phrase(2), QStringLiteral("Hello"));
+        QByteArray expected = stored;
+        expected.replace("Phrase2=mine 2\n", "Phrase2=Hello\n");
+        QCOMPARE(test::readFile(path()), expected);
+
+        // After it, Done with nothing touched keeps the long phrase whole.
+        options.load();
+        QCOMPARE(options.phrase(7), longPhrase);
+        editor.PrhaseList1Click();
+        QCOMPARE(editor.phrase(7)->text(), longPhrase.left(50));
+        QTest::mouseClick(editor.button_done(), Qt::LeftButton);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(options.phrase(7), longPhrase);
+        QCOMPARE(test::readFile(path()), expected);
+
+        // A phrase emptied is sent empty and stored empty.
         editor.PrhaseList1Click();
         editor.phrase(1)->setText(QStringLiteral("/me dances"));
         editor.phrase(3)->clear();
         QTest::mouseClick(editor.button_done(), Qt::LeftButton);
-        QVERIFY(!editor.isVisible());
         QCOMPARE(options.phrase(1), QStringLiteral("/me dances"));
-        QCOMPARE(options.phrase(3), QString()); // sent empty from now on
-        const QByteArray written = test::readFile(path());
-        QVERIFY(written.startsWith("[Lobby]\nUser=Kim\n[Gorse]\nTextsize=12\n"
-                                   "Phrase1=/me dances\nPhrase2=Good One!\nPhrase3=\n"));
-        QVERIFY(written.endsWith("Phrase10=/me waves \"Good-Bye\"\n"));
+        QCOMPARE(options.phrase(3), QString());
+        expected.replace("Phrase1=mine 1\n", "Phrase1=/me dances\n");
+        expected.replace("Phrase3=mine 3\n", "Phrase3=\n");
+        QCOMPARE(test::readFile(path()), expected);
 
         // The next start reads them at the login; the empty one is ignored.
         GameOptions restarted;
@@ -91,6 +121,7 @@ private slots:
         restarted.load();
         QCOMPARE(restarted.phrase(1), QStringLiteral("/me dances"));
         QCOMPARE(restarted.phrase(3), QStringLiteral("Nice Try!"));
+        QCOMPARE(restarted.phrase(7), longPhrase);
         QCOMPARE(restarted.textSize(), 12);
     }
 
