@@ -14,6 +14,7 @@
 #include "host/tableannouncer.h"
 #include "host/tserver.h"
 #include "lobby/lobbyapp.h"
+#include "net/rules.h"
 #include "net/tsock.h"
 #include "settings/gameoptions.h"
 #include "settings/qtsoundoutput.h"
@@ -35,6 +36,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <future>
 #include <memory>
 #include <optional>
@@ -43,6 +45,14 @@ using namespace gorse;
 
 int main(int argc, char** argv)
 {
+    // Answered before the application starts, so it needs no display.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("gorse %s\n", kVersionText);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     setUpApplication();
 
