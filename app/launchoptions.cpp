@@ -25,7 +25,8 @@ QString launchUsage()
         "  --announce-port N    UDP port of table announcements (default 7773)\n"
         "  --announce-to A[:P]  announce to, or ask, this address only (no broadcast)\n"
         "  --no-announce        when hosting: do not announce the table on the network\n"
-        "  --from-lobby         when joining: reopen the lobby if the host ends the game\n");
+        "  --from-lobby         when joining: reopen the lobby if the host ends the game\n"
+        "  --version            print the version and exit\n");
 }
 
 std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString* error)

@@ -14,6 +14,7 @@
 #include "host/tableannouncer.h"
 #include "host/tserver.h"
 #include "lobby/lobbyapp.h"
+#include "net/rules.h"
 #include "net/tsock.h"
 #include "settings/gameoptions.h"
 #include "settings/qtsoundoutput.h"
@@ -34,6 +35,7 @@
 #include <QMessageBox>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <future>
 #include <memory>
 #include <optional>
@@ -42,6 +44,14 @@ using namespace gorse;
 
 int main(int argc, char** argv)
 {
+    // Answered before the application starts, so it needs no display.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("gorse %s\n", kVersionText);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     setUpApplication();
 

@@ -9,12 +9,14 @@ namespace gorse {
 
 namespace {
 
-// A program in PREFIX/bin with PREFIX/share/metainfo/<the game's id> was
-// installed: it never writes beside itself, even into a writable ~/.local/bin.
+// A program in PREFIX/bin (or PREFIX/games, where Debian puts games) with
+// PREFIX/share/metainfo/<the game's id> was installed: it never writes beside
+// itself, even into a writable ~/.local/bin.
 bool installedIn(const QString& programDir)
 {
     const QDir dir(programDir);
-    return dir.dirName() == QStringLiteral("bin") &&
+    const QString name = dir.dirName();
+    return (name == QStringLiteral("bin") || name == QStringLiteral("games")) &&
            QFileInfo::exists(dir.filePath(
                QStringLiteral("../share/metainfo/com.velmarsoftware.Gorse.metainfo.xml")));
 }

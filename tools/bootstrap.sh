@@ -7,10 +7,12 @@ set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # wordnet-base: the data the game reads the meanings of words from.
-# desktop-file-utils, appstream: the validators the install test runs.
+# desktop-file-utils, appstream: the validators the install test runs;
+# dpkg-dev, file, lintian: the package test builds and checks a .deb.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
-          clang-format wordnet-base desktop-file-utils appstream)
+          clang-format wordnet-base desktop-file-utils appstream
+          dpkg-dev file lintian)
 # The sound test plays through a PulseAudio server of its own. Where
 # PipeWire's replacement for PulseAudio runs the desktop's sound, it is left
 # alone and the test plays through that instead.

@@ -42,6 +42,8 @@ check "share/icons/hicolor/scalable/apps/$id.svg"
 for size in 16 22 24 32 48 64 128 256 512; do
   check "share/icons/hicolor/${size}x${size}/apps/$id.png"
 done
+check share/man/man6/gorse.6.gz
+check share/man/man6/gorse-host.6.gz
 [ "$fail" -eq 0 ] || exit 1
 
 desktop="$prefix/share/applications/$id.desktop"
