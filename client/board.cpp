@@ -56,6 +56,13 @@ Board::Board(ClientSession* session, GameOptions* options, ChatLog* chat, SoundC
     }
     connect(m_session->table(), &Table::seatsChanged, this, &Board::tableChanged);
     connect(m_session->table(), &Table::spiesChanged, this, &Board::tableChanged);
+    // Whoever may start games gets the start controls of the hosting copy:
+    // the menu item, and the buttons while no game runs.
+    connect(m_session, &ClientSession::mayStartGamesChanged, this, [this](bool may) {
+        m_startGameEnabled = may;
+        m_startButtons = may && !m_gameRunning;
+        emit changed();
+    });
 }
 
 Board::~Board()

@@ -132,7 +132,8 @@ public:
     // The status line of a spy.
     static QString watchingStatus();
     // The hosting copy shows button_start and button_start2 and enables the
-    // "Start Game" menu item; a joining copy hides and disables them.
+    // "Start Game" menu item; a joining copy hides and disables them until
+    // the host gives it connection 1 (ClientSession::mayStartGames).
     void setStartControlsVisible(bool on);
 
     // ---- state shown by the view ----

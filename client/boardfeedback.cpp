@@ -65,9 +65,16 @@ void Board::greetNewcomer()
     }
     if (m_session->hosting() || m_gameRunning)
         return;
+    // On a dedicated host nobody hosts: the person on connection 1 starts.
+    if (m_session->mayStartGames()) {
+        // A line's part up to its first colon is followed by a space of its
+        // own: so the line reads "You may start the game: File > Start Game."
+        systemLine(QStringLiteral("You may start the game:File > Start Game."));
+        return;
+    }
     const Seat& first = m_session->seat(1);
     // The hosting player's own client is the first to connect.
-    const QString host = first.taken && own() != 1 ? first.name : QStringLiteral("the host");
+    const QString host = first.taken ? first.name : QStringLiteral("the host");
     systemLine(QStringLiteral("Waiting for ") + host + QStringLiteral(" to start a game."));
 }
 
@@ -78,6 +85,8 @@ void Board::joinedRunningGame(const msg::GameStats& stats)
     if (stats.countdown <= 0)
         return;
     m_gameRunning = true;
+    // As when a game starts: Start stays in the menu only.
+    m_startButtons = false;
     m_target = stats.target;
     // The host does not say which round it is: show that a round runs.
     m_round = QStringLiteral("Round: in progress");

@@ -196,7 +196,7 @@ void Board::winner(const QByteArray& fields)
     m_gameRunning = false;
     m_pauseLeft = 0;
     emit announce(m_winnerText);
-    if (m_session->hosting())
+    if (m_session->mayStartGames())
         m_startButtons = true;
     emit changed();
     if (own() > kSeatCount)

@@ -164,8 +164,11 @@ void ClientSession::setHosting(bool hosting)
 {
     if (m_hosting == hosting)
         return;
+    const bool mayStart = mayStartGames();
     m_hosting = hosting;
     emit hostingChanged(hosting);
+    if (mayStartGames() != mayStart)
+        emit mayStartGamesChanged(!mayStart);
 }
 
 void ClientSession::startGame(int target, int seconds)
@@ -274,11 +277,14 @@ void ClientSession::playasound(const QByteArray& fields)
 void ClientSession::sendloginfo(const QByteArray& fields)
 {
     const auto login = msg::ConnOnly::parse(fields);
+    const bool mayStart = mayStartGames();
     m_own = login.conn;
     m_loggedIn = true;
     // The login name ends in 0xFF, so the message goes out with two
     // terminators; the host drops the empty line between them.
     send(msg::logininfo(m_own, kVersionText, m_loginName));
+    if (mayStartGames() != mayStart)
+        emit mayStartGamesChanged(!mayStart);
 }
 
 void ClientSession::newplayerinfo(const QByteArray& fields)

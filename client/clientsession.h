@@ -83,6 +83,10 @@ public:
     int ownNumber() const { return m_own; }
     bool loggedIn() const { return m_loggedIn; }
     bool hosting() const { return m_hosting; }
+    // Whether this client may start games: the hosting copy, and a client
+    // the host gave connection 1 (on a dedicated host, the first person to
+    // arrive, or whoever takes number 1 after him).
+    bool mayStartGames() const { return m_hosting || (m_loggedIn && m_own == 1); }
     QByteArray loginName() const { return m_loginName; }
     // The seats and spies; the board writes the scores through it.
     Table* table() { return &m_table; }
@@ -104,6 +108,7 @@ public:
 
 signals:
     void hostingChanged(bool hosting);
+    void mayStartGamesChanged(bool may);
     // The host ended the connection (or a "Game is full" notice was
     // dismissed): the window closes and the program ends. Emitted once.
     void connectionClosed();

@@ -1,6 +1,7 @@
 // The gorse program as players start it: launch modes over loopback and the
 // single-instance guard between two processes.
 #include "net/messages.h"
+#include "support/gorsecopy.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
 
@@ -26,7 +27,8 @@ quint16 freePort()
 }
 
 // One gorse process with its own runtime folder, so that its single-instance
-// guard does not meet other copies.
+// guard does not meet other copies, run from a folder of its own, so that
+// the files it keeps beside itself are not the build folder's.
 class Gorse
 {
 public:
@@ -52,7 +54,8 @@ public:
     }
     void start(const QStringList& args)
     {
-        m_process.start(test::binDir() + QStringLiteral("/gorse"), args);
+        ASSERT_TRUE(m_copy.isValid());
+        m_process.start(m_copy.program(), args);
         ASSERT_TRUE(m_process.waitForStarted(5000));
     }
     bool waitExited(int ms = 10000)
@@ -65,6 +68,7 @@ public:
     QProcess& process() { return m_process; }
 
 private:
+    test::GorseCopy m_copy;
     std::unique_ptr<QTemporaryDir> m_ownDir;
     QString m_runtime;
     QProcess m_process;

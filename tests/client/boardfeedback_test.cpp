@@ -64,6 +64,40 @@ TEST(BoardFeedback, AJoinedPlayerWaitsForTheHost)
     EXPECT_FALSE(late.chat.plainText().contains(u"Waiting for"_s));
 }
 
+TEST(BoardFeedback, AJoinedPlayerOnConnectionOneMayStartGames)
+{
+    // On a dedicated host nobody hosts: number 1 starts, as the hosting
+    // copy does (the menu item, and the buttons while no game runs).
+    const QString mayStart = u"You may start the game: File > Start Game."_s;
+    BoardFixture first;
+    ASSERT_TRUE(loginBurst(first, 1, "Ann", {msg::existingplayers(2, "Klot")}));
+    EXPECT_EQ(chatLines(first.chat).last(), mayStart);
+    EXPECT_TRUE(first.board.startGameEnabled() && first.board.startButtonsShown());
+    first.startRound(kCards);
+    EXPECT_TRUE(first.board.startGameEnabled());
+    EXPECT_FALSE(first.board.startButtonsShown());
+    first.hostSays(msg::winner("Klot"));
+    EXPECT_TRUE(first.board.startButtonsShown());
+
+    // Taking number 1 during a game: the menu item now, the buttons at its
+    // end, and no line.
+    BoardFixture late;
+    ASSERT_TRUE(loginBurst(
+        late, 1, "Ann",
+        {msg::existingplayers(2, "Klot"), msg::gamestats(1, 500, 90, 60, {0, 20, 0, 0, 0, 0})}));
+    EXPECT_TRUE(late.board.startGameEnabled());
+    EXPECT_FALSE(late.board.startButtonsShown());
+    EXPECT_FALSE(late.chat.plainText().contains(mayStart));
+
+    // Any other number waits, whoever holds number 1.
+    BoardFixture second;
+    ASSERT_TRUE(loginBurst(second, 2, "Bob", {}));
+    EXPECT_FALSE(second.board.startGameEnabled() || second.board.startButtonsShown());
+    EXPECT_FALSE(second.chat.plainText().contains(mayStart));
+    second.hostSays(msg::winner("Bob"));
+    EXPECT_FALSE(second.board.startButtonsShown());
+}
+
 TEST(BoardFeedback, ASpySeesThatItWatches)
 {
     BoardFixture spy;

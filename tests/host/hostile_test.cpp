@@ -6,8 +6,11 @@
 #include "hostfixture.h"
 #include "support/testutil.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace gorse;
 using namespace gorse::test;
@@ -61,6 +64,55 @@ TEST(HostHostile, WhatAConnectionHoldsWaitingIsBoundedInBytes)
     EXPECT_EQ(f.logged(QStringLiteral("bytes waiting")), 1);
     // Its memory went with it.
     EXPECT_EQ(f.server->messagesqueued(), 0);
+    f.act(1, msg::chat(1, "still here|clBlack"));
+    EXPECT_FALSE(f.client(1).waitForPrefix("CMD_chat+1+Ann chats: still here").isEmpty());
+}
+
+TEST(HostHostile, AnUnfinishedLineCountsTowardsWhatAConnectionHoldsWaiting)
+{
+    HostFixture f({}, {"Ann", "Bob"});
+    // Complete lines just under the bound, then an unfinished line: the two
+    // together are over it, and the connection goes.
+    constexpr int kLineBytes = 65000;
+    constexpr int kLines = 4;
+    constexpr qint64 kComplete = kLines * (kLineBytes + TServer::kMessageOverhead);
+    static_assert(kComplete < TServer::kMaxWaiting && kLineBytes <= kMaxLineLength);
+    const QByteArray line = msg::chat(2, QByteArray(kLineBytes - 11, 'x'));
+    ASSERT_EQ(line.size(), kLineBytes);
+    QByteArray bytes;
+    for (int i = 0; i < kLines; ++i)
+        bytes += frame(line);
+    const QByteArray unfinished = "CMD_chat+2+" + QByteArray(60 * 1024, 'y');
+    bytes += unfinished;
+    // What the connection holds when the host drops it.
+    const tplayer& bob = f.server->player(2);
+    std::optional<qint64> heldWaiting, heldUnfinished;
+    f.server->setLog([&](const QString& text) {
+        f.log.append(text);
+        if (text.contains(QStringLiteral("bytes waiting")) && !heldWaiting) {
+            heldWaiting = bob.waiting;
+            heldUnfinished = bob.frames.pending();
+        }
+    });
+    f.client(2).sendRaw(bytes);
+
+    // The host reads everything before a dispatch turn could take a line
+    // off the queue (timers are held back), as on a host busy elsewhere.
+    QDeadlineTimer deadline(20000);
+    while (!heldWaiting && bob.frames.pending() < unfinished.size() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers, 10);
+    ASSERT_TRUE(heldWaiting.has_value())
+        << "not dropped, holding " << bob.waiting << " + " << bob.frames.pending();
+    EXPECT_EQ(*heldWaiting, kComplete); // every complete line still waited
+    EXPECT_GT(*heldUnfinished, 0);
+    EXPECT_GT(*heldWaiting + *heldUnfinished, TServer::kMaxWaiting);
+    EXPECT_EQ(f.logged(QStringLiteral("dropping connection 2: it has more than %1 bytes waiting")
+                           .arg(TServer::kMaxWaiting)),
+              1);
+
+    ASSERT_TRUE(waitUntil([&] { return !bob.connected; }));
+    EXPECT_EQ(f.server->messagesqueued(), 0);
+    EXPECT_EQ(bob.frames.pending(), 0);
     f.act(1, msg::chat(1, "still here|clBlack"));
     EXPECT_FALSE(f.client(1).waitForPrefix("CMD_chat+1+Ann chats: still here").isEmpty());
 }

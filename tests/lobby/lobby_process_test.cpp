@@ -6,8 +6,10 @@
 #include "lobby/lobbyapp.h"
 #include "lobby/lobbysettings.h"
 #include "lobby/tablefinder.h"
+#include "support/gorsecopy.h"
 #include "support/testutil.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -35,7 +37,8 @@ QProcessEnvironment environmentWith(const QString& runtimeDir)
     return env;
 }
 
-// A program of ours with its standard error collected.
+// A program of ours (by its name in the build, or its path) with its
+// standard error collected.
 struct Program : QProcess
 {
     QByteArray log;
@@ -44,7 +47,7 @@ struct Program : QProcess
     {
         setProcessEnvironment(environmentWith(runtimeDir));
         connect(this, &QProcess::readyReadStandardError, [this] { log += readAllStandardError(); });
-        start(binDir() + u'/' + name, arguments);
+        start(QDir::isAbsolutePath(name) ? name : binDir() + u'/' + name, arguments);
         EXPECT_TRUE(waitForStarted(5000)) << name.toStdString();
     }
     ~Program() override
@@ -121,7 +124,10 @@ TEST(LobbyProcess, AnAnnouncedTableIsJoinedWithOneClickAndItsEndReopensTheLobby)
     // "Join": the game starts as its own process, as the lobby would start it.
     LobbySettings settings(data.filePath(QStringLiteral("velmarlobby.ini")));
     std::unique_ptr<Program> game;
-    Lobby lobby(&settings, &finder, QStringLiteral("gorse"),
+    // The game, and the lobby it reopens, keep their files beside a copy.
+    GorseCopy gorse;
+    ASSERT_TRUE(gorse.isValid());
+    Lobby lobby(&settings, &finder, gorse.program(),
                 [&](const QString& program, const QStringList& arguments) {
                     game = std::make_unique<Program>(program, arguments, runtime.path());
                     return true;

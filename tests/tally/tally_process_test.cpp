@@ -4,6 +4,7 @@
 // joining the game.
 #include "dict/tdictn.h"
 #include "net/messages.h"
+#include "support/gorsecopy.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
 #include "tally/tallyfile.h"
@@ -104,15 +105,14 @@ struct TestTable
 // A copy of gorse in its own folder, which is where it keeps its tally.
 struct AnnsCopy
 {
-    QTemporaryDir dir;
-    QString program = dir.filePath(QStringLiteral("gorse"));
-    QString tally = dir.filePath(TallyFile::kFileName);
+    GorseCopy copy;
+    QString tally = copy.filePath(TallyFile::kFileName);
 
-    bool install() { return QFile::copy(binDir() + QStringLiteral("/gorse"), program); }
+    bool install() { return copy.isValid(); }
     std::unique_ptr<Program> start(const TestTable& table)
     {
         return std::make_unique<Program>(
-            program,
+            copy.program(),
             QStringList{QStringLiteral("--port"), QString::number(table.port),
                         QStringLiteral("Ann"), QStringLiteral("127.0.0.1"),
                         QStringLiteral("false")},

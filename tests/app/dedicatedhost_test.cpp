@@ -1,0 +1,122 @@
+// A game on a dedicated host as a new player meets it: gorse-host with
+// computer players, whose first person has come and gone; the window that
+// joins next holds connection 1, starts a game from the menu like a hosting
+// copy, and plays it to the end with the computer players.
+#include "app/tchat.h"
+#include "bots/bot.h"
+#include "bots/wordfinder.h"
+#include "chat/chatlog.h"
+#include "client/clientsession.h"
+#include "net/messages.h"
+#include "settings/gameoptions.h"
+#include "support/hostprocess.h"
+#include "support/rawclient.h"
+#include "windows/tgamestart.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+using namespace gorse;
+using gorse::test::waitUntil;
+
+class DedicatedHostTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void theNextPersonOnConnectionOneStartsAndPlaysAGame();
+};
+
+void DedicatedHostTest::theNextPersonOnConnectionOneStartsAndPlaysAGame()
+{
+    test::HostProcess host({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bots"),
+                            QStringLiteral("2"), QStringLiteral("--any-game")});
+    const quint16 port = host.port();
+    QVERIFY2(port != 0, host.log.constData());
+    {
+        // The first person: the computer players sit down after him, and
+        // when he goes they keep their seats without starting anything.
+        test::RawClient cy;
+        QVERIFY(cy.connectTo(port));
+        QCOMPARE(cy.waitForPrefix("CMD_sendlogininfo+"), QByteArray("CMD_sendlogininfo+1"));
+        cy.send(msg::logininfo(1, kVersionText, "Cy"));
+        QVERIFY(!cy.waitForPrefix(msg::newplayerinfo(3, "Klock"), 20000).isEmpty());
+        cy.close();
+        QVERIFY(host.says("connection 1 (Cy) left"));
+    }
+
+    LaunchOptions join;
+    join.mode = LaunchOptions::Mode::Join;
+    join.playerName = QStringLiteral("Ann");
+    join.hostAddress = QStringLiteral("127.0.0.1");
+    join.port = port;
+    GameOptions options;
+    Tchat w(join, HostStarter(), &options, nullptr);
+    Tgamestart gamestart(w.session(), &options, &w);
+    w.setGameStartWindow(&gamestart);
+    // The dialog keeps to its ranges; the host (--any-game) also takes a
+    // game a test can wait for: one point to win, twelve-second rounds.
+    QList<std::pair<int, int>> asked;
+    gamestart.setStarter([&](int target, int seconds) {
+        asked.append({target, seconds});
+        w.session()->startGame(1, 12);
+    });
+    w.joinpress();
+    Board* board = w.board();
+    QVERIFY(!w.StartGame1()->isEnabled());
+
+    // Number 1 is free again: Ann takes it and is told she may start.
+    QVERIFY(waitUntil([&] { return w.session()->loggedIn(); }));
+    QCOMPARE(w.session()->ownNumber(), 1);
+    const QString mayStart = QStringLiteral("You may start the game: File > Start Game.");
+    QVERIFY(waitUntil([&] { return w.chatLog()->plainText().contains(mayStart); }));
+    QVERIFY(!w.chatLog()->plainText().contains(QStringLiteral("Waiting for")));
+    QCOMPARE(w.session()->seat(2).name, QStringLiteral("Klot"));
+    QVERIFY(!board->gameRunning());
+    QVERIFY(host.says("connection 1 (Ann) logged in"));
+    QVERIFY(!host.log.contains("game started"));
+    QVERIFY(w.StartGame1()->isEnabled());
+    QVERIFY(board->startButtonsShown());
+
+    // File > Start Game opens the options dialog, without the hosting
+    // copy's own rows; Start asks for the game.
+    w.StartGame1()->trigger();
+    QVERIFY(gamestart.isVisible());
+    QVERIFY(!gamestart.spin_computers->isVisibleTo(&gamestart));
+    options.setPlayToScore(300);
+    options.setTimePerTurn(45);
+    QTest::mouseClick(gamestart.button_start, Qt::LeftButton);
+    QCOMPARE(asked, (QList<std::pair<int, int>>{{300, 45}}));
+    QVERIFY(!gamestart.isVisible());
+    QVERIFY(waitUntil([&] { return board->gameRunning(); }));
+    QVERIFY(w.chatLog()->plainText().contains(QStringLiteral("Ann has started a game.")));
+
+    // Ann plays the best words of her cards at once, three of them, and so
+    // is well ahead of the computer players; a winner ends the game.
+    QVERIFY(waitUntil([&] { return board->live() && board->card(1) != 0; }));
+    const auto finder = WordFinder::builtIn();
+    for (int word = 0; word < 3; ++word) {
+        PileCards cards{};
+        for (int pile = 1; pile <= kPileCount; ++pile)
+            cards[pile - 1] = board->card(pile);
+        const auto words = finder->search(cards);
+        QVERIFY(!words.empty());
+        const int before = w.session()->seat(1).total;
+        for (int pile : words.front().piles)
+            board->addPile(pile);
+        board->submitWord();
+        QVERIFY(waitUntil([&] { return w.session()->seat(1).total > before; }));
+    }
+    QVERIFY2(waitUntil([&] { return board->winnerShown(); }, 120000), host.log.constData());
+    QCOMPARE(board->winnerText(), QStringLiteral("You have Won the Game!"));
+    // Both computer players were at the table to the end.
+    QVERIFY(waitUntil(
+        [&] { return w.chatLog()->plainText().count(QLatin1StringView(Bot::kFarewell)) == 2; }));
+    // Ann may start the next game.
+    QVERIFY(board->startButtonsShown());
+    QVERIFY(w.StartGame1()->isEnabled());
+}
+
+QTEST_MAIN(DedicatedHostTest)
+#include "dedicatedhost_test.moc"
