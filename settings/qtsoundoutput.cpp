@@ -1,6 +1,6 @@
 #include "settings/qtsoundoutput.h"
 
-#include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
@@ -21,11 +21,12 @@ QUrl sourceUrl(const QString& path)
 
 QtSoundOutput::QtSoundOutput(const QString& folder)
 {
-    const QDir dir(folder);
-    const QStringList files =
-        dir.entryList({QStringLiteral("*.wav")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    for (const QString& file : files)
-        sources_[QFileInfo(file).completeBaseName().toLower()] = sourceUrl(dir.filePath(file));
+    // Without a name filter, which would build a regular expression.
+    for (QDirIterator it(folder, QDir::Files); it.hasNext();) {
+        const QFileInfo file(it.next());
+        if (file.suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
+            sources_[file.completeBaseName().toLower()] = sourceUrl(file.filePath());
+    }
 }
 
 QtSoundOutput::~QtSoundOutput() = default;
