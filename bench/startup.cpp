@@ -166,8 +166,9 @@ int main(int argc, char** argv)
     if (hosts.isEmpty())
         hosts.append(binDir + QStringLiteral("/gorse-host"));
 
-    // Every program runs offscreen, and every gorse meets only its own kind
-    // in its own runtime folder.
+    // Every program runs offscreen; gorse's single-instance guard looks in a
+    // runtime folder of this run's own, so a copy the player has open is
+    // neither met nor disturbed.
     QTemporaryDir dir;
     if (!dir.isValid())
         fail("no temporary folder");
@@ -223,15 +224,13 @@ int main(int argc, char** argv)
                 runs, settleMs);
     for (Program& p : programs) {
         std::sort(p.ms.begin(), p.ms.end());
-        std::printf("  %-16s %7.2f ms (%.2f, %.2f)  processor %.2f ms  VmRSS %.1f "
-                    "MiB  VmHWM "
-                    "%.1f MiB\n",
+        std::printf("  %-16s %7.2f ms (%.2f, %.2f)  processor %.2f ms  "
+                    "VmRSS %.1f MiB  VmHWM %.1f MiB\n",
                     p.name.c_str(), median(p.ms), p.ms.front(), p.ms.back(), median(p.cpuMs),
                     medianMiB(p.rssKiB), medianMiB(p.hwmKiB));
     }
     const auto ratios = [&](const Program& p, const Program& floor) {
-        std::printf("ratio %s / %s: start-up %.2f, processor %.2f, VmRSS %.2f, "
-                    "VmHWM %.2f\n",
+        std::printf("ratio %s / %s: start-up %.2f, processor %.2f, VmRSS %.2f, VmHWM %.2f\n",
                     p.name.c_str(), floor.name.c_str(), median(p.ms) / median(floor.ms),
                     median(p.cpuMs) / median(floor.cpuMs),
                     medianMiB(p.rssKiB) / medianMiB(floor.rssKiB),
