@@ -6,7 +6,7 @@
 #include "app/paths.h"
 #include "app/tchat.h"
 #include "bots/computeropponents.h"
-#include "bots/wordfinder.h"
+#include "bots/wordfinderloader.h"
 #include "client/boardview.h"
 #include "client/clientsession.h"
 #include "dict/wordnet.h"
@@ -33,10 +33,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <future>
 #include <memory>
 #include <optional>
 
@@ -89,6 +87,11 @@ int main(int argc, char** argv)
     TallyFile tallyFile(&tally, QDir(dataDir()).filePath(TallyFile::kFileName));
     const QString tallyNotice = tallyFile.load();
 
+    // The word finder behind the best-word suggestions and the computer
+    // players, built when first wanted. It knows the words of a given list
+    // file, else the standard list.
+    WordFinderLoader finder(options->wordsFile);
+
     // The windows, in the order the game has always created them.
     Tchat chat(*options, HostStarter(), &gameOptions, &sound, &tally);
     SettingsBinding settingsBinding(&chat, &settings);
@@ -112,33 +115,14 @@ int main(int argc, char** argv)
 
     const auto announcer = announceTable(*options, &server);
 
-    // The word finder behind the best-word suggestions and the computer
-    // players is built in the background while the player looks around. It
-    // knows the words of a given list file, else the standard list (the
-    // large one only adds rare words).
-    const std::shared_future<std::shared_ptr<const WordFinder>> finder =
-        std::async(std::launch::async, [wordsFile = options->wordsFile] {
-            TDictn words;
-            if (!wordsFile.isEmpty())
-                words.loadFile(wordsFile);
-            return WordFinder::withCommonWords(words);
-        }).share();
-    chat.board()->setSuggester(
-        [finder](const std::array<int, kPileCount>& cards) -> std::optional<Board::Suggestion> {
-            if (finder.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-                return std::nullopt;
-            const auto best = finder.get()->best(cards);
-            if (!best)
-                return std::nullopt;
-            return Board::Suggestion{QString::fromLatin1(best->word), best->points};
-        });
+    finder.serveSuggestions(chat.board());
     // The meanings of the words played, from the WordNet data when installed.
     const WordNet wordnet;
     chat.boardView()->setDefiner(
         [&wordnet](const QString& word) { return wordnet.describe(word.toLatin1()); });
     // The hosting player's computer players sit down, and his word list is
     // taken, when he starts a game.
-    ComputerOpponents opponents(chat.session(), &gameOptions, [finder] { return finder.get(); });
+    ComputerOpponents opponents(chat.session(), &gameOptions, [&finder] { return finder.get(); });
     opponents.setHostPort(options->port);
     gamestart.setStarter([&](int target, int seconds) {
         if (chat.session()->hosting() && options->wordsFile.isEmpty())

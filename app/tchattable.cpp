@@ -5,6 +5,7 @@
 
 #include "app/tchat.h"
 
+#include "app/gameicon.h"
 #include "chat/chatlog.h"
 #include "chat/chatpane.h"
 #include "chat/phrasebar.h"
@@ -17,7 +18,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -62,12 +62,7 @@ void Tchat::setupTable()
     m_mainchat->setFocusPolicy(Qt::ClickFocus);
     setQuestion(Board::Question());
 
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/com.velmarsoftware.Gorse.png").arg(size),
-                     QSize(size, size));
-    }
-    setWindowIcon(icon);
+    setWindowIcon(gameIcon());
 
     m_mainchat->setAccessibleName(QStringLiteral("Chat"));
     m_mychat->setAccessibleName(QStringLiteral("Chat entry"));

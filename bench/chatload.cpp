@@ -69,15 +69,21 @@ long long cpuNanoseconds(pid_t pid)
     return ns;
 }
 
-long long residentKiB(pid_t pid)
+long long statusKiB(pid_t pid, const std::string& field)
 {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    const std::string key = field + ':';
     std::string line;
     while (std::getline(in, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atoll(line.c_str() + 6);
+        if (line.rfind(key, 0) == 0)
+            return std::atoll(line.c_str() + key.size());
     }
     return -1;
+}
+
+long long residentKiB(pid_t pid)
+{
+    return statusKiB(pid, "VmRSS");
 }
 
 uint16_t freeLoopbackPort()

@@ -17,6 +17,9 @@ namespace gorse::bench {
 // Processor time a process has used so far, in nanoseconds (from
 // /proc/PID/schedstat); -1 when it cannot be read.
 long long cpuNanoseconds(pid_t pid);
+// A memory figure of a process in KiB from /proc/PID/status ("VmRSS",
+// "VmHWM", ...); -1 when it cannot be read.
+long long statusKiB(pid_t pid, const std::string& field);
 // Resident memory of a process in KiB (VmRSS); -1 when it cannot be read.
 long long residentKiB(pid_t pid);
 // Sends every byte on a blocking socket; false when the connection failed.

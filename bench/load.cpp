@@ -21,9 +21,7 @@
 // The ratios gorse-host / each relay are printed: the machine is shared and
 // noisy, and a ratio from one run is what holds.
 //
-// Before all that, on a quiet machine, start-up: exec to accepting
-// connections, gorse-host's beside bench_qtrelay's (the same Qt libraries
-// loaded, and a listener). After it, gorse-host alone: its
+// After that, gorse-host alone (its start-up is bench_startup's): its
 // resident memory with nine idle clients, and a game: connection 1 starts a
 // game, and the six seats play (plain epoll clients, see gameload.h): each
 // seat sends one word (or, every fourth time, a discard), waits for its
@@ -216,7 +214,6 @@ int main(int argc, char** argv)
         fail("bench_qtrelay not found beside bench_load");
     QTemporaryDir dir;
 
-    // ---- start-up, first, on a quiet machine ----
     // A host that announces its table is told not to (an older one, measured
     // for comparison, does not know the option).
     QProcess help;
@@ -230,38 +227,6 @@ int main(int argc, char** argv)
         return args;
     };
     const QString logPath = dir.filePath(QStringLiteral("host.log"));
-    // Exec to accepting connections, eleven runs each, the two programs in
-    // turn so that both see the same machine; the median and the best.
-    std::vector<double> hostMs, floorMs;
-    auto startOnce = [&](const QString& path, bool host, std::vector<double>& into) {
-        const uint16_t port = bench::freeLoopbackPort();
-        const auto t0 = std::chrono::steady_clock::now();
-        const pid_t pid = bench::spawnProgram(
-            path.toStdString(), host ? hostArgs(port) : std::vector{std::to_string(port)},
-            logPath.toStdString());
-        const int fd = pid < 0 ? -1 : bench::connectWhenListening(port, 5000);
-        const auto t1 = std::chrono::steady_clock::now();
-        if (fd < 0)
-            fail("a program did not start listening");
-        ::close(fd);
-        into.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-        bench::stopProgram(pid, 5000);
-    };
-    for (int run = 0; run < 11; ++run) {
-        startOnce(hostPath, true, hostMs);
-        startOnce(qtRelayPath, false, floorMs);
-    }
-    auto startFigures = [](const char* who, std::vector<double>& ms) {
-        std::sort(ms.begin(), ms.end());
-        std::printf("%s start-up, exec to accepting: median %.2f ms (best %.2f, worst %.2f of "
-                    "%zu)\n",
-                    who, ms[ms.size() / 2], ms.front(), ms.back(), ms.size());
-    };
-    startFigures("gorse-host", hostMs);
-    startFigures("bench_qtrelay", floorMs);
-    std::printf("ratio gorse-host / bench_qtrelay start-up: median %.2f, best %.2f\n",
-                ratio(hostMs[hostMs.size() / 2], floorMs[floorMs.size() / 2]),
-                ratio(hostMs.front(), floorMs.front()));
 
     // ---- the two relays ----
     auto relayPhases = [&](const char* who, const QString& path) {

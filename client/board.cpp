@@ -244,8 +244,9 @@ void Board::startround(const QByteArray& fields)
     }
     // The round's first cards are on the piles now.
     m_suggestion.reset();
+    m_suggestCards.reset();
     if (m_suggest && ownSeat())
-        m_suggestion = m_suggest(m_cards);
+        m_suggestCards = m_cards;
     m_timeLeft = m_timePerTurn;
     m_turnClockOn = true;
     if (m_autoClock && !m_turntime.isActive())

@@ -197,7 +197,8 @@ public:
         int points = 0;
     };
     using Suggester = std::function<std::optional<Suggestion>(const std::array<int, kPileCount>&)>;
-    // Where suggestions come from (none without one).
+    // Where suggestions come from (none without one). It is asked when the
+    // round is over, so it may take the round's time to become able to answer.
     void setSuggester(Suggester suggest) { m_suggest = std::move(suggest); }
     // "Best word these cards allowed: QUIZ for 65 points (a suggestion)",
     // for a seated player once the round is over; empty otherwise.
@@ -284,7 +285,9 @@ private:
     bool m_timeUpSaid = false;
     int m_pauseLeft = 0;
     Suggester m_suggest;
-    // The best word of this round's first cards, found when the round starts.
+    // This round's first cards, for a seat with a suggester, and the best
+    // word they allowed, found when the round is over.
+    std::optional<std::array<int, kPileCount>> m_suggestCards;
     std::optional<Suggestion> m_suggestion;
     QString m_lastWord;
     bool m_greeted = false;

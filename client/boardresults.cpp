@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace gorse {
 
@@ -121,6 +122,8 @@ void Board::endround(const QByteArray& fields)
     emptyAllPiles();
     m_roundShown = false;
     showPlayedWords(round);
+    if (m_suggestCards)
+        m_suggestion = m_suggest(*std::exchange(m_suggestCards, std::nullopt));
     startPause();
     m_pwordsShown = true;
     cue(Cue::RoundOver);

@@ -1,6 +1,7 @@
 #include "net/discoverysocket.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QTimer>
 
 namespace gorse {
@@ -13,6 +14,10 @@ constexpr int kReadsPerTurn = 256;
 
 DiscoverySocket::DiscoverySocket(QObject* parent) : QObject(parent)
 {
+    // Announcements and queries are for the local network, where a proxy
+    // has no business; and asking the system's proxy settings at the first
+    // bind would cost milliseconds and a thread at start-up.
+    m_socket.setProxy(QNetworkProxy::NoProxy);
     connect(&m_socket, &QUdpSocket::readyRead, this, &DiscoverySocket::readPending);
 }
 

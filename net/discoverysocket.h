@@ -12,7 +12,7 @@ namespace gorse {
 // sharing the port with the other programs of this machine that listen for
 // the same broadcasts (a lobby beside a hosting copy), sends to a list of
 // targets, and reports every well-formed datagram it receives. Anything
-// malformed is counted and dropped.
+// malformed is counted and dropped. It never goes through a proxy.
 class DiscoverySocket : public QObject
 {
     Q_OBJECT

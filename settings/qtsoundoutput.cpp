@@ -1,6 +1,6 @@
 #include "settings/qtsoundoutput.h"
 
-#include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
@@ -21,24 +21,34 @@ QUrl sourceUrl(const QString& path)
 
 QtSoundOutput::QtSoundOutput(const QString& folder)
 {
-    const QDir dir(folder);
-    const QStringList files =
-        dir.entryList({QStringLiteral("*.wav")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    for (const QString& file : files) {
-        auto effect = std::make_unique<QSoundEffect>();
-        effect->setSource(sourceUrl(dir.filePath(file)));
-        effects_[QFileInfo(file).completeBaseName().toLower()] = std::move(effect);
+    // Without a name filter, which would build a regular expression.
+    for (QDirIterator it(folder, QDir::Files); it.hasNext();) {
+        const QFileInfo file(it.next());
+        if (file.suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
+            sources_[file.completeBaseName().toLower()] = sourceUrl(file.filePath());
     }
 }
 
 QtSoundOutput::~QtSoundOutput() = default;
 
+QSoundEffect* QtSoundOutput::load(const QString& name) const
+{
+    const QString key = name.toLower();
+    if (const auto loaded = effects_.find(key); loaded != effects_.end())
+        return loaded->second.get();
+    const auto source = sources_.find(key);
+    if (source == sources_.end())
+        return nullptr;
+    auto effect = std::make_unique<QSoundEffect>();
+    effect->setSource(source->second);
+    return effects_.emplace(key, std::move(effect)).first->second.get();
+}
+
 void QtSoundOutput::play(const QString& name)
 {
-    const auto found = effects_.find(name.toLower());
-    if (found == effects_.end())
+    QSoundEffect* next = load(name);
+    if (!next)
         return;
-    QSoundEffect* next = found->second.get();
     if (current_ && current_ != next)
         current_->stop();
     current_ = next;
@@ -50,15 +60,22 @@ void QtSoundOutput::play(const QString& name)
 QStringList QtSoundOutput::names() const
 {
     QStringList list;
-    for (const auto& entry : effects_)
+    for (const auto& entry : sources_)
         list.append(entry.first);
     return list;
 }
 
 const QSoundEffect* QtSoundOutput::effect(const QString& name) const
 {
-    const auto found = effects_.find(name.toLower());
-    return found == effects_.end() ? nullptr : found->second.get();
+    return load(name);
+}
+
+QStringList QtSoundOutput::loadedNames() const
+{
+    QStringList list;
+    for (const auto& entry : effects_)
+        list.append(entry.first);
+    return list;
 }
 
 } // namespace gorse

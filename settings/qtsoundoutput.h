@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <map>
 #include <memory>
 
@@ -12,10 +13,12 @@ class QSoundEffect;
 namespace gorse {
 
 // Plays the embedded recordings (":/sounds/NAME.wav") through Qt
-// Multimedia. Every recording is loaded once, at construction, in the
-// background; playing never waits for the sound. One sound plays at a time:
-// play() cuts off the sound still playing. A name without a recording plays
-// nothing and leaves the current sound alone.
+// Multimedia. A recording is loaded once, in the background, when it is
+// first played (and the sound system is set up then, not before); a sound
+// asked for while it loads starts when it is loaded, and playing never
+// waits for it. One sound plays at a time: play() cuts off the sound still
+// playing. A name without a recording plays nothing and leaves the current
+// sound alone.
 class QtSoundOutput : public SoundOutput
 {
 public:
@@ -26,11 +29,18 @@ public:
 
     // The names of the recordings, in lower case ("badword", "wave1", ...).
     QStringList names() const;
-    // The effect that plays a name (any letter case), or null.
+    // The effect that plays a name (any letter case), loading it if it was
+    // not yet; null for a name without a recording.
     const QSoundEffect* effect(const QString& name) const;
+    // The names whose recordings were loaded so far.
+    QStringList loadedNames() const;
 
 private:
-    std::map<QString, std::unique_ptr<QSoundEffect>> effects_;
+    QSoundEffect* load(const QString& name) const;
+
+    std::map<QString, QUrl> sources_;
+    // Loading is not a change a caller sees: effect() loads, too.
+    mutable std::map<QString, std::unique_ptr<QSoundEffect>> effects_;
     QSoundEffect* current_ = nullptr; // one of effects_, or null
 };
 

@@ -3,6 +3,7 @@
 // items, the keyboard focus between the board and the chat entry, the
 // questions before Start or closing ends a game, and the accessibility
 // tree.
+#include "app/gameicon.h"
 #include "app/tchat.h"
 #include "chat/chatlog.h"
 #include "chat/chatpane.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace gorse;
@@ -395,6 +397,34 @@ private slots:
         events.clear();
         f.hostSays("CMD_winner+Ann+");
         QVERIFY(events.contains(u"alert Board|Ann has Won the Game!"_s));
+    }
+
+    // The window's icon knows its sizes without reading its images; they
+    // are read, once, when it is first drawn.
+    void theIconReadsItsImagesWhenFirstDrawn()
+    {
+        Window f;
+        const QList<QSize> sizes{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+        QCOMPARE(f.w.windowIcon().availableSizes(), sizes);
+        for (const QSize& size : sizes)
+            QCOMPARE(f.w.windowIcon().pixmap(size).size(), size);
+
+        QTemporaryDir dir;
+        QList<std::pair<QSize, QString>> files;
+        for (const QSize& size : {QSize(16, 16), QSize(32, 32)}) {
+            files.append({size, dir.filePath(QStringLiteral("%1.png").arg(size.width()))});
+            QVERIFY(f.w.windowIcon().pixmap(size).save(files.last().second));
+        }
+        const QIcon icon = lazyIcon(files);
+        QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+        // Files gone before the first drawing: nothing had been read.
+        const QIcon gone = lazyIcon(files);
+        QCOMPARE(gone.availableSizes(), icon.availableSizes());
+        QCOMPARE(icon.pixmap(QSize(32, 32)).size(), QSize(32, 32));
+        for (const auto& file : files)
+            QVERIFY(QFile::remove(file.second));
+        QVERIFY(gone.pixmap(QSize(32, 32)).isNull());
+        QCOMPARE(icon.pixmap(QSize(16, 16)).size(), QSize(16, 16));
     }
 };
 

@@ -1,12 +1,16 @@
 // The word finder: known answers on a small list, and the built-in list
 // against a search that tries every order of every set of piles.
 #include "bots/wordfinder.h"
+#include "bots/wordfinderloader.h"
 #include "dict/tdictn.h"
 #include "host/carddeck.h"
 #include "hostfixture.h"
+#include "support/files.h"
 #include "support/reviewedslurs.h"
+#include "support/testutil.h"
 
 #include <QMap>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
@@ -298,4 +302,33 @@ TEST(WordFinder, CardListsGoOnTheirPiles)
     PileCards first{};
     putCards(first, {{1, cardOf("ST"), true}, {2, cardOf("R"), true}, {8, cardOf("ING"), true}});
     EXPECT_EQ(WordFinder(dict).best(first)->piles, (QList<int>{1, 2, 8}));
+}
+
+// The program's finder is built once, when first wanted, from the player's
+// list file or else the built-in list.
+TEST(WordFinderLoader, BuildsOnceWhenFirstWanted)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("words.dic"));
+    ASSERT_TRUE(test::writeFile(file, wordrecords(kSmallList)));
+    struct Case
+    {
+        QString file;
+        QByteArray known, unknown;
+    };
+    for (const Case& c : {Case{file, "SQUID", "CAT"}, Case{QString(), "CAT", "ZZZQ"}}) {
+        WordFinderLoader loader(c.file);
+        EXPECT_FALSE(loader.started());
+        std::shared_ptr<const WordFinder> ready = loader.ifReady();
+        EXPECT_TRUE(loader.started());
+        ASSERT_TRUE(test::waitUntil([&] { return (ready = loader.ifReady()) != nullptr; }));
+        loader.prepare();
+        EXPECT_EQ(loader.get(), ready);
+        EXPECT_TRUE(ready->contains(c.known));
+        EXPECT_FALSE(ready->contains(c.unknown));
+    }
+    // get() alone builds it, and waits.
+    WordFinderLoader waited;
+    ASSERT_NE(waited.get(), nullptr);
+    EXPECT_EQ(waited.ifReady(), waited.get());
 }

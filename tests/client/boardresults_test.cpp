@@ -2,6 +2,7 @@
 // changes, discards, the played-words lists, the winner, a tie, and joining
 // a running game.
 #include "boardfakes.h"
+#include "bots/wordfinderloader.h"
 
 #include <gtest/gtest.h>
 
@@ -181,6 +182,55 @@ TEST(BoardRoundEnd, TheBestWordOfTheFirstCardsIsSuggestedToASeatOnly)
     spy.hostSays(msg::endround(0, seats));
     EXPECT_TRUE(spy.board.suggestionText().isEmpty());
     EXPECT_EQ(asked.size(), 1);
+
+    // The suggester is asked when the round is over: one that is still
+    // getting ready when the round starts (the word finder is built once a
+    // game begins) answers for the first round all the same.
+    bool ready = false;
+    BoardFixture late;
+    ASSERT_TRUE(late.connect(2));
+    late.board.setSuggester([&ready](const std::array<int, kPileCount>&) {
+        return ready ? std::optional(Board::Suggestion{u"QUIET"_s, 70}) : std::nullopt;
+    });
+    late.startRound(kCards, 90);
+    ready = true;
+    late.hostSays(msg::endround(0, seats));
+    EXPECT_EQ(late.board.suggestionText(),
+              u"Best word these cards allowed: QUIET for 70 points (a suggestion)"_s);
+}
+
+// The program's word finder serves the suggestions. It is built once a
+// seated player's game begins or a game is being set up, never for a spy,
+// and the first round already ends with a suggestion.
+TEST(BoardRoundEnd, TheWordFinderIsBuiltForASeatedPlayersGame)
+{
+    QList<SeatSummary> seats;
+    for (int n = 1; n <= kSeatCount; ++n)
+        seats.append({n, 0, 0, 0, ""});
+    WordFinderLoader spyFinder, hostFinder, seatFinder;
+    BoardFixture spy, host, seat;
+
+    ASSERT_TRUE(spy.connect(7, "Eve"));
+    spyFinder.serveSuggestions(&spy.board);
+    spy.startRound(kCards, 90);
+    spy.hostSays(msg::endround(0, seats));
+    EXPECT_FALSE(spyFinder.started());
+
+    ASSERT_TRUE(host.connect(1));
+    hostFinder.serveSuggestions(&host.board);
+    EXPECT_FALSE(hostFinder.started());
+    host.board.startPressed(); // the game start dialog opens
+    EXPECT_TRUE(hostFinder.started());
+
+    ASSERT_TRUE(seat.connect(2));
+    seatFinder.serveSuggestions(&seat.board);
+    EXPECT_FALSE(seatFinder.started());
+    seat.startRound(kCards, 90);
+    EXPECT_TRUE(seatFinder.started());
+    ASSERT_TRUE(waitUntil([&] { return seatFinder.ifReady() != nullptr; }));
+    seat.hostSays(msg::endround(0, seats));
+    EXPECT_EQ(seat.board.suggestionText(),
+              u"Best word these cards allowed: ACQUIT for 75 points (a suggestion)"_s);
 }
 
 TEST(BoardRoundEnd, ASpyADamagedWordLogAndAnEqualTurnScore)

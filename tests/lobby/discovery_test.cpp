@@ -8,6 +8,9 @@
 #include "support/testutil.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
+#include <QScopeGuard>
+#include <QTcpServer>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
@@ -78,6 +81,32 @@ TEST(DiscoverySocket, ReportsWellFormedDatagramsAndDropsTheRest)
     // Nothing is sent that is too long, or to no port.
     EXPECT_FALSE(socket.sendTo(QByteArray(kMaxDatagramSize + 1, ' '), kLoopback, 9));
     EXPECT_FALSE(socket.sendTo(encodeQuery(), kLoopback, 0));
+}
+
+// Announcements and queries stay on the local network: a proxy the
+// application or the system names (here one that is not there) is not used,
+// and not even asked for.
+TEST(DiscoverySocket, GoesByNoProxy)
+{
+    quint16 deadPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(kLoopback, 0));
+        deadPort = probe.serverPort();
+    }
+    QNetworkProxy::setApplicationProxy(
+        QNetworkProxy(QNetworkProxy::Socks5Proxy, kLoopback.toString(), deadPort));
+    const auto restore = qScopeGuard([] { QNetworkProxy::setApplicationProxy(QNetworkProxy()); });
+    DiscoverySocket socket;
+    ASSERT_EQ(socket.bind(QHostAddress(QHostAddress::AnyIPv4), 0), QString());
+    int queries = 0;
+    QObject::connect(&socket, &DiscoverySocket::received, [&] { ++queries; });
+    QUdpSocket sender;
+    sender.setProxy(QNetworkProxy::NoProxy);
+    ASSERT_TRUE(sender.bind(kLoopback, 0));
+    sender.writeDatagram(encodeQuery(), kLoopback, socket.localPort());
+    ASSERT_TRUE(waitUntil([&] { return queries == 1; }));
+    EXPECT_TRUE(socket.sendTo(encodeQuery(), kLoopback, sender.localPort()));
 }
 
 TEST(Discovery, ALobbysQueryIsAnsweredAtOnce)

@@ -1,6 +1,7 @@
 // The sound output on Qt Multimedia, offscreen: every embedded recording
-// loads, one sound plays at a time, an unknown name plays nothing, and
-// sounds play to their end on a real device.
+// loads, one sound plays at a time, an unknown name plays nothing, a
+// recording loads at its first cue, and sounds play to their end on a real
+// device.
 //
 // The test brings its own device: a PulseAudio server with one null sink,
 // started before the application and stopped at the end, so it neither
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QAudioDevice>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMediaDevices>
 #include <QProcess>
@@ -263,6 +265,41 @@ private slots:
         QCOMPARE(playing(out), QStringList{QStringLiteral("wave13")});
         out.play(QStringLiteral("wave13"));
         QCOMPARE(playing(out), QStringList{QStringLiteral("wave13")});
+    }
+
+    // Nothing is loaded, and the sound system is not set up, before the
+    // first cue (a player's own arrival); a cue loads its own recording
+    // only, once, and is heard in full although it was asked for before it
+    // had loaded.
+    void aRecordingLoadsAtItsFirstCueAndIsHeard()
+    {
+        if (!sinkProblem_.isEmpty() && sink_.installed())
+            QFAIL(qPrintable(sinkProblem_));
+        if (QMediaDevices::audioOutputs().isEmpty())
+            QSKIP("no sound device, and pulseaudio is not installed");
+        QtSoundOutput out;
+        QCOMPARE(out.loadedNames(), QStringList());
+        QFile wav(QStringLiteral(":/sounds/entered.wav"));
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        const QByteArray head = wav.read(44);
+        const quint32 bytesPerSecond =
+            qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(head.constData()) + 28);
+        const qint64 lengthMs = (wav.size() - 44) * 1000 / bytesPerSecond;
+        QVERIFY(lengthMs > 100);
+
+        QElapsedTimer heard;
+        heard.start();
+        out.play(QStringLiteral("Entered"));
+        const QSoundEffect* entered = out.effect(QStringLiteral("entered"));
+        QCOMPARE(out.loadedNames(), QStringList{QStringLiteral("entered")});
+        QTRY_VERIFY_WITH_TIMEOUT(entered->status() == QSoundEffect::Ready, 10000);
+        QVERIFY(entered->isPlaying());
+        QTRY_VERIFY_WITH_TIMEOUT(!entered->isPlaying(), 10000);
+        QVERIFY2(heard.elapsed() >= lengthMs * 3 / 4,
+                 qPrintable(QStringLiteral("%1 ms of %2").arg(heard.elapsed()).arg(lengthMs)));
+        out.play(QStringLiteral("entered"));
+        QCOMPARE(out.effect(QStringLiteral("ENTERED")), entered);
+        QCOMPARE(out.loadedNames(), QStringList{QStringLiteral("entered")});
     }
 
     // On a real device a sound ends when it has been heard; a cut-off one
