@@ -83,11 +83,11 @@ TEST(GoldenGame, AWholeGameSendsExactlyTheRecordedMessages)
 
     bool won = false;
     for (int round = 1; round <= 8 && !won; ++round) {
-        ASSERT_EQ(f.server->roundnumber(), round);
+        ASSERT_EQ(f.server->table().roundNumber(), round);
         // Seat 1 tries three words a round, seat 2 two, seat 3 one.
         for (int seat = 1; seat <= 3; ++seat) {
             for (int word = 0; word < 4 - seat; ++word) {
-                const QList<int> piles = findword(f.server->player(seat), words);
+                const QList<int> piles = findword(f.server->table().player(seat), words);
                 f.act(seat, piles.isEmpty() ? msg::discard(seat, (round + word) % kPileCount + 1)
                                             : msg::sendword(seat, piles));
             }
