@@ -71,7 +71,8 @@ public:
     QHostAddress listeningAddress() const;
     // Takes a connection from a listener: gives it the lowest free number
     // and tells it so, or, when all nine are taken, tells it the table is
-    // full and closes it. The listener keeps owning it.
+    // full and closes it. The server deletes it once it has closed or been
+    // refused; until then its parent, the listener, owns it.
     void acceptConnection(HostConnection* connection);
 
     // Where one line per event goes (connections, logins, departures, game
