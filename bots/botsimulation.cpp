@@ -1,6 +1,6 @@
 #include "bots/botsimulation.h"
 
-#include "host/carddeck.h"
+#include "host/gametable.h"
 
 namespace gorse {
 
@@ -8,14 +8,15 @@ SimulatedRound simulateRound(BotBrain& brain, CardDeck& deck, int seconds)
 {
     SimulatedRound round;
     deck.draw();
+    // The seat's piles move as the host moves them.
+    SeatPiles piles;
+    GameTable::dealPiles(piles, deck);
     PileCards cards{};
-    std::array<int, kPileCount> position{};
-    for (int pile = 1; pile <= kPileCount; ++pile) {
-        position[pile - 1] = 1;
-        cards[pile - 1] = deck.card(pile, 1);
-    }
+    for (int pile = 1; pile <= kPileCount; ++pile)
+        cards[pile - 1] = piles[pile - 1].card;
     auto advance = [&](int pile) {
-        cards[pile - 1] = deck.card(pile, ++position[pile - 1]); // 0 past the last card
+        GameTable::advancePile(piles[pile - 1], pile, deck);
+        cards[pile - 1] = piles[pile - 1].card;
     };
 
     brain.newRound();

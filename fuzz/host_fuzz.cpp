@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Let the host take in and handle everything sent.
     spin([&] { return a.bytesToWrite() == 0 && b.bytesToWrite() == 0; }, 500);
     spin([&] { return false; }, 2);
-    spin([&] { return server.messagesqueued() == 0; }, 2000);
+    spin([&] { return server.messagesQueued() == 0; }, 2000);
 
     QTcpSocket c;
     c.connectToHost(QHostAddress::LocalHost, port);

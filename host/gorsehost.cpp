@@ -249,10 +249,11 @@ int main(int argc, char** argv)
     std::unique_ptr<BotTable> botTable;
     if (bots > 0) {
         QObject::connect(&server, &TServer::tableChanged, &app, [&] {
-            const tplayer& first = server.player(1);
+            const tplayer& first = server.table().player(1);
             if (botTable || !first.connected || first.name.isEmpty())
                 return;
-            botTable = std::make_unique<BotTable>(WordFinder::withCommonWords(server.spell()));
+            botTable =
+                std::make_unique<BotTable>(WordFinder::withCommonWords(server.table().spell()));
             botTable->start(QStringLiteral("127.0.0.1"), server.listeningPort(), int(bots), *level);
             logLine(QStringLiteral("%1 computer players (%2) take seats")
                         .arg(bots)
@@ -264,8 +265,8 @@ int main(int argc, char** argv)
                      &app, flushLog);
     const int code = QCoreApplication::exec();
     logLine(QStringLiteral("stopping: %1 messages handled, %2 messages sent")
-                .arg(server.messageshandled())
-                .arg(server.messagessent()));
+                .arg(server.messagesHandled())
+                .arg(server.messagesSent()));
     flushLog();
     return code;
 }

@@ -43,15 +43,15 @@ TableAnnouncement TableAnnouncer::announcement() const
     t.name = m_name;
     t.port = m_server->listeningPort();
     for (int k = 1; k <= kSeatCount; ++k) {
-        const tplayer& p = m_server->player(k);
+        const tplayer& p = m_server->table().player(k);
         if (p.connected)
             t.seats[size_t(k - 1)] = fromWire(p.name);
     }
     for (int k = kSeatCount + 1; k <= kConnectionCount; ++k)
-        t.spies += m_server->player(k).connected ? 1 : 0;
+        t.spies += m_server->table().player(k).connected ? 1 : 0;
     // After a win the round clock stops; the game is over.
-    t.running = m_server->gamestarted() && m_server->timer1enabled();
-    t.round = m_server->roundnumber();
+    t.running = m_server->table().gameStarted() && m_server->table().timer1Enabled();
+    t.round = m_server->table().roundNumber();
     t.version = QLatin1String(kVersionText);
     return t;
 }

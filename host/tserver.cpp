@@ -1,50 +1,24 @@
-// TServer: connection numbers, logins, relays, removal and departures, and
-// the receiving and dispatching of client messages. The game itself is in
-// roundengine.cpp.
+// TServer: accepting and numbering connections, receiving and dispatching
+// their messages, writing once per turn, departures and the log. The game
+// itself is the GameTable's (gametable.cpp).
 #include "host/tserver.h"
 
-#include <QSet>
+#include "host/tcpconnection.h"
+
 #include <algorithm>
 
 namespace gorse {
 
-namespace {
-
-const char* const kFallbackNames[kSeatCount + 1] = {"",      "",      "Klot", "Klock",
-                                                    "Kling", "Klick", "Krazy"};
-
-// A connection number must lie in 1..9 before it may reach the table.
-int checkedconn(int number, const char* what)
-{
-    if (!isConnection(number))
-        throw FieldError(std::string(what) + " " + std::to_string(number) + " is out of range");
-    return number;
-}
-
-int checkedpile(int pile)
-{
-    if (!isPile(pile))
-        throw FieldError("pile " + std::to_string(pile) + " is out of range");
-    return pile;
-}
-
-} // namespace
-
 TServer::TServer(std::unique_ptr<TDictn> dict, quint64 seed, QObject* parent)
-    : QObject(parent), m_spell(dict ? std::move(dict) : std::make_unique<TDictn>()), m_deck(seed)
+    : QObject(parent), m_table(std::move(dict), seed, *this)
 {
-    for (int k = 1; k <= kSeatCount; ++k)
-        m_players[k].fallbackname = kFallbackNames[k];
-
     m_sock1 = new TSock(this);
     m_sock1->setPortName(QStringLiteral("7772"));
     connect(m_sock1, &TSock::OnAccept, this, &TServer::Sock1Accept);
 
     m_uptime.start();
-    m_queue.setHandler([this](QueuedMessage& message) { handlemessage(message); });
-    m_queue.setTurnEnd([this] { flushall(); });
-    m_commands.setLog([this](const QString& line) { log(line); });
-    registercommands();
+    m_queue.setHandler([this](QueuedMessage& message) { handleMessage(message); });
+    m_queue.setTurnEnd([this] { flushAll(); });
 
     m_timer1.setInterval(1000);
     connect(&m_timer1, &QTimer::timeout, this, &TServer::timer1Timer);
@@ -66,14 +40,6 @@ void TServer::startListening(quint16 port, const QHostAddress& address)
     m_sock1->setListen(true);
 }
 
-void TServer::useWordList(TDictn::BuiltinList list)
-{
-    const QString error = m_spell->loadBuiltin(list);
-    log(error.isEmpty() ? QStringLiteral("checking words against the %1 list")
-                              .arg(TDictn::builtinListName(list))
-                        : error);
-}
-
 quint16 TServer::listeningPort() const
 {
     return m_sock1->listeningPort();
@@ -89,58 +55,94 @@ void TServer::setLog(std::function<void(const QString&)> log)
     m_log = std::move(log);
 }
 
+void TServer::setStartRanges(const OptionRange& target, const OptionRange& seconds)
+{
+    m_table.setStartRanges(target, seconds);
+}
+
+void TServer::useWordList(TDictn::BuiltinList list)
+{
+    m_table.useWordList(list);
+}
+
+// ---- the round clock ----
+
+void TServer::setRealTimeClock(bool on)
+{
+    m_realTimeClock = on;
+    if (on && m_table.timer1Enabled())
+        m_timer1.start();
+    else
+        m_timer1.stop();
+}
+
+void TServer::startClock()
+{
+    if (m_realTimeClock)
+        m_timer1.start();
+}
+
+void TServer::stopClock()
+{
+    m_timer1.stop();
+}
+
+void TServer::timer1Timer()
+{
+    const SendBatch batch(*this);
+    m_table.timer1Timer();
+}
+
+void TServer::announceChange()
+{
+    emit tableChanged();
+}
+
+// ---- the log ----
+
 void TServer::log(const QString& line)
 {
     if (isConnection(m_handling))
-        logfor(m_handling, line);
+        logFor(m_handling, line);
     else if (m_log)
         m_log(line);
 }
 
-void TServer::logfor(int k, const QString& line)
+void TServer::logFor(int k, const QString& line)
 {
     if (!m_log)
         return;
-    tplayer& p = m_players[k];
+    Connection& p = m_connections[k];
     const qint64 now = m_uptime.elapsed();
-    if (p.logwindow < 0 || now - p.logwindow >= kLogWindowMs) {
-        lognotlogged(k);
-        p.logwindow = now;
-        p.loglines = 0;
+    if (p.logWindow < 0 || now - p.logWindow >= kLogWindowMs) {
+        logNotLogged(k);
+        p.logWindow = now;
+        p.logLines = 0;
     }
-    if (p.loglines < kLogBurst) {
-        ++p.loglines;
+    if (p.logLines < kLogBurst) {
+        ++p.logLines;
         m_log(line);
     } else {
-        ++p.lognotlogged;
+        ++p.logNotLogged;
     }
 }
 
 // The count of the lines about connection k that were held back.
-void TServer::lognotlogged(int k)
+void TServer::logNotLogged(int k)
 {
-    tplayer& p = m_players[k];
-    if (p.lognotlogged > 0 && m_log) {
+    Connection& p = m_connections[k];
+    if (p.logNotLogged > 0 && m_log) {
         m_log(QStringLiteral("connection %1: %2 more lines about it were not logged")
                   .arg(k)
-                  .arg(p.lognotlogged));
+                  .arg(p.logNotLogged));
     }
-    p.lognotlogged = 0;
-}
-
-QString TServer::who(int k) const
-{
-    const QByteArray& name = m_players[k].name;
-    if (name.isEmpty())
-        return QStringLiteral("connection %1").arg(k);
-    return QStringLiteral("connection %1 (%2)").arg(k).arg(fromWire(name));
+    p.logNotLogged = 0;
 }
 
 // ---- accepting, reading, closing ----
 
 void TServer::Sock1Accept(TSock* /*sender*/)
 {
-    const SendBatch batch(*this);
     TSock* accepted = nullptr;
     try {
         if (!m_sock1->Accept(accepted))
@@ -149,40 +151,36 @@ void TServer::Sock1Accept(TSock* /*sender*/)
         log(QStringLiteral("could not accept a connection: %1").arg(QString::fromUtf8(e.what())));
         return;
     }
+    acceptConnection(new TcpConnection(accepted, m_sock1));
+}
 
+void TServer::acceptConnection(HostConnection* connection)
+{
+    const SendBatch batch(*this);
     int k = 1;
-    if (m_highwatermark == 0) {
-        m_highwatermark = 1;
+    if (m_highWaterMark == 0) {
+        m_highWaterMark = 1;
     } else {
-        while (k < m_highwatermark && m_players[k].connected)
+        while (k < m_highWaterMark && m_connections[k].link)
             ++k;
-        if (m_players[k].connected) {
+        if (m_connections[k].link) {
             if (k == kConnectionCount) {
-                // All nine numbers are taken: record 10 takes the connection
-                // just long enough to tell it so.
-                tplayer& refused = m_players[kConnectionCount + 1];
-                refused.sock = accepted;
+                // All nine numbers are taken: the connection is told so and
+                // closed, and nothing else changes.
                 log(QStringLiteral("refused a connection from %1: all %2 numbers are taken")
-                        .arg(accepted->peerAddress())
+                        .arg(connection->peerAddress())
                         .arg(kConnectionCount));
-                try {
-                    accepted->Send(frame(msg::full()));
-                } catch (const ESockException&) {
-                }
-                accepted->Close(); // what was queued still goes out
-                accepted->deleteLater();
-                refused.sock = nullptr;
+                connection->write(frame(msg::full()));
+                connection->close(); // what was written still goes out
+                connection->deleteLater();
                 return;
             }
-            k = ++m_highwatermark;
+            k = ++m_highWaterMark;
         }
     }
 
-    tplayer& p = m_players[k];
-    if (p.sock)
-        p.sock->deleteLater();
-    p.sock = accepted;
-    p.connected = true;
+    Connection& p = m_connections[k];
+    p.link = connection;
     p.closing = false;
     p.frames.clear();
     p.serial = ++m_serials;
@@ -190,31 +188,26 @@ void TServer::Sock1Accept(TSock* /*sender*/)
     // messages left the queue when it went.
     p.waiting = 0;
     p.outgoing = QByteArray();
-    p.logwindow = -1;
-    p.loglines = 0;
-    p.lognotlogged = 0;
+    p.logWindow = -1;
+    p.logLines = 0;
+    p.logNotLogged = 0;
 
-    accepted->setTag(k);
-    connect(accepted, &TSock::OnDisconnect, this, &TServer::tempsockDisconnect);
-    connect(accepted, &TSock::OnInfo, this, &TServer::tempsockInfo);
-    connect(accepted, &TSock::OnRead, this, &TServer::Sock1Read);
-    log(QStringLiteral("connection %1 from %2").arg(k).arg(accepted->peerAddress()));
-    sendto(k, msg::sendlogininfo(k));
+    connection->setNumber(k);
+    connect(connection, &HostConnection::peerClosed, this, &TServer::tempsockDisconnect);
+    connect(connection, &HostConnection::closed, this, &TServer::tempsockInfo);
+    connect(connection, &HostConnection::readyRead, this, &TServer::Sock1Read);
+    log(QStringLiteral("connection %1 from %2").arg(k).arg(connection->peerAddress()));
+    m_table.joined(k);
 }
 
-void TServer::Sock1Read(TSock* sender, int /*count*/)
+void TServer::Sock1Read(HostConnection* sender)
 {
-    QByteArray bytes;
-    try {
-        bytes = sender->Receive();
-    } catch (const ESockException&) {
-        return;
-    }
-    const int k = sender->Tag();
+    const QByteArray bytes = sender->receive();
+    const int k = sender->number();
     if (k < 1 || k > kConnectionCount)
         return;
-    tplayer& p = m_players[k];
-    if (p.sock != sender || !p.connected || p.closing)
+    Connection& p = m_connections[k];
+    if (p.link != sender || p.closing)
         return; // a connection that is going: what it says is not heard
 
     QList<QByteArray> lines;
@@ -226,45 +219,38 @@ void TServer::Sock1Read(TSock* sender, int /*count*/)
     if (!lines.isEmpty())
         m_queue.push(std::move(lines), k);
     if (!ok)
-        dropconnection(k, QStringLiteral("sent a line longer than %1 bytes").arg(kMaxLineLength));
+        dropConnection(k, QStringLiteral("sent a line longer than %1 bytes").arg(kMaxLineLength));
     else if (p.waiting + p.frames.pending() > kMaxWaiting)
-        dropconnection(k, QStringLiteral("has more than %1 bytes waiting").arg(kMaxWaiting));
+        dropConnection(k, QStringLiteral("has more than %1 bytes waiting").arg(kMaxWaiting));
 }
 
-void TServer::tempsockDisconnect(TSock* sender)
+void TServer::tempsockDisconnect(HostConnection* sender)
 {
-    const int k = sender->Tag();
-    if (k >= 1 && k <= kConnectionCount && m_players[k].sock == sender && m_players[k].connected)
-        sender->Close();
+    const int k = sender->number();
+    if (k >= 1 && k <= kConnectionCount && m_connections[k].link == sender)
+        sender->close();
 }
 
-void TServer::tempsockInfo(TSock* sender, TSocketInfo /*info*/, const QString& msg)
+void TServer::tempsockInfo(HostConnection* sender)
 {
-    if (msg != QLatin1String("Socket Closed"))
-        return;
-    const int k = sender->Tag();
+    const int k = sender->number();
     if (k < 1 || k > kConnectionCount)
         return;
-    tplayer& p = m_players[k];
-    // A second report for the same connection finds the record already freed.
-    if (p.sock != sender)
+    Connection& p = m_connections[k];
+    // A second report for the same connection finds the number already freed.
+    if (p.link != sender)
         return;
     const SendBatch batch(*this);
-    if (p.connected) {
-        sendtoothers(k, msg::playerdisconnected(k, p.name));
-        log(QStringLiteral("%1 left").arg(who(k)));
-    }
-    p.connected = false;
+    m_table.left(k);
     p.closing = false;
-    p.name.clear();
     // What it sent and the host has not handled yet must not act for the
     // next connection given this number, and its memory goes back now.
     const qsizetype unhandled = m_queue.dropOrigin(k);
     if (unhandled > 0)
-        logfor(k, QStringLiteral("connection %1 left %2 unhandled messages; they are dropped")
+        logFor(k, QStringLiteral("connection %1 left %2 unhandled messages; they are dropped")
                       .arg(k)
                       .arg(unhandled));
-    lognotlogged(k);
+    logNotLogged(k);
     p.frames.clear();
     p.waiting = 0;
     p.outgoing = QByteArray();
@@ -274,22 +260,21 @@ void TServer::tempsockInfo(TSock* sender, TSocketInfo /*info*/, const QString& m
         m_dirtyCount =
             int(std::remove(m_dirtyOrder.begin(), end, quint8(k)) - m_dirtyOrder.begin());
     }
-    p.sock = nullptr;
+    p.link = nullptr;
     sender->deleteLater();
-    emit tableChanged();
 }
 
-void TServer::disconnectsock(int k)
+void TServer::closeConnection(int k)
 {
-    tplayer& p = m_players[k];
-    if (p.connected && p.sock)
-        p.sock->Close();
+    Connection& p = m_connections[k];
+    if (p.link)
+        p.link->close();
 }
 
-void TServer::dropconnection(int k, const QString& reason)
+void TServer::dropConnection(int k, const QString& reason)
 {
-    tplayer& p = m_players[k];
-    if (!p.connected || p.closing || !p.sock)
+    Connection& p = m_connections[k];
+    if (!p.link || p.closing)
         return;
     p.closing = true;
     log(QStringLiteral("dropping connection %1: it %2").arg(k).arg(reason));
@@ -297,29 +282,25 @@ void TServer::dropconnection(int k, const QString& reason)
     // socket event in progress is not pulled from under its caller.
     const quint64 serial = p.serial;
     QTimer::singleShot(0, this, [this, k, serial] {
-        tplayer& q = m_players[k];
-        if (q.serial == serial && q.connected && q.sock)
-            q.sock->Abort();
+        Connection& q = m_connections[k];
+        if (q.serial == serial && q.link)
+            q.link->abort();
     });
 }
 
 // ---- sending ----
 
-void TServer::sendto(int k, const QByteArray& message)
+void TServer::sendTo(int k, QByteArrayView message)
 {
-    sendframed(k, frame(message));
-}
-
-void TServer::sendframed(int k, const QByteArray& framed)
-{
-    tplayer& p = m_players[k];
-    if (!p.connected || p.closing || !p.sock)
+    Connection& p = m_connections[k];
+    if (!p.link || p.closing)
         return;
-    p.outgoing.append(framed);
+    p.outgoing.append(message);
+    p.outgoing.append(kTerminator);
     ++m_sent;
-    if (p.outgoing.size() + p.sock->pendingOutgoing() > kMaxOutgoing) {
+    if (p.outgoing.size() + p.link->bytesToWrite() > kMaxOutgoing) {
         p.outgoing = QByteArray();
-        dropconnection(k, QStringLiteral("stopped reading (more than %1 bytes waiting to go out)")
+        dropConnection(k, QStringLiteral("stopped reading (more than %1 bytes waiting to go out)")
                               .arg(kMaxOutgoing));
         return;
     }
@@ -328,10 +309,17 @@ void TServer::sendframed(int k, const QByteArray& framed)
         m_dirtyOrder[m_dirtyCount++] = quint8(k);
     }
     if (m_batch == 0 && !m_queue.inTurn())
-        flushall();
+        flushAll();
 }
 
-void TServer::flushall()
+void TServer::sendToAll(QByteArrayView message)
+{
+    const SendBatch batch(*this);
+    for (int k = 1; k <= m_highWaterMark; ++k)
+        sendTo(k, message);
+}
+
+void TServer::flushAll()
 {
     // In the order the connections were first given something: the one
     // whose request the turn answered is usually first, and gets its answer
@@ -342,222 +330,30 @@ void TServer::flushall()
     m_dirtyCount = 0;
     for (int i = 0; i < count; ++i) {
         const int k = order[size_t(i)];
-        tplayer& p = m_players[k];
+        Connection& p = m_connections[k];
         if (p.outgoing.isEmpty())
             continue;
-        if (p.connected && !p.closing && p.sock) {
-            try {
-                p.sock->Send(p.outgoing);
-                p.sock->flushNow();
-            } catch (const ESockException&) {
-            }
-        }
+        if (p.link && !p.closing)
+            p.link->write(p.outgoing);
         // The buffer keeps its room for the next turn.
         p.outgoing.resize(0);
     }
 }
 
-void TServer::sendtoall(const QByteArray& message)
-{
-    sendframedtoall(frame(message));
-}
-
-void TServer::sendframedtoall(const QByteArray& framed)
-{
-    const SendBatch batch(*this);
-    for (int k = 1; k <= m_highwatermark; ++k)
-        sendframed(k, framed);
-}
-
-void TServer::sendtoothers(int k, const QByteArray& message)
-{
-    const QByteArray framed = frame(message);
-    for (int j = 1; j <= m_highwatermark; ++j) {
-        if (j != k)
-            sendframed(j, framed);
-    }
-}
-
 // ---- dispatching ----
 
-void TServer::handlemessage(QueuedMessage& message)
+void TServer::handleMessage(QueuedMessage& message)
 {
     const int k = message.origin;
     if (!isConnection(k))
         return;
-    tplayer& p = m_players[k];
+    Connection& p = m_connections[k];
     p.waiting -= message.line.size() + kMessageOverhead;
     if (p.closing)
         return;
     m_handling = k;
-    m_commands.dispatch(std::move(message));
+    m_table.handleMessage(k, std::move(message.line));
     m_handling = 0;
-}
-
-bool TServer::fromsender(const char* command, int stated, int origin)
-{
-    if (stated == origin)
-        return true;
-    log(QStringLiteral("ignored %1 from connection %2 acting for connection %3")
-            .arg(QLatin1String(command))
-            .arg(origin)
-            .arg(stated));
-    return false;
-}
-
-void TServer::registercommands()
-{
-    m_commands.add(msg::name::logininfo, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::LoginInfo::parse(rest);
-        checkedconn(m.conn, "connection");
-        if (fromsender("CMD_logininfo", m.conn, origin))
-            receivedlogininfo(m.conn, m.version, m.name);
-    });
-    m_commands.add(msg::name::kickhim, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::KickHim::parse(rest);
-        checkedconn(m.requester, "requester");
-        checkedconn(m.target, "target");
-        if (fromsender("CMD_kickhim", m.requester, origin))
-            kickhim(m.requester, m.target);
-    });
-    // The relays read their fields in place: nothing is copied before the
-    // relay itself is built, once for every connection.
-    m_commands.add(msg::name::chat, [this](const QByteArray& rest, int origin) {
-        Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
-        if (fromsender("CMD_chat", conn, origin) && relayable("CMD_chat", conn, f.restView()))
-            chat(conn, f.restView());
-    });
-    m_commands.add(msg::name::action, [this](const QByteArray& rest, int origin) {
-        Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
-        if (fromsender("CMD_action", conn, origin) && relayable("CMD_action", conn, f.restView()))
-            action(conn, f.restView());
-    });
-    m_commands.add(msg::name::startgame, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::StartGame::parse(rest);
-        if (origin != 1) {
-            log(QStringLiteral(
-                    "ignored CMD_startgame from connection %1: only connection 1 starts games")
-                    .arg(origin));
-            return;
-        }
-        if (!m_targetrange.contains(m.target) || !m_secondsrange.contains(m.seconds)) {
-            log(QStringLiteral("ignored CMD_startgame from connection 1: target %1 and rounds of "
-                               "%2 seconds are outside %3..%4 and %5..%6")
-                    .arg(m.target)
-                    .arg(m.seconds)
-                    .arg(m_targetrange.minimum)
-                    .arg(m_targetrange.maximum)
-                    .arg(m_secondsrange.minimum)
-                    .arg(m_secondsrange.maximum));
-            return;
-        }
-        startgame(m);
-    });
-    m_commands.add(msg::name::sendword, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::SendWord::parse(rest);
-        checkedconn(m.seat, "seat");
-        QSet<int> seen;
-        for (int pile : m.piles) {
-            checkedpile(pile);
-            if (seen.contains(pile))
-                throw FieldError("pile " + std::to_string(pile) + " is named twice");
-            seen.insert(pile);
-        }
-        if (fromsender("CMD_sendword", m.seat, origin))
-            sendword(m.seat, m.piles);
-    });
-    m_commands.add(msg::name::discard, [this](const QByteArray& rest, int origin) {
-        const auto m = msg::DiscardRequest::parse(rest);
-        checkedconn(m.seat, "seat");
-        checkedpile(m.pile);
-        if (fromsender("CMD_discard", m.seat, origin))
-            discard(m.seat, m.pile);
-    });
-    m_commands.add(msg::name::playasound, [this](const QByteArray& rest, int origin) {
-        Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
-        if (fromsender("CMD_playasound", conn, origin) &&
-            relayable("CMD_playasound", conn, f.restView()))
-            playasound(conn, f.restView());
-    });
-}
-
-// ---- handlers ----
-
-void TServer::receivedlogininfo(int k, const QByteArray& version, QByteArray name)
-{
-    if (name.size() > kMaxNameBytes) {
-        log(QStringLiteral("connection %1 logs in with a name of %2 bytes; it is cut to %3")
-                .arg(k)
-                .arg(name.size())
-                .arg(kMaxNameBytes));
-        name = cutUtf8(name, kMaxNameBytes);
-    }
-    tplayer& p = m_players[k];
-    p.name = name;
-    p.connected = true;
-    if (version == kVersionText)
-        log(QStringLiteral("%1 logged in").arg(who(k)));
-    else
-        log(QStringLiteral("%1 logged in with version %2").arg(who(k)).arg(fromWire(version)));
-
-    sendtoall(msg::newplayerinfo(k, name));
-    for (int j = 1; j <= m_highwatermark; ++j) {
-        if (j != k && m_players[j].connected)
-            sendto(k, msg::existingplayers(j, m_players[j].name));
-    }
-    if (version != kVersionText) {
-        sendto(1, msg::havewrongversion(name));
-        sendto(k, msg::wrongversion());
-    }
-    if (m_gamestarted) {
-        sendto(k, msg::gamestats(k, m_targetscore, m_roundseconds, m_countdown, scorelist()));
-        if (k <= kSeatCount)
-            sendto(k, msg::thecards(newcomercards(k)));
-    }
-    emit tableChanged();
-}
-
-bool TServer::relayable(const char* command, int k, QByteArrayView text)
-{
-    if (text.size() <= kMaxChatBody)
-        return true;
-    log(QStringLiteral("dropped a %1 of %2 bytes from %3: more than %4 are not relayed")
-            .arg(QLatin1String(command))
-            .arg(text.size())
-            .arg(who(k))
-            .arg(kMaxChatBody));
-    return false;
-}
-
-void TServer::chat(int k, QByteArrayView body)
-{
-    sendframedtoall(msg::chatRelayFramed(k, m_players[k].name, body));
-}
-
-void TServer::action(int k, QByteArrayView body)
-{
-    sendframedtoall(msg::actionRelayFramed(k, m_players[k].name, body));
-}
-
-void TServer::playasound(int k, QByteArrayView rest)
-{
-    sendframedtoall(msg::playasoundRelayFramed(k, rest));
-}
-
-void TServer::kickhim(int requester, int target)
-{
-    if (requester != 1) {
-        log(QStringLiteral(
-                "ignored CMD_kickhim from connection %1: only connection 1 removes players")
-                .arg(requester));
-        return;
-    }
-    if (m_players[target].connected)
-        log(QStringLiteral("connection 1 removes %1").arg(who(target)));
-    disconnectsock(target);
 }
 
 } // namespace gorse

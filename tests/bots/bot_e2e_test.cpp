@@ -139,12 +139,13 @@ struct Table
     {
         return waitUntil([&] {
             person.update();
-            if (server.messagesqueued() != 0 || person.awaiting ||
-                person.round != server.roundnumber() || person.open != server.roundopen())
+            if (server.messagesQueued() != 0 || person.awaiting ||
+                person.round != server.table().roundNumber() ||
+                person.open != server.table().roundOpen())
                 return false;
             return std::all_of(bots.bots().begin(), bots.bots().end(), [&](const Bot* bot) {
-                return !bot->isAwaitingAnswer() && bot->round() == server.roundnumber() &&
-                       (server.roundopen() || !bot->isPlaying()) &&
+                return !bot->isAwaitingAnswer() && bot->round() == server.table().roundNumber() &&
+                       (server.table().roundOpen() || !bot->isPlaying()) &&
                        (person.winner.isEmpty() || !bot->winner().isEmpty());
             });
         });
@@ -180,16 +181,16 @@ TEST(BotsEndToEnd, APersonAndThreeComputerPlayersPlayAGameToTheEnd)
         const Bot* bot = t.bots.bots().at(i);
         EXPECT_EQ(bot->number(), i + 2);
         EXPECT_EQ(bot->name(), names[i]);
-        EXPECT_EQ(t.server.player(i + 2).name, names[i]);
+        EXPECT_EQ(t.server.table().player(i + 2).name, names[i]);
         EXPECT_FALSE(ann.client.waitForPrefix(msg::newplayerinfo(i + 2, names[i])).isEmpty());
     }
 
     ann.client.send(msg::startgame("Ann", 150, 45));
-    ASSERT_TRUE(waitUntil([&] { return t.server.roundnumber() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return t.server.table().roundNumber() == 1; }));
     ASSERT_TRUE(t.settled(ann));
-    ASSERT_EQ(t.server.roundnumber(), 1);
+    ASSERT_EQ(t.server.table().roundNumber(), 1);
     int seconds = 0;
-    while (t.server.timer1enabled() && seconds < 600) {
+    while (t.server.table().timer1Enabled() && seconds < 600) {
         // Ann plays a word every seven seconds.
         ASSERT_TRUE(t.second(ann, seconds % 7 == 3)) << "stuck after " << seconds << " s";
         ++seconds;
@@ -204,18 +205,18 @@ TEST(BotsEndToEnd, APersonAndThreeComputerPlayersPlayAGameToTheEnd)
     // The winner is the one seat with the top total, and everybody agrees.
     int top = 1;
     for (int k = 2; k <= 4; ++k) {
-        if (t.server.player(k).total > t.server.player(top).total)
+        if (t.server.table().player(k).total > t.server.table().player(top).total)
             top = k;
     }
-    EXPECT_GE(t.server.player(top).total, 150);
-    EXPECT_EQ(ann.winner, t.server.player(top).name);
+    EXPECT_GE(t.server.table().player(top).total, 150);
+    EXPECT_EQ(ann.winner, t.server.table().player(top).name);
     EXPECT_EQ(std::count_if(ann.client.messages.begin(), ann.client.messages.end(),
                             [](const QByteArray& m) { return m.startsWith("CMD_winner+"); }),
               1);
     for (const Bot* bot : t.bots.bots()) {
         SCOPED_TRACE(bot->name().toStdString());
         EXPECT_EQ(bot->winner(), ann.winner);
-        EXPECT_EQ(bot->total(), t.server.player(bot->number()).total);
+        EXPECT_EQ(bot->total(), t.server.table().player(bot->number()).total);
         // Every word and discard was answered: none came outside a round,
         // and the host knew every word.
         const Bot::Counts& c = bot->counts();
@@ -236,7 +237,7 @@ TEST(BotsEndToEnd, APersonAndThreeComputerPlayersPlayAGameToTheEnd)
         << t.log.join(u'\n').toStdString();
     EXPECT_TRUE(t.log.filter(QStringLiteral("dropping")).isEmpty());
     std::printf("game over after %d seconds, %lld rounds; winner %s\n", seconds,
-                static_cast<long long>(t.server.roundnumber()), ann.winner.constData());
+                static_cast<long long>(t.server.table().roundNumber()), ann.winner.constData());
 }
 
 TEST(BotsEndToEnd, ComputerPlayersTakeOnlyFreeSeats)
@@ -259,8 +260,8 @@ TEST(BotsEndToEnd, ComputerPlayersTakeOnlyFreeSeats)
     EXPECT_EQ(t.bots.bots().at(0)->number(), 6);
     EXPECT_EQ(t.bots.bots().at(0)->name(), "Krazy");
     EXPECT_FALSE(t.bots.bots().at(1)->isConnected());
-    EXPECT_TRUE(waitUntil([&] { return !t.server.player(7).connected; }));
-    EXPECT_TRUE(t.server.player(7).name.isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return !t.server.table().player(7).connected; }));
+    EXPECT_TRUE(t.server.table().player(7).name.isEmpty());
 }
 
 TEST(BotsEndToEnd, StartsAfterTheGivenDelayAndStopsOnRequest)
@@ -271,14 +272,15 @@ TEST(BotsEndToEnd, StartsAfterTheGivenDelayAndStopsOnRequest)
     t.bots.start(QStringLiteral("127.0.0.1"), t.port, 2, BotLevel::Expert, 5000);
     t.clock.advance(4999);
     gorse::test::settle(100);
-    EXPECT_EQ(t.server.highwatermark(), 1);
+    EXPECT_EQ(t.server.highWaterMark(), 1);
     t.clock.advance(1);
     ASSERT_TRUE(waitUntil([&] { return t.bots.seatedCount() == 2 && !t.bots.isStarting(); }));
 
     t.bots.stop();
     EXPECT_TRUE(t.bots.bots().isEmpty());
-    EXPECT_TRUE(
-        waitUntil([&] { return !t.server.player(2).connected && !t.server.player(3).connected; }));
+    EXPECT_TRUE(waitUntil([&] {
+        return !t.server.table().player(2).connected && !t.server.table().player(3).connected;
+    }));
     EXPECT_FALSE(ann.client.waitForPrefix("CMD_playerdisconnected+3+Klock").isEmpty());
     EXPECT_EQ(t.clock.waiting(), 0u);
 }
@@ -289,7 +291,7 @@ TEST(BotsEndToEnd, ALatePlayerPlaysTheRestOfTheRoundAndNoticesTheHostLeaving)
     Person ann;
     ann.login(t->port, "Ann");
     ann.client.send(msg::startgame("Ann", 5000, 60));
-    ASSERT_TRUE(waitUntil([&] { return t->server.roundnumber() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return t->server.table().roundNumber() == 1; }));
     ASSERT_TRUE(t->settled(ann));
     for (int i = 0; i < 20; ++i)
         t->server.timer1Timer();
@@ -303,7 +305,7 @@ TEST(BotsEndToEnd, ALatePlayerPlaysTheRestOfTheRoundAndNoticesTheHostLeaving)
         ASSERT_TRUE(waitUntil([&] { return !bot->isAwaitingAnswer(); }));
     }
     EXPECT_GT(bot->counts().accepted, 3);
-    EXPECT_EQ(bot->total(), t->server.player(2).total);
+    EXPECT_EQ(bot->total(), t->server.table().player(2).total);
     EXPECT_FALSE(bot->isPlaying()); // its clock has run out: it stopped in time
     EXPECT_EQ(bot->counts().sent, bot->counts().accepted + bot->counts().discards);
 

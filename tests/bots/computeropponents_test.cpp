@@ -42,8 +42,8 @@ struct HostingPlayer
     {
         QStringList names;
         for (int n = 1; n <= kSeatCount; ++n) {
-            if (server.player(n).connected)
-                names.append(QString::fromUtf8(server.player(n).name));
+            if (server.table().player(n).connected)
+                names.append(QString::fromUtf8(server.table().player(n).name));
         }
         return names;
     }
@@ -58,27 +58,27 @@ TEST(ComputerOpponents, TheyTakeTheirSeatsBeforeTheGameStartsAndStayForTheNext)
     p.options.setComputerPlayers(2);
     p.options.setComputerLevel(0);
     p.opponents.startGame(300, 45);
-    EXPECT_FALSE(p.server.gamestarted()); // not before they sit
-    ASSERT_TRUE(waitUntil([&] { return p.server.gamestarted(); }));
+    EXPECT_FALSE(p.server.table().gameStarted()); // not before they sit
+    ASSERT_TRUE(waitUntil([&] { return p.server.table().gameStarted(); }));
     EXPECT_EQ(p.seated(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Klot"),
                                        QStringLiteral("Klock")}));
-    EXPECT_EQ(p.server.targetscore(), 300);
+    EXPECT_EQ(p.server.table().targetScore(), 300);
 
     // The same choice again: the same players, no new connections.
-    const int connections = p.server.highwatermark();
+    const int connections = p.server.highWaterMark();
     p.opponents.startGame(500, 60);
-    ASSERT_TRUE(waitUntil([&] { return p.server.targetscore() == 500; }));
-    EXPECT_EQ(p.server.highwatermark(), connections);
+    ASSERT_TRUE(waitUntil([&] { return p.server.table().targetScore() == 500; }));
+    EXPECT_EQ(p.server.highWaterMark(), connections);
     EXPECT_EQ(p.seated().size(), 3);
 
     // One fewer: the table is seated anew; none at all: they all leave.
     p.options.setComputerPlayers(1);
     p.opponents.startGame(600, 60);
-    ASSERT_TRUE(waitUntil([&] { return p.server.targetscore() == 600; }));
+    ASSERT_TRUE(waitUntil([&] { return p.server.table().targetScore() == 600; }));
     ASSERT_TRUE(waitUntil([&] { return p.seated().size() == 2; }));
     p.options.setComputerPlayers(0);
     p.opponents.startGame(700, 60);
-    ASSERT_TRUE(waitUntil([&] { return p.server.targetscore() == 700; }));
+    ASSERT_TRUE(waitUntil([&] { return p.server.table().targetScore() == 700; }));
     ASSERT_TRUE(waitUntil([&] { return p.seated() == QStringList{QStringLiteral("Ann")}; }));
     EXPECT_EQ(p.finders, 1);
 }
@@ -90,7 +90,7 @@ TEST(ComputerOpponents, AJoiningPlayerStartsAtOnceAndNeedsNoFinder)
     p.options.setComputerPlayers(3);
     ASSERT_TRUE(waitUntil([&] { return p.session.loggedIn(); }));
     p.opponents.startGame(300, 45);
-    ASSERT_TRUE(waitUntil([&] { return p.server.gamestarted(); }));
+    ASSERT_TRUE(waitUntil([&] { return p.server.table().gameStarted(); }));
     EXPECT_EQ(p.seated(), QStringList{QStringLiteral("Ann")});
     EXPECT_EQ(p.finders, 0);
     EXPECT_EQ(p.opponents.table(), nullptr);

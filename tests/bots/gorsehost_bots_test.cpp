@@ -66,10 +66,10 @@ TEST(GorseHostChoices, TheHostTakesTheChosenBuiltInList)
 {
     // "KB" is in the large list only.
     TServer server(nullptr, 1);
-    EXPECT_FALSE(server.spell().isword("KB"));
+    EXPECT_FALSE(server.table().spell().isword("KB"));
     server.useWordList(TDictn::BuiltinList::Large);
-    EXPECT_TRUE(server.spell().isword("KB"));
+    EXPECT_TRUE(server.table().spell().isword("KB"));
     server.useWordList(TDictn::BuiltinList::Standard);
-    EXPECT_FALSE(server.spell().isword("KB"));
-    EXPECT_TRUE(server.spell().isword("QUIZ"));
+    EXPECT_FALSE(server.table().spell().isword("KB"));
+    EXPECT_TRUE(server.table().spell().isword("QUIZ"));
 }

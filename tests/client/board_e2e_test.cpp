@@ -186,9 +186,9 @@ void BoardEndToEnd::wholeGame()
     QVERIFY(waitUntil([&] { return bob.total(1) == annTotal && eve.total(1) == annTotal; }));
 
     // The host's clock ends the round: everybody sees the played words.
-    for (int tick = 0; tick < 49 && server.roundopen(); ++tick)
+    for (int tick = 0; tick < 49 && server.table().roundOpen(); ++tick)
         server.timer1Timer();
-    QVERIFY(!server.roundopen());
+    QVERIFY(!server.table().roundOpen());
     const QStringList bobList{u"This Turn: %1"_s.arg(bobPoints - 5), u" -5 for discards"_s,
                               u"%1: %2"_s.arg(bobPoints).arg(bobWord)};
     for (Player* p : {&ann, &bob, &eve}) {

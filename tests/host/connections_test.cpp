@@ -15,7 +15,7 @@ TEST(HostConnections, TheLowestFreeNumberIsGivenAndTheTenthIsRefused)
         EXPECT_EQ(f.connect().messages, Lines{"CMD_sendlogininfo+" + QByteArray::number(k)});
     for (int k : {4, 1, 5, 2})
         f.leave(f.client(k));
-    EXPECT_EQ(f.server->highwatermark(), 5); // it never goes down
+    EXPECT_EQ(f.server->highWaterMark(), 5); // it never goes down
     for (int k : {1, 2, 4, 5, 6, 7, 8, 9})
         EXPECT_EQ(f.number(f.connect()), k);
 
@@ -24,12 +24,12 @@ TEST(HostConnections, TheLowestFreeNumberIsGivenAndTheTenthIsRefused)
     tenth.socket.connectToHost(QStringLiteral("127.0.0.1"), f.port);
     EXPECT_TRUE(tenth.waitClosed());
     EXPECT_EQ(tenth.messages, Lines{"CMD_full+"});
-    EXPECT_EQ(f.server->highwatermark(), 9);
+    EXPECT_EQ(f.server->highWaterMark(), 9);
     EXPECT_EQ(f.logged(QStringLiteral("refused")), 1);
     // The nine keep being served, spies included, and hear nothing of it.
     f.sync();
     for (int k = 1; k <= 9; ++k) {
-        EXPECT_TRUE(f.server->player(k).connected) << k;
+        EXPECT_TRUE(f.server->table().player(k).connected) << k;
         EXPECT_EQ(f.client(k).messages, Lines{}) << k;
     }
 }
@@ -54,7 +54,7 @@ TEST(HostConnections, LoginsAndRelaysReachEveryoneByteForByte)
     EXPECT_EQ(silent.messages, (Lines{"CMD_sendlogininfo+2", "CMD_newplayerinfo+3+Cy Young",
                                       "CMD_newplayerinfo+4+Dee"}));
     EXPECT_TRUE(withPrefix(dee, "CMD_wrongversion").isEmpty());
-    EXPECT_EQ(f.server->player(3).name, "Cy Young"); // joined all the same
+    EXPECT_EQ(f.server->table().player(3).name, "Cy Young"); // joined all the same
 
     f.clear();
     f.act(4, "CMD_chat+4+Hi+there|clBlack");
@@ -82,7 +82,7 @@ TEST(HostConnections, OnlyConnectionOneRemovesAndDeparturesGoToTheOthers)
     f.act(dee, "CMD_kickhim+4+3+");
     f.act(ann, "CMD_kickhim+1+8+"); // nobody there: nothing happens
     f.sync();
-    EXPECT_TRUE(f.server->player(3).connected);
+    EXPECT_TRUE(f.server->table().player(3).connected);
     EXPECT_EQ(f.logged(QStringLiteral("only connection 1 removes")), 1);
 
     f.leave(early);
@@ -95,7 +95,7 @@ TEST(HostConnections, OnlyConnectionOneRemovesAndDeparturesGoToTheOthers)
     EXPECT_TRUE(early.messages.isEmpty());
     EXPECT_TRUE(withPrefix(cy, "CMD_playerdisconnected+3").isEmpty());
     // The freed numbers come back empty.
-    EXPECT_TRUE(f.server->player(3).name.isEmpty());
+    EXPECT_TRUE(f.server->table().player(3).name.isEmpty());
     RawClient& eve = f.join("Eve");
     EXPECT_EQ(f.number(eve), 2);
     EXPECT_EQ(eve.messages.mid(2),

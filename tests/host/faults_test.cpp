@@ -83,8 +83,8 @@ TEST(HostFaults, APlayerKilledMidWordLeavesAndTheRoundAndTheGameGoOn)
 
     // Kim's first word counts; then the host holds the start of the next.
     ASSERT_TRUE(kim.says("mid-word")) << kim.err.data();
-    ASSERT_TRUE(waitUntil([&] { return f.server->player(2).frames.pending() > 0; }));
-    EXPECT_EQ(f.server->player(2).total, 5);
+    ASSERT_TRUE(waitUntil([&] { return f.server->connection(2).frames.pending() > 0; }));
+    EXPECT_EQ(f.server->table().player(2).total, 5);
     // A chat that reaches Kim and is never read: the kernel of the killed
     // process resets the connection instead of ending it in order.
     f.act(ann, msg::chat(1, "your turn, Kim|clBlack"));
@@ -95,13 +95,13 @@ TEST(HostFaults, APlayerKilledMidWordLeavesAndTheRoundAndTheGameGoOn)
         EXPECT_FALSE(c->waitForPrefix(msg::playerdisconnected(2, "Kim")).isEmpty());
     EXPECT_TRUE(waitUntil([&] { return f.logged(QStringLiteral("connection 2 (Kim) left")) == 1; }))
         << f.log.join(u'\n').toStdString();
-    const tplayer& seat2 = f.server->player(2);
+    const tplayer& seat2 = f.server->table().player(2);
     EXPECT_FALSE(seat2.connected);
-    EXPECT_EQ(seat2.frames.pending(), 0);
+    EXPECT_EQ(f.server->connection(2).frames.pending(), 0);
     // The unfinished word was neither handled nor counted.
     EXPECT_EQ(f.logged(QStringLiteral("malformed")), 0);
     EXPECT_EQ(seat2.total, 5);
-    EXPECT_TRUE(f.server->roundopen());
+    EXPECT_TRUE(f.server->table().roundOpen());
 
     // The others play on: Cy's next word is scored and all hear of it.
     f.act(cy, msg::sendword(3, {1, 2}));
@@ -132,7 +132,7 @@ TEST(HostFaults, APlayerKilledMidWordLeavesAndTheRoundAndTheGameGoOn)
     RawClient& dee = f.join("Dee");
     EXPECT_EQ(f.number(dee), 2);
     EXPECT_FALSE(dee.waitForPrefix("CMD_gamestats+2+").isEmpty());
-    f.server->deck().stack(deckof({"A", "B"}));
+    f.server->table().deck().stack(deckof({"A", "B"}));
     f.tick(kRoundPauseSeconds);
     for (RawClient* c : {&ann, &cy, &dee})
         EXPECT_FALSE(c->waitForPrefix(msg::startround(2)).isEmpty());

@@ -61,7 +61,7 @@ RawClient& HostFixture::join(const QByteArray& name, const QByteArray& version)
     RawClient& c = connect();
     c.send(msg::logininfo(number(c), version, name));
     EXPECT_FALSE(c.waitForPrefix(msg::newplayerinfo(number(c), name)).isEmpty()) << name.data();
-    waitUntil([&] { return server->messagesqueued() == 0; });
+    waitUntil([&] { return server->messagesQueued() == 0; });
     return c;
 }
 
@@ -77,17 +77,17 @@ RawClient& HostFixture::client(int k) const
 
 void HostFixture::act(RawClient& c, const QByteArray& message)
 {
-    const quint64 before = server->messageshandled();
+    const quint64 before = server->messagesHandled();
     c.send(message);
     EXPECT_TRUE(waitUntil([&] {
-        return server->messageshandled() > before && server->messagesqueued() == 0;
+        return server->messagesHandled() > before && server->messagesQueued() == 0;
     })) << message.constData();
 }
 
 void HostFixture::start(const CardDeck::Cards& cards, int target, int seconds)
 {
-    server->deck().stack(cards);
-    act(1, msg::startgame(server->player(1).name, target, seconds));
+    server->table().deck().stack(cards);
+    act(1, msg::startgame(server->table().player(1).name, target, seconds));
 }
 
 void HostFixture::tick(int times)
@@ -100,8 +100,8 @@ void HostFixture::sync()
 {
     std::vector<RawClient*> served;
     for (const auto& c : clients) {
-        const tplayer& p = server->player(number(*c));
-        if (!c->isClosed() && p.connected && !p.closing)
+        const int k = number(*c);
+        if (!c->isClosed() && server->table().player(k).connected && !server->connection(k).closing)
             served.push_back(c.get());
     }
     if (served.empty())
@@ -137,7 +137,8 @@ void HostFixture::leave(RawClient& c)
     sync(); // the leaver first receives everything sent so far
     const int k = number(c);
     c.close();
-    EXPECT_TRUE(waitUntil([&] { return !server->player(k).connected; })) << k << " still taken";
+    EXPECT_TRUE(waitUntil([&] { return !server->table().player(k).connected; }))
+        << k << " still taken";
     m_numbers.remove(&c);
 }
 

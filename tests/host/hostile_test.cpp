@@ -29,15 +29,15 @@ TEST(HostHostile, TheNextConnectionOfAFloodersNumberStartsFresh)
         ASSERT_EQ(f.number(flooder), 1);
         flooder.sendRaw(flood);
         flooder.close();
-        ASSERT_TRUE(waitUntil([&] { return !f.server->player(1).connected; }));
+        ASSERT_TRUE(waitUntil([&] { return !f.server->table().player(1).connected; }));
         // What it left is gone at once, not when its turn would have come.
-        EXPECT_EQ(f.server->messagesqueued(), 0);
+        EXPECT_EQ(f.server->messagesQueued(), 0);
 
         RawClient& next = f.join("Bob");
         ASSERT_EQ(f.number(next), 1);
         f.act(next, msg::chat(1, "hello|clBlack"));
         EXPECT_EQ(next.waitForPrefix("CMD_chat+1+Bob"), "CMD_chat+1+Bob chats: hello|clBlack");
-        EXPECT_TRUE(f.server->player(1).connected);
+        EXPECT_TRUE(f.server->table().player(1).connected);
         EXPECT_FALSE(next.isClosed());
     }
 }
@@ -53,17 +53,17 @@ TEST(HostHostile, WhatAConnectionHoldsWaitingIsBoundedInBytes)
     bob.sendRaw(flood);
     qint64 peak = 0;
     waitUntil([&] {
-        const tplayer& p = f.server->player(2);
+        const TServer::Connection& p = f.server->connection(2);
         peak = std::max(peak, p.waiting + p.frames.pending());
-        return !p.connected;
+        return !f.server->table().player(2).connected;
     });
     // At most the bound and what one read brings.
     EXPECT_LE(peak, TServer::kMaxWaiting + TSock::kReadChunk / 20 * TServer::kMessageOverhead +
                         TSock::kReadChunk);
-    EXPECT_FALSE(f.server->player(2).connected);
+    EXPECT_FALSE(f.server->table().player(2).connected);
     EXPECT_EQ(f.logged(QStringLiteral("bytes waiting")), 1);
     // Its memory went with it.
-    EXPECT_EQ(f.server->messagesqueued(), 0);
+    EXPECT_EQ(f.server->messagesQueued(), 0);
     f.act(1, msg::chat(1, "still here|clBlack"));
     EXPECT_FALSE(f.client(1).waitForPrefix("CMD_chat+1+Ann chats: still here").isEmpty());
 }
@@ -85,7 +85,7 @@ TEST(HostHostile, AnUnfinishedLineCountsTowardsWhatAConnectionHoldsWaiting)
     const QByteArray unfinished = "CMD_chat+2+" + QByteArray(60 * 1024, 'y');
     bytes += unfinished;
     // What the connection holds when the host drops it.
-    const tplayer& bob = f.server->player(2);
+    const TServer::Connection& bob = f.server->connection(2);
     std::optional<qint64> heldWaiting, heldUnfinished;
     f.server->setLog([&](const QString& text) {
         f.log.append(text);
@@ -110,8 +110,8 @@ TEST(HostHostile, AnUnfinishedLineCountsTowardsWhatAConnectionHoldsWaiting)
                            .arg(TServer::kMaxWaiting)),
               1);
 
-    ASSERT_TRUE(waitUntil([&] { return !bob.connected; }));
-    EXPECT_EQ(f.server->messagesqueued(), 0);
+    ASSERT_TRUE(waitUntil([&] { return !f.server->table().player(2).connected; }));
+    EXPECT_EQ(f.server->messagesQueued(), 0);
     EXPECT_EQ(bob.frames.pending(), 0);
     f.act(1, msg::chat(1, "still here|clBlack"));
     EXPECT_FALSE(f.client(1).waitForPrefix("CMD_chat+1+Ann chats: still here").isEmpty());
@@ -126,9 +126,9 @@ TEST(HostHostile, LinesLoggedAboutOneConnectionAreFewThenCounted)
     const int junkCount = 2000;
     for (int i = 0; i < junkCount; ++i)
         junk += frame("CMD_discard+2+x+");
-    const quint64 handled = f.server->messageshandled();
+    const quint64 handled = f.server->messagesHandled();
     f.client(2).sendRaw(junk);
-    ASSERT_TRUE(waitUntil([&] { return f.server->messageshandled() >= handled + junkCount; }));
+    ASSERT_TRUE(waitUntil([&] { return f.server->messagesHandled() >= handled + junkCount; }));
     // Bob's login took one line of the connection's budget.
     const int logged = f.logged(QStringLiteral("malformed CMD_discard from connection 2"));
     EXPECT_EQ(logged, TServer::kLogBurst - 1);
@@ -167,10 +167,11 @@ TEST(HostHostile, AGameStartsOnlyWithValuesTheOptionsAllow)
         f.sync();
         EXPECT_EQ(withPrefix(f.client(2), "CMD_startgame+").size(), c.starts ? 1 : 0);
         EXPECT_EQ(f.logged(QStringLiteral("outside")), refusals + (c.starts ? 0 : 1));
-        EXPECT_EQ(f.server->roundseconds(), c.starts ? c.seconds : f.server->roundseconds());
+        EXPECT_EQ(f.server->table().roundSeconds(),
+                  c.starts ? c.seconds : f.server->table().roundSeconds());
         f.clear();
     }
-    EXPECT_TRUE(f.server->gamestarted());
+    EXPECT_TRUE(f.server->table().gameStarted());
 }
 
 TEST(HostHostile, ALongNameIsCutWithoutSplittingACharacter)
@@ -184,7 +185,7 @@ TEST(HostHostile, ALongNameIsCutWithoutSplittingACharacter)
     const QByteArray kept = announced.mid(20);
     EXPECT_EQ(kept.size(), kMaxNameBytes - 1);
     EXPECT_EQ(QString::fromUtf8(kept), QStringLiteral("B") + QString(49, QChar(0xE9)));
-    EXPECT_EQ(f.server->player(2).name, kept);
+    EXPECT_EQ(f.server->table().player(2).name, kept);
     EXPECT_EQ(f.logged(QStringLiteral("it is cut to")), 1);
 }
 
@@ -213,12 +214,12 @@ TEST(HostHostile, ABurstIsWorkedOffInFewTurnsAndArrivesInOrder)
     QByteArray burst;
     for (int i = 0; i < 500; ++i)
         burst += frame(msg::chat(2, QByteArray::number(i) + "|clBlack"));
-    const quint64 turns = f.server->dispatchturns();
-    const quint64 handled = f.server->messageshandled();
+    const quint64 turns = f.server->dispatchTurns();
+    const quint64 handled = f.server->messagesHandled();
     f.client(2).sendRaw(burst);
-    ASSERT_TRUE(waitUntil([&] { return f.server->messageshandled() >= handled + 500; }));
+    ASSERT_TRUE(waitUntil([&] { return f.server->messagesHandled() >= handled + 500; }));
     // The bytes come in a few reads; each read's messages take one turn.
-    EXPECT_LE(f.server->dispatchturns() - turns, 20u);
+    EXPECT_LE(f.server->dispatchTurns() - turns, 20u);
     ASSERT_TRUE(f.client(1).waitFor(500));
     for (int i = 0; i < 500; ++i)
         ASSERT_EQ(f.client(1).messages[i],

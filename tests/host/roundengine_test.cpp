@@ -39,7 +39,7 @@ TEST(RoundEngine, WordsScoreByLettersWithTheQuBonus)
             c.points ? Lines{"CMD_pscore+1+" + p + '+' + p + '+' + p + '+'} : Lines{};
         EXPECT_EQ(f.client(1).messages, Lines{c.answer} + score);
         EXPECT_EQ(f.client(2).messages, score);
-        EXPECT_EQ(f.server->player(1).piles[0].position, c.points ? 2 : 1);
+        EXPECT_EQ(f.server->table().player(1).piles[0].position, c.points ? 2 : 1);
     }
 }
 
@@ -67,7 +67,7 @@ TEST(RoundEngine, TheRoundClockAllowsFourSecondsMore)
     EXPECT_EQ(withPrefix(f.client(4), "CMD_endround+"), Lines{"CMD_endround+0" + summary});
     EXPECT_EQ(spy.messages,
               (Lines{"CMD_pscore+1+5+5+5+", "CMD_pscore+2+5+5+5+", "CMD_endround+0" + summary}));
-    EXPECT_EQ(f.server->player(2).discards, 0);
+    EXPECT_EQ(f.server->table().player(2).discards, 0);
 }
 
 TEST(RoundEngine, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
@@ -97,14 +97,14 @@ TEST(RoundEngine, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
     f.server->setStartRanges({0, kPlayToScoreRange.maximum, 1, 0}, kTimePerTurnRange);
     for (const Case& c : cases) {
         f.start(quiz, c.target);
-        f.server->deck().stack(quiz); // for the next round too
+        f.server->table().deck().stack(quiz); // for the next round too
         for (int seat = 1; seat <= kSeatCount; ++seat) {
             const int words = (c.totals[seat - 1] + 64) / 65;
             for (int i = 0; i < words; ++i)
                 f.act(seat, msg::sendword(seat, {1, 2, 3}));
             for (int i = 0; i < (words * 65 - c.totals[seat - 1]) / 5; ++i)
                 f.act(seat, msg::discard(seat, 8));
-            EXPECT_EQ(f.server->player(seat).total, c.totals[seat - 1]) << seat;
+            EXPECT_EQ(f.server->table().player(seat).total, c.totals[seat - 1]) << seat;
         }
         if (c.leaver)
             f.leave(f.client(c.leaver));
@@ -119,8 +119,8 @@ TEST(RoundEngine, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
             EXPECT_TRUE(client->isClosed() || client->messages == c.outcome)
                 << client->messages.join(' ').constData();
         }
-        EXPECT_EQ(f.server->roundopen(), c.outcome.size() == 3); // a tie
-        EXPECT_EQ(f.server->timer1enabled(), c.outcome.size() == 3);
+        EXPECT_EQ(f.server->table().roundOpen(), c.outcome.size() == 3); // a tie
+        EXPECT_EQ(f.server->table().timer1Enabled(), c.outcome.size() == 3);
     }
 }
 
@@ -175,5 +175,5 @@ TEST(RoundEngine, DiscardsCostFiveAndUsedUpPilesCarryOverToANewcomer)
     f.clear();
     f.act(gus, msg::sendword(2, {1, 2}));
     EXPECT_EQ(gus.waitForPrefix("CMD_theword+"), "CMD_theword+2+AT+5+0+1+1+t+2+20+t");
-    EXPECT_EQ(f.server->player(2).total, -305);
+    EXPECT_EQ(f.server->table().player(2).total, -305);
 }

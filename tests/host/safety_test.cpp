@@ -54,9 +54,9 @@ TEST(HostSafety, ForeignGuestAndMalformedMessagesChangeNothing)
            {"CMD_startgame+Ann+abc+60+", "CMD_startgame+Ann+100+", "CMD_startgame+Ann+100+6x0+",
             "CMD_startgame+Ann+99999999999+60+"},
            malformed);
-    EXPECT_FALSE(f.server->gamestarted());
+    EXPECT_FALSE(f.server->table().gameStarted());
     // Connection 1's start is obeyed and relayed as it was sent.
-    f.server->deck().stack(deckof({}));
+    f.server->table().deck().stack(deckof({}));
     f.act(ann, "CMD_startgame+Ann+0500+60+");
     EXPECT_EQ(bob.waitForPrefix("CMD_startgame+"), "CMD_startgame+Ann+0500+60+");
     f.clear();
@@ -77,7 +77,7 @@ TEST(HostSafety, ForeignGuestAndMalformedMessagesChangeNothing)
            malformed);
     attack(ann, {"CMD_kickhim+1+10+", "CMD_kickhim+1+x+"}, malformed);
     for (int seat : {2, 3}) {
-        const tplayer& p = f.server->player(seat);
+        const tplayer& p = f.server->table().player(seat);
         EXPECT_TRUE(p.total == 0 && p.discards == 0 && p.connected) << seat;
         for (const tpile& pile : p.piles)
             EXPECT_EQ(pile.position, 1) << seat;
@@ -157,13 +157,13 @@ TEST(HostSafety, ChatsActionsAndSoundsOverTheLimitAreDroppedAndTheSenderStays)
             SCOPED_TRACE((pieces ? "in pieces: " : "whole: ") + c.message.left(40).toStdString());
             HostFixture f({}, {"Ann", "Bob", "Cy"});
             f.clear();
-            const quint64 before = f.server->messageshandled();
+            const quint64 before = f.server->messagesHandled();
             sendWholeOrInPieces(f.client(2), frame(c.message), pieces);
-            ASSERT_TRUE(waitUntil([&] { return f.server->messageshandled() > before; }));
+            ASSERT_TRUE(waitUntil([&] { return f.server->messagesHandled() > before; }));
             f.sync();
             EXPECT_EQ(f.client(3).messages, c.relay.isEmpty() ? Lines{} : Lines{c.relay});
             EXPECT_EQ(f.logged(QStringLiteral("are not relayed")), c.relay.isEmpty() ? 1 : 0);
-            EXPECT_TRUE(f.server->player(2).connected);
+            EXPECT_TRUE(f.server->table().player(2).connected);
             expectStillServing(f, {1, 2, 3});
         }
     }
@@ -180,23 +180,23 @@ TEST(HostSafety, AClientThatStopsReadingIsDropped)
     // Set on the connected socket, so that the network's own buffer for it
     // does not grow either.
     bob.socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-    ASSERT_TRUE(waitUntil([&] { return f.server->player(2).connected; }));
+    ASSERT_TRUE(waitUntil([&] { return f.server->table().player(2).connected; }));
     QObject::disconnect(&bob.socket, &QTcpSocket::readyRead, nullptr, nullptr);
     RawClient& cy = f.join("Cy");
 
     QByteArray chats;
     for (int i = 0; i < 50; ++i)
         chats += frame(msg::chat(1, QByteArray(kMaxChatText, 'x') + "|clBlack"));
-    for (int i = 0; i < 400 && f.server->player(2).connected; ++i) {
+    for (int i = 0; i < 400 && f.server->table().player(2).connected; ++i) {
         f.client(1).sendRaw(chats);
         waitUntil([&] {
-            return f.client(1).socket.bytesToWrite() == 0 && f.server->messagesqueued() < 20;
+            return f.client(1).socket.bytesToWrite() == 0 && f.server->messagesQueued() < 20;
         });
     }
-    EXPECT_TRUE(waitUntil([&] { return !f.server->player(2).connected; }));
+    EXPECT_TRUE(waitUntil([&] { return !f.server->table().player(2).connected; }));
     EXPECT_EQ(f.logged(QStringLiteral("dropping connection 2: it stopped reading")), 1);
     EXPECT_FALSE(cy.waitForPrefix("CMD_playerdisconnected+2+").isEmpty());
-    EXPECT_TRUE(waitUntil([&] { return f.server->messagesqueued() == 0; }));
+    EXPECT_TRUE(waitUntil([&] { return f.server->messagesQueued() == 0; }));
     expectStillServing(f, {1, 3});
 }
 
@@ -213,9 +213,9 @@ TEST(HostSafety, MessagesOfAConnectionThatLeftDoNotActForTheNextOne)
         burst += msg::chat(3, "left behind|clBlack") + '\xFF';
     leaver.sendRaw(burst + msg::logininfo(3, kVersionText, "Ghost") + '\xFF');
     leaver.close();
-    ASSERT_TRUE(waitUntil([&] { return !f.server->player(3).connected; }));
+    ASSERT_TRUE(waitUntil([&] { return !f.server->table().player(3).connected; }));
     EXPECT_EQ(f.number(f.join("Dee")), 3);
-    ASSERT_TRUE(waitUntil([&] { return f.server->messagesqueued() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return f.server->messagesQueued() == 0; }));
     f.sync();
     // Whatever of the burst was handled before the close was noticed came
     // from Cy; nothing was handled as Dee's: after Cy's departure only Dee
@@ -229,6 +229,6 @@ TEST(HostSafety, MessagesOfAConnectionThatLeftDoNotActForTheNextOne)
         EXPECT_FALSE(m.startsWith("CMD_chat+3+") || m.startsWith("CMD_newplayerinfo+3+Ghost"))
             << m.constData();
     EXPECT_TRUE(withPrefix(f.client(1), "CMD_chat+3+Dee").isEmpty());
-    EXPECT_EQ(f.server->player(3).name, "Dee");
+    EXPECT_EQ(f.server->table().player(3).name, "Dee");
     expectStillServing(f, {1, 3});
 }
