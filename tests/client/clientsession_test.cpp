@@ -1,8 +1,6 @@
 // The client's side of the connection: login, seats, spies, departures.
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
 #include "net/messages.h"
-#include "support/fakes.h"
+#include "support/clientcore.h"
 #include "support/qtprint.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
@@ -12,26 +10,14 @@
 #include <gtest/gtest.h>
 
 using namespace gorse;
+using gorse::test::chatLines;
 using gorse::test::waitUntil;
 
 namespace {
 
-// The chat pane's lines as plain text, one entry per line.
-QStringList chatLines(const ChatLog& log)
-{
-    QStringList lines;
-    for (const QString& line : log.plainText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
-        lines.append(line.trimmed());
-    return lines;
-}
-
 // A session connected to a loopback listener that stands in for the host.
-struct Fixture
+struct Fixture : test::ClientCore
 {
-    test::RecordingOptions options;
-    ChatLog chat{&options};
-    test::RecordingSound sound;
-    ClientSession session{&chat, &sound, &options};
     QTcpServer host;
     QTcpSocket* peer = nullptr;
     QByteArray fromClient;
@@ -44,11 +30,6 @@ struct Fixture
         peer = host.nextPendingConnection();
         QObject::connect(peer, &QTcpSocket::readyRead, [this] { fromClient += peer->readAll(); });
         ASSERT_TRUE(waitUntil([&] { return session.sock().Connected(); }));
-    }
-    void hostSays(const QByteArray& message)
-    {
-        session.receiveBytes(frame(message));
-        session.processQueued();
     }
 };
 

@@ -17,26 +17,11 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
-#include <set>
 
 using namespace gorse;
 using namespace gorse::test;
 
 namespace {
-
-// Every word of two card faces: any two piles make a word.
-QByteArray twoCardWords()
-{
-    std::set<QByteArray> words;
-    for (int a = 1; a <= kCardCount; ++a) {
-        for (int b = 1; b <= kCardCount; ++b)
-            words.insert(converttoletter(a) + converttoletter(b));
-    }
-    QByteArray records;
-    for (const QByteArray& w : words)
-        records += '\x1E' + w.leftJustified(TDictn::recordsize - 1, ' ');
-    return records;
-}
 
 // A process whose standard error is collected.
 struct Program : QProcess

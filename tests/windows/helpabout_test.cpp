@@ -5,6 +5,7 @@
 #include "dict/tdictn.h"
 #include "net/rules.h"
 #include "settings/gameoptions.h"
+#include "support/gamewindow.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
@@ -163,10 +164,8 @@ private slots:
 
     void f1OpensHelpFromTheMainWindow()
     {
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
-        GameOptions options;
-        Tchat chat(none, HostStarter(), &options, nullptr);
+        test::GameWindow win;
+        Tchat& chat = win.w;
         Thelp help(&chat);
         chat.setHelpWindow(&help);
         chat.show();

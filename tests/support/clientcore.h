@@ -1,0 +1,45 @@
+#pragma once
+
+// The client's core as tests build it: a host scripted message by message,
+// the GameClient with recording fakes, and a word list for whole games.
+
+#include "client/gameclient.h"
+#include "support/fakes.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+namespace gorse {
+class ClientSession;
+}
+
+namespace gorse::test {
+
+// The host says message (without terminator): the session receives it and
+// works it off at once.
+void hostSays(ClientSession& session, const QByteArray& message);
+
+// The chat pane's lines as plain text, one entry per line.
+QStringList chatLines(const ChatLog& log);
+
+// A word list of every word made of two card faces, and nothing else: any
+// two piles make a word, a single letter never does.
+QByteArray twoCardWords();
+
+// A GameClient with recording options, sound cues and tally, not
+// connected; the board's clock is worked by hand.
+struct ClientCore
+{
+    RecordingOptions options;
+    RecordingSound sound;
+    RecordingTally tally;
+    GameClient client{&options, {.cues = &sound, .tally = &tally}};
+    ClientSession& session = *client.session();
+    ChatLog& chat = *client.chat();
+    Board& board = *client.board();
+
+    ClientCore() { board.setAutoClock(false); }
+    void hostSays(const QByteArray& message) { test::hostSays(session, message); }
+};
+
+} // namespace gorse::test
