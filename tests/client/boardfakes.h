@@ -7,8 +7,6 @@
 #include "support/clientcore.h"
 #include "support/testutil.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <initializer_list>
 
 namespace gorse::test {
@@ -16,10 +14,6 @@ namespace gorse::test {
 // A board on a session logged in to a stand-in host on 127.0.0.1.
 struct BoardFixture : ClientCore
 {
-    QTcpServer host;
-    QTcpSocket* peer = nullptr;
-    QByteArray fromClient;
-
     void click(std::initializer_list<int> piles, Qt::MouseButton button = Qt::LeftButton)
     {
         for (int pile : piles)
@@ -35,14 +29,7 @@ struct BoardFixture : ClientCore
     // Connects and, when own is not 0, logs in as that connection.
     bool connect(int own, const QByteArray& name = "Bob")
     {
-        if (!host.listen(QHostAddress::LocalHost, 0))
-            return false;
-        session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), QString::fromUtf8(name));
-        if (!waitUntil([&] { return host.hasPendingConnections(); }))
-            return false;
-        peer = host.nextPendingConnection();
-        QObject::connect(peer, &QTcpSocket::readyRead, [this] { fromClient += peer->readAll(); });
-        if (!waitUntil([&] { return session.sock().Connected(); }))
+        if (!ClientCore::connect(QString::fromUtf8(name)))
             return false;
         if (own != 0) {
             hostSays(msg::sendlogininfo(own));

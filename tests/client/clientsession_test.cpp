@@ -15,21 +15,12 @@ using gorse::test::waitUntil;
 
 namespace {
 
-// A session connected to a loopback listener that stands in for the host.
+// A session and its stand-in host.
 struct Fixture : test::ClientCore
 {
-    QTcpServer host;
-    QTcpSocket* peer = nullptr;
-    QByteArray fromClient;
-
     void connect(const QString& name = QStringLiteral("Cat"))
     {
-        ASSERT_TRUE(host.listen(QHostAddress::LocalHost, 0));
-        session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), name);
-        ASSERT_TRUE(waitUntil([&] { return host.hasPendingConnections(); }));
-        peer = host.nextPendingConnection();
-        QObject::connect(peer, &QTcpSocket::readyRead, [this] { fromClient += peer->readAll(); });
-        ASSERT_TRUE(waitUntil([&] { return session.sock().Connected(); }));
+        ASSERT_TRUE(ClientCore::connect(name));
     }
 };
 

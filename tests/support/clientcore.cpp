@@ -5,6 +5,7 @@
 #include "dict/tdictn.h"
 #include "net/messages.h"
 #include "net/rules.h"
+#include "support/testutil.h"
 
 #include <set>
 
@@ -14,6 +15,18 @@ void hostSays(ClientSession& session, const QByteArray& message)
 {
     session.receiveBytes(frame(message));
     session.processQueued();
+}
+
+bool ClientCore::connect(const QString& name)
+{
+    if (!host.listen(QHostAddress::LocalHost, 0))
+        return false;
+    session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), name);
+    if (!waitUntil([&] { return host.hasPendingConnections(); }))
+        return false;
+    peer = host.nextPendingConnection();
+    QObject::connect(peer, &QTcpSocket::readyRead, [this] { fromClient += peer->readAll(); });
+    return waitUntil([&] { return session.sock().Connected(); });
 }
 
 QStringList chatLines(const ChatLog& log)

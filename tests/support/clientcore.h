@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace gorse {
 class ClientSession;
@@ -26,8 +28,9 @@ QStringList chatLines(const ChatLog& log);
 // two piles make a word, a single letter never does.
 QByteArray twoCardWords();
 
-// A GameClient with recording options, sound cues and tally, not
-// connected; the board's clock is worked by hand.
+// A GameClient with recording options, sound cues and tally; the board's
+// clock is worked by hand. It may connect to a bare loopback listener that
+// stands in for the host and keeps what the client sent.
 struct ClientCore
 {
     RecordingOptions options;
@@ -38,7 +41,14 @@ struct ClientCore
     ChatLog& chat = *client.chat();
     Board& board = *client.board();
 
+    QTcpServer host;
+    QTcpSocket* peer = nullptr;
+    QByteArray fromClient;
+
     ClientCore() { board.setAutoClock(false); }
+    // Connects the session to the stand-in host under name; false when it
+    // did not connect.
+    bool connect(const QString& name = QStringLiteral("Bob"));
     void hostSays(const QByteArray& message) { test::hostSays(session, message); }
 };
 

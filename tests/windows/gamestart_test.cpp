@@ -2,9 +2,7 @@
 // Page Down and the mouse wheel step them like a spin box, within the same
 // bounds and steps as the arrow buttons, and numbers typed into their edits
 // are taken brought into the range and to the steps.
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
-#include "settings/gameoptions.h"
+#include "support/clientcore.h"
 #include "windows/tgamestart.h"
 
 #include <QComboBox>
@@ -43,9 +41,9 @@ class GameStartTest : public QObject
 private slots:
     void theHostingPlayerChoosesComputerPlayersAndTheWordList()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        ClientSession& session = core.session;
         Tgamestart dialog(&session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
@@ -80,9 +78,9 @@ private slots:
 
     void theDialogWorksFromTheKeyboard()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        ClientSession& session = core.session;
         session.setHosting(true);
         Tgamestart dialog(&session, &options);
         QList<std::pair<int, int>> started;
@@ -119,9 +117,9 @@ private slots:
 
     void upDownsStepWithKeysAndWheel()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        ClientSession& session = core.session;
         Tgamestart dialog(&session, &options);
         dialog.showDialog();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -168,9 +166,9 @@ private slots:
 
     void typedNumbersAreTakenWithinTheRangeAndSteps()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        ClientSession& session = core.session;
         Tgamestart dialog(&session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
