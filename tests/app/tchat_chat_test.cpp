@@ -3,20 +3,15 @@
 // the colours and score labels, a port already taken, connection failures
 // shown to the player, titles, and two windows talking over a real host.
 #include "app/appsetup.h"
-#include "app/tchat.h"
 #include "chat/chatentry.h"
-#include "chat/chatlog.h"
 #include "chat/chatpane.h"
 #include "chat/phrasebar.h"
-#include "client/clientsession.h"
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/messages.h"
-#include "settings/gameoptions.h"
 #include "settings/optionsmenu.h"
 #include "settings/settingsbinding.h"
 #include "settings/settingsfile.h"
-#include "settings/soundoutput.h"
 #include "support/files.h"
 #include "support/gamewindow.h"
 #include "support/testutil.h"
@@ -38,16 +33,11 @@
 #include <memory>
 
 using namespace gorse;
+using gorse::test::RecordingOutput;
 using test::GameWindow;
 using test::joining;
 
 namespace {
-
-struct RecordingOutput : SoundOutput
-{
-    void play(const QString& name) override { played.append(name); }
-    QStringList played;
-};
 
 QString chatText(Tchat& w)
 {

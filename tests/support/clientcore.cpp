@@ -1,7 +1,5 @@
 #include "support/clientcore.h"
 
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
 #include "dict/tdictn.h"
 #include "net/messages.h"
 #include "net/rules.h"

@@ -11,10 +11,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-namespace gorse {
-class ClientSession;
-}
-
 namespace gorse::test {
 
 // The host says message (without terminator): the session receives it and

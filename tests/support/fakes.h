@@ -4,6 +4,7 @@
 #include "client/table.h"
 #include "client/tallyhooks.h"
 #include "settings/gameoptions.h"
+#include "settings/soundoutput.h"
 
 #include <QList>
 #include <QStringList>
@@ -48,6 +49,14 @@ public:
     QList<Offer> offers;
     QList<int> wordCounts;
     QStringList games;
+};
+
+// Remembers the name of every recording played.
+class RecordingOutput : public SoundOutput
+{
+public:
+    void play(const QString& name) override { played.append(name); }
+    QStringList played;
 };
 
 // The player's options, counting the requests to read and write them.

@@ -4,8 +4,6 @@
 // options, the client core and the window on it.
 
 #include "app/tchat.h"
-#include "chat/chatlog.h"
-#include "client/gameclient.h"
 #include "settings/gameoptions.h"
 #include "support/clientcore.h"
 

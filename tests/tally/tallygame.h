@@ -6,6 +6,7 @@
 
 #include "net/messages.h"
 #include "support/clientcore.h"
+#include "support/files.h"
 #include "support/qtprint.h"
 #include "tally/lzrw1.h"
 #include "tally/tally.h"
@@ -95,24 +96,12 @@ inline QString panel(const Tally& t)
     return labels.join(u',');
 }
 
-inline QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // The rows stored in a tally file, each as "a,b,c,...", joined by " / ";
 // the compressor's message for a file that does not decode.
 inline QString stored(const QString& path)
 {
     try {
-        const auto grid = LoadGridText(Tlzrw1::Decompress(readAll(path), path));
+        const auto grid = LoadGridText(Tlzrw1::Decompress(readFile(path), path));
         if (!grid)
             return QStringLiteral("(bad text)");
         QStringList rows;

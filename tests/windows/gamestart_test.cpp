@@ -43,8 +43,7 @@ private slots:
     {
         test::ClientCore core;
         GameOptions& options = core.options;
-        ClientSession& session = core.session;
-        Tgamestart dialog(&session, &options);
+        Tgamestart dialog(&core.session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
         dialog.showDialog();
@@ -53,7 +52,7 @@ private slots:
         QVERIFY(!dialog.spin_computers->isVisible());
         const int joinedHeight = dialog.height();
 
-        session.setHosting(true);
+        core.session.setHosting(true);
         QVERIFY(dialog.spin_computers->isVisible() && dialog.combo_wordlist->isVisible());
         QVERIFY(dialog.height() > joinedHeight);
         QVERIFY(dialog.button_start->geometry().top() >
@@ -80,9 +79,8 @@ private slots:
     {
         test::ClientCore core;
         GameOptions& options = core.options;
-        ClientSession& session = core.session;
-        session.setHosting(true);
-        Tgamestart dialog(&session, &options);
+        core.session.setHosting(true);
+        Tgamestart dialog(&core.session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
         dialog.showDialog();
@@ -119,8 +117,7 @@ private slots:
     {
         test::ClientCore core;
         GameOptions& options = core.options;
-        ClientSession& session = core.session;
-        Tgamestart dialog(&session, &options);
+        Tgamestart dialog(&core.session, &options);
         dialog.showDialog();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QLineEdit* time = dialog.edit_creationtime;
@@ -168,8 +165,7 @@ private slots:
     {
         test::ClientCore core;
         GameOptions& options = core.options;
-        ClientSession& session = core.session;
-        Tgamestart dialog(&session, &options);
+        Tgamestart dialog(&core.session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
         dialog.showDialog();

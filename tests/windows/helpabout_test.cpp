@@ -1,10 +1,8 @@
 // The help and about windows, offscreen: every help page behind its button,
 // how to play first, the scoring page against the rules, F1, where the help
 // opens, and the about window's texts.
-#include "app/tchat.h"
 #include "dict/tdictn.h"
 #include "net/rules.h"
-#include "settings/gameoptions.h"
 #include "support/gamewindow.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"

@@ -18,10 +18,9 @@ private slots:
     {
         test::ClientCore core;
         QVERIFY(core.connect(QStringLiteral("Ann")));
-        ClientSession& session = core.session;
         QByteArray& got = core.fromClient;
 
-        Tspylist spylist(&session);
+        Tspylist spylist(&core.session);
         QCOMPARE(spylist.windowTitle(), QStringLiteral("Gorse - Spys"));
         QVERIFY(spylist.windowFlags() & Qt::WindowStaysOnTopHint);
         core.hostSays("CMD_sendlogininfo+1");
@@ -36,7 +35,7 @@ private slots:
 
         // Not hosting: the item is disabled and nothing is sent.
         QVERIFY(!spylist.popup_kickhim()->isEnabled());
-        session.setHosting(true);
+        core.session.setHosting(true);
         QVERIFY(spylist.popup_kickhim()->isEnabled());
 
         // The pointer over the second item, whatever is selected.

@@ -2,8 +2,6 @@
 // current game by a click on his check box, an opponent's counts, the
 // Yes/No questions before an opponent is dropped or the tally reset, and
 // what the player is told when the tally file cannot be read or written.
-#include "app/tchat.h"
-#include "settings/gameoptions.h"
 #include "support/files.h"
 #include "support/gamewindow.h"
 #include "tally/tally.h"
