@@ -162,21 +162,19 @@ public:
              {msg::name::newplayerinfo, msg::name::playerdisconnected, msg::name::startgame,
               msg::name::thecards, msg::name::startround, msg::name::theword, msg::name::rejected,
               msg::name::discard, msg::name::pscore, msg::name::endround, msg::name::tiegame,
-              msg::name::winner, msg::name::full}) {
+              msg::name::winner, msg::name::full})
             m_connection.addCommand(name, [this, name](const QByteArray& f) { handle(name, f); });
-        }
         m_connection.addCommand(msg::name::sendlogininfo,
                                 [this](const QByteArray& f) { m_connection.login(f); });
         m_connection.setLoginName([this](int own) { return loginName(own); });
-        QObject::connect(&m_connection, &ClientConnection::overlongLine, this,
-                         [this] { fault(QStringLiteral("the host sent an endless line")); });
-        QObject::connect(&m_connection, &ClientConnection::logLine, this,
-                         [this](const QString& line) { fault(line); });
-        QObject::connect(&m_connection, &ClientConnection::socketInfo, this,
-                         [this](TSocketInfo, const QString& text) {
-                             if (text == QLatin1String("Socket Closed"))
-                                 closed();
-                         });
+        connect(&m_connection, &ClientConnection::overlongLine, this,
+                [this] { fault(QStringLiteral("the host sent an endless line")); });
+        connect(&m_connection, &ClientConnection::logLine, this, &Client::fault);
+        connect(&m_connection, &ClientConnection::socketInfo, this,
+                [this](TSocketInfo, const QString& text) {
+                    if (text == QLatin1String("Socket Closed"))
+                        closed();
+                });
     }
     void open(quint16 port) { m_connection.open(QStringLiteral("127.0.0.1"), port); }
     void close() { m_connection.close(); }
