@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
-#include <memory>
 
 class QLabel;
 class QMenu;
@@ -25,7 +24,6 @@ class OptionsMenuItems;
 class PhraseBar;
 class Tphrases;
 class Ttallylist;
-class TallyHooks;
 class Tgamestart;
 class ClientSession;
 class GameClient;
