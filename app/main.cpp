@@ -9,6 +9,7 @@
 #include "bots/wordfinderloader.h"
 #include "client/boardview.h"
 #include "client/clientsession.h"
+#include "client/gameclient.h"
 #include "dict/wordnet.h"
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
@@ -92,17 +93,20 @@ int main(int argc, char** argv)
     // file, else the standard list.
     WordFinderLoader finder(options->wordsFile);
 
-    // The windows, in the order the game has always created them.
-    Tchat chat(*options, HostStarter(), &gameOptions, &sound, &tally);
+    // The player's side of the game, and the windows that show it, in the
+    // order the game has always created them.
+    GameClient client(&gameOptions, {.output = &sound, .tally = &tally});
+    ClientSession* session = client.session();
+    Tchat chat(*options, HostStarter(), &client);
     SettingsBinding settingsBinding(&chat, &settings);
-    tally.setPlayersSource([&chat] { return chat.session()->loadchecklist(); });
+    tally.setPlayersSource([session] { return session->loadchecklist(); });
     Tabout about(&chat);
     LobbyConfig lobby = lobbyConfigFromSettings(settings.path());
     if (!options->lobbyUrl.isEmpty())
         lobby.downloadUrl = QUrl(options->lobbyUrl);
     // The lobby it starts takes the single-instance guard over.
     Tdownload download(lobby, startReleasingGuard(&guard), &chat);
-    Tgamestart gamestart(chat.session(), &gameOptions, &chat);
+    Tgamestart gamestart(session, &gameOptions, &chat);
     Thelp help(&chat);
     Tphrases phrases(&gameOptions, &settings, &chat);
 
@@ -115,22 +119,22 @@ int main(int argc, char** argv)
 
     const auto announcer = announceTable(*options, &server);
 
-    finder.serveSuggestions(chat.board());
+    finder.serveSuggestions(client.board());
     // The meanings of the words played, from the WordNet data when installed.
     const WordNet wordnet;
     chat.boardView()->setDefiner(
         [&wordnet](const QString& word) { return wordnet.describe(word.toLatin1()); });
     // The hosting player's computer players sit down, and his word list is
     // taken, when he starts a game.
-    ComputerOpponents opponents(chat.session(), &gameOptions, [&finder] { return finder.get(); });
+    ComputerOpponents opponents(session, &gameOptions, [&finder] { return finder.get(); });
     opponents.setHostPort(options->port);
     gamestart.setStarter([&](int target, int seconds) {
-        if (chat.session()->hosting() && options->wordsFile.isEmpty())
+        if (session->hosting() && options->wordsFile.isEmpty())
             server.useWordList(gameOptions.wordList());
         opponents.startGame(target, seconds);
     });
 
-    Tspylist spylist(chat.session(), &chat);
+    Tspylist spylist(session, &chat);
     Ttallylist tallyList(&tally, &chat);
     tallyList.setTallyFile(&tallyFile);
 
@@ -169,8 +173,8 @@ int main(int argc, char** argv)
     // host's side: the host went away (true), or the table was full.
     std::optional<bool> backToLobby;
     if (options->fromLobby && options->mode == LaunchOptions::Mode::Join) {
-        QObject::connect(chat.session(), &ClientSession::gameFull, [&] { backToLobby = false; });
-        QObject::connect(chat.session(), &ClientSession::connectionClosed,
+        QObject::connect(session, &ClientSession::gameFull, [&] { backToLobby = false; });
+        QObject::connect(session, &ClientSession::connectionClosed,
                          [&] { backToLobby = backToLobby.value_or(true); });
     }
     const int code = app.exec();

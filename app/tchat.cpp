@@ -9,8 +9,8 @@
 #include "client/boardview.h"
 #include "client/clientservices.h"
 #include "client/clientsession.h"
+#include "client/gameclient.h"
 #include "client/uistyle.h"
-#include "settings/cuerouter.h"
 #include "settings/gameoptions.h"
 #include "settings/optionsmenu.h"
 #include "settings/settingsbinding.h"
@@ -49,11 +49,13 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* gameOptions,
-             SoundOutput* sound, TallyHooks* tally, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_startHost(std::move(startHost)),
-      m_gameOptions(gameOptions)
+Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameClient* client,
+             QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_startHost(std::move(startHost)), m_client(client),
+      m_gameOptions(client->options()), m_chat(client->chat()), m_session(client->session()),
+      m_boardCore(client->board())
 {
+    GameOptions* gameOptions = m_gameOptions;
     setObjectName(QStringLiteral("Tchat"));
     setWindowTitle(QStringLiteral("Gorse"));
     setFont(arialFont(13));
@@ -61,10 +63,6 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* g
     form.setColor(QPalette::Window, kFormColour);
     form.setColor(QPalette::WindowText, kTextColour);
     setPalette(form);
-
-    m_chat = new ChatLog(gameOptions, this);
-    m_cues = std::make_unique<CueRouter>(gameOptions, sound, m_chat);
-    m_session = new ClientSession(m_chat, m_cues.get(), gameOptions, this);
 
     auto* central = new QWidget(this);
     central->setAutoFillBackground(true);
@@ -78,7 +76,6 @@ Tchat::Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* g
     resize(719, 497 + menuBar()->sizeHint().height());
 
     // The board: piles, word, clock, start controls and the round results.
-    m_boardCore = new Board(m_session, gameOptions, m_chat, m_cues.get(), tally, this);
     m_boardView = new BoardView(m_boardCore, m_session, m_board);
     connect(m_boardCore, &Board::notConnected, this, [this](const QString& text) {
         QMessageBox::information(this, QStringLiteral("Gorse"), text);
@@ -179,7 +176,7 @@ void Tchat::createMenus()
     options->addAction(m_mainchat->textColorAction());
     options->addMenu(m_mainchat->textSizeMenu());
     options->addSeparator();
-    m_optionItems = new OptionsMenuItems(gameOptions(), this);
+    m_optionItems = new OptionsMenuItems(m_gameOptions, this);
     m_optionItems->addTo(options);
     options->addAction(m_boardView->warningAction());
     connect(m_optionItems, &OptionsMenuItems::resetScreenLocation, this,

@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
-#include <memory>
 
 class QLabel;
 class QMenu;
@@ -25,12 +24,10 @@ class OptionsMenuItems;
 class PhraseBar;
 class Tphrases;
 class Ttallylist;
-class TallyHooks;
 class Tgamestart;
 class ClientSession;
-class CueRouter;
+class GameClient;
 class GameOptions;
-class SoundOutput;
 class Tspylist;
 
 // Switches the game host's listener on; returns an error text on failure.
@@ -43,17 +40,14 @@ class Tchat : public QMainWindow
 {
     Q_OBJECT
 public:
-    // None is owned; sound and tally may be null (nothing is heard or
-    // counted).
-    Tchat(const LaunchOptions& options, HostStarter startHost, GameOptions* gameOptions,
-          SoundOutput* sound, TallyHooks* tally = nullptr, QWidget* parent = nullptr);
+    // client is not owned and outlives the window.
+    Tchat(const LaunchOptions& options, HostStarter startHost, GameClient* client,
+          QWidget* parent = nullptr);
     ~Tchat() override;
 
-    ClientSession* session() const { return m_session; }
-    GameOptions* gameOptions() const { return m_gameOptions; }
-    ChatLog* chatLog() const { return m_chat; }
+    // The core this window shows.
+    GameClient* client() const { return m_client; }
     ChatPane* mainchat() const { return m_mainchat; }
-    Board* board() const { return m_boardCore; }
     BoardView* boardView() const { return m_boardView; }
     ChatEntry* mychat() const { return m_mychat; }
     PhraseBar* phraseBar() const { return m_phraseBar; }
@@ -132,16 +126,16 @@ private:
 
     LaunchOptions m_options;
     HostStarter m_startHost;
-    GameOptions* m_gameOptions; // not owned
-    ChatLog* m_chat;
-    std::unique_ptr<CueRouter> m_cues;
-    ClientSession* m_session;
+    GameClient* m_client;       // not owned
+    GameOptions* m_gameOptions; // the client's
+    ChatLog* m_chat;            // the client's
+    ClientSession* m_session;   // the client's
     ChatPane* m_mainchat;
     ChatEntry* m_mychat;
     PhraseBar* m_phraseBar;
     OptionsMenuItems* m_optionItems = nullptr;
     QFrame* m_board;
-    Board* m_boardCore;
+    Board* m_boardCore; // the client's
     BoardView* m_boardView;
     struct SeatLabels
     {

@@ -35,6 +35,7 @@
 #include "bots/bottable.h"
 #include "bots/wordfinder.h"
 #include "chatload.h"
+#include "net/clientconnection.h"
 #include "net/messages.h"
 
 #include <QCommandLineParser>
@@ -42,9 +43,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHostAddress>
 #include <QRegularExpression>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -149,7 +148,8 @@ quint16 loggedPort(const QString& logPath, HostProcess& host, int timeoutMs)
 
 // ---- the clients ----
 
-// One connection to the host that works off whole messages as they come.
+// One connection to the host; its messages are worked off in dispatch turns
+// as in the game's own clients.
 class Client : public QObject
 {
 public:
@@ -158,44 +158,41 @@ public:
 
     Client()
     {
-        connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
-            QList<QByteArray> lines;
-            if (!m_frames.append(m_socket.readAll(), lines))
-                fault(QStringLiteral("the host sent an endless line"));
-            for (const QByteArray& line : lines) {
-                const qsizetype plus = line.indexOf('+');
-                try {
-                    handle(line.left(plus), plus < 0 ? QByteArray() : line.mid(plus + 1));
-                } catch (const FieldError& e) {
-                    fault(QStringLiteral("the host sent a malformed %1: %2")
-                              .arg(QString::fromLatin1(line.left(plus)),
-                                   QString::fromUtf8(e.what())));
-                }
-            }
-        });
-        connect(&m_socket, &QTcpSocket::disconnected, this, [this] { closed(); });
+        for (const QByteArray& name :
+             {msg::name::newplayerinfo, msg::name::playerdisconnected, msg::name::startgame,
+              msg::name::thecards, msg::name::startround, msg::name::theword, msg::name::rejected,
+              msg::name::discard, msg::name::pscore, msg::name::endround, msg::name::tiegame,
+              msg::name::winner, msg::name::full})
+            m_connection.addCommand(name, [this, name](const QByteArray& f) { handle(name, f); });
+        m_connection.addCommand(msg::name::sendlogininfo,
+                                [this](const QByteArray& f) { m_connection.login(f); });
+        m_connection.setLoginName([this](int own) { return loginName(own); });
+        connect(&m_connection, &ClientConnection::overlongLine, this,
+                [this] { fault(QStringLiteral("the host sent an endless line")); });
+        connect(&m_connection, &ClientConnection::logLine, this, &Client::fault);
+        connect(&m_connection, &ClientConnection::socketInfo, this,
+                [this](TSocketInfo, const QString& text) {
+                    if (text == QLatin1String("Socket Closed"))
+                        closed();
+                });
     }
-    // The socket reports its end while it is destroyed: not to us.
-    ~Client() override { QObject::disconnect(&m_socket, nullptr, this, nullptr); }
-    void open(quint16 port) { m_socket.connectToHost(QHostAddress(QHostAddress::LocalHost), port); }
-    void close() { m_socket.disconnectFromHost(); }
-    int number() const { return m_own; }
+    void open(quint16 port) { m_connection.open(QStringLiteral("127.0.0.1"), port); }
+    void close() { m_connection.close(); }
+    int number() const { return m_connection.ownNumber(); }
 
 protected:
+    virtual std::optional<QByteArray> loginName(int own) = 0;
     virtual void handle(const QByteArray& command, const QByteArray& fields) = 0;
     virtual void closed() = 0;
-    void send(const QByteArray& message) { m_socket.write(frame(message)); }
+    void send(const QByteArray& message) { m_connection.send(message); }
     void fault(const QString& why)
     {
         if (onFault)
             onFault(why);
     }
 
-    int m_own = 0;
-
 private:
-    QTcpSocket m_socket;
-    FrameBuffer m_frames;
+    ClientConnection m_connection;
 };
 
 // Seat 1: starts the games and plays them with a computer player's brain.
@@ -240,15 +237,16 @@ public:
     }
 
 private:
+    std::optional<QByteArray> loginName(int own) override
+    {
+        if (own != 1)
+            fault(QStringLiteral("the starter was given number %1, not 1").arg(own));
+        return QByteArray(kName);
+    }
     void handle(const QByteArray& command, const QByteArray& fields) override
     {
-        if (command == msg::name::sendlogininfo) {
-            m_own = msg::ConnOnly::parse(fields).conn;
-            if (m_own != 1)
-                fault(QStringLiteral("the starter was given number %1, not 1").arg(m_own));
-            send(msg::logininfo(m_own, kVersionText, kName));
-        } else if (command == msg::name::newplayerinfo) {
-            if (msg::ConnText::parse(fields).conn == m_own && !m_seated) {
+        if (command == msg::name::newplayerinfo) {
+            if (msg::ConnText::parse(fields).conn == number() && !m_seated) {
                 m_seated = true;
                 onSeated();
             }
@@ -265,17 +263,17 @@ private:
             play(qint64(m_seconds) * 1000);
         } else if (command == msg::name::theword) {
             const auto word = msg::TheWord::parse(fields);
-            if (word.seat == m_own)
+            if (word.seat == number())
                 answered(word.cards);
         } else if (command == msg::name::rejected) {
             const auto word = msg::Rejected::parse(fields);
-            if (word.seat == m_own) {
+            if (word.seat == number()) {
                 m_brain.refuse(word.word);
                 answered(word.cards);
             }
         } else if (command == msg::name::discard) {
             const auto result = msg::DiscardResult::parse(fields);
-            if (result.seat == m_own)
+            if (result.seat == number())
                 answered({result.card});
         } else if (command == msg::name::pscore) {
             ++words;
@@ -331,10 +329,10 @@ private:
         const BotMove move = m_brain.decide(m_cards);
         if (move.kind == BotMove::Kind::Play) {
             m_awaiting = true;
-            send(msg::sendword(m_own, move.word.piles));
+            send(msg::sendword(number(), move.word.piles));
         } else if (move.kind == BotMove::Kind::Discard) {
             m_awaiting = true;
-            send(msg::discard(m_own, move.pile));
+            send(msg::discard(number(), move.pile));
         } else {
             scheduleLook();
         }
@@ -370,7 +368,8 @@ public:
     explicit Spy(int chatMs)
     {
         connect(&m_chat, &QTimer::timeout, this, [this] {
-            send(msg::chat(m_own, "still watching, " + QByteArray::number(++m_chats) + "|clNavy"));
+            send(msg::chat(number(),
+                           "still watching, " + QByteArray::number(++m_chats) + "|clNavy"));
         });
         m_chat.setInterval(chatMs);
     }
@@ -382,15 +381,16 @@ public:
     }
 
 private:
+    std::optional<QByteArray> loginName(int own) override
+    {
+        if (!isSpy(own))
+            fault(QStringLiteral("a spy was given number %1").arg(own));
+        return "Watcher" + QByteArray::number(own);
+    }
     void handle(const QByteArray& command, const QByteArray& fields) override
     {
-        if (command == msg::name::sendlogininfo) {
-            m_own = msg::ConnOnly::parse(fields).conn;
-            if (!isSpy(m_own))
-                fault(QStringLiteral("a spy was given number %1").arg(m_own));
-            send(msg::logininfo(m_own, kVersionText, "Watcher" + QByteArray::number(m_own)));
-        } else if (command == msg::name::newplayerinfo) {
-            if (msg::ConnText::parse(fields).conn == m_own && !m_chat.isActive()) {
+        if (command == msg::name::newplayerinfo) {
+            if (msg::ConnText::parse(fields).conn == number() && !m_chat.isActive()) {
                 m_chat.start();
                 onSeated();
             }
@@ -402,7 +402,7 @@ private:
     {
         m_chat.stop();
         if (!m_leaving)
-            fault(QStringLiteral("the host closed spy %1's connection").arg(m_own));
+            fault(QStringLiteral("the host closed spy %1's connection").arg(number()));
     }
 
     QTimer m_chat;

@@ -10,26 +10,29 @@ Bot::Bot(std::shared_ptr<const WordFinder> finder, BotLevel level, BotClock* clo
          QObject* parent)
     : QObject(parent), m_brain(std::move(finder), level, seed), m_clock(clock)
 {
-    connect(&m_sock, &TSock::OnConnect, this, [this] { m_connected = true; });
-    connect(&m_sock, &TSock::OnRead, this, &Bot::onRead);
-    connect(&m_sock, &TSock::OnInfo, this, &Bot::onInfo);
-    m_queue.setHandler([this](QueuedMessage& m) { m_commands.dispatch(std::move(m)); });
+    connect(&m_connection, &ClientConnection::connected, this, [this] { m_connected = true; });
+    connect(&m_connection, &ClientConnection::socketInfo, this, &Bot::onInfo);
+    connect(&m_connection, &ClientConnection::overlongLine, this, [this] {
+        m_connection.dropQueued();
+        closeConnection(); // an endless line: this is no host to play with
+    });
+    m_connection.setLoginName([this](int own) { return loginName(own); });
     registercommands();
 }
 
 Bot::~Bot()
 {
     m_clock->cancel(m_look);
-    // The socket reports its closing while it is destroyed: not to us.
-    disconnect(&m_sock, nullptr, this, nullptr);
 }
 
 void Bot::registercommands()
 {
     auto add = [this](const QByteArray& name, void (Bot::*handler)(const QByteArray&)) {
-        m_commands.add(name, [this, handler](const QByteArray& f, int) { (this->*handler)(f); });
+        m_connection.addCommand(name,
+                                [this, handler](const QByteArray& f) { (this->*handler)(f); });
     };
-    add(msg::name::sendlogininfo, &Bot::sendlogininfo);
+    m_connection.addCommand(msg::name::sendlogininfo,
+                            [this](const QByteArray& f) { m_connection.login(f); });
     add(msg::name::newplayerinfo, &Bot::newplayerinfo);
     add(msg::name::startgame, &Bot::startgame);
     add(msg::name::gamestats, &Bot::gamestats);
@@ -37,36 +40,36 @@ void Bot::registercommands()
     add(msg::name::startround, &Bot::startround);
     add(msg::name::endround, &Bot::endround);
     add(msg::name::winner, &Bot::winner);
-    m_commands.add(msg::name::full, [this](const QByteArray&, int) {
+    m_connection.addCommand(msg::name::full, [this](const QByteArray&) {
         emit noSeat();
         closeConnection();
     });
-    m_commands.add(msg::name::theword, [this](const QByteArray& f, int) {
+    m_connection.addCommand(msg::name::theword, [this](const QByteArray& f) {
         const auto word = msg::TheWord::parse(f);
-        if (word.seat != m_own)
+        if (word.seat != number())
             return;
         ++m_counts.accepted;
         answered(word.cards);
     });
-    m_commands.add(msg::name::rejected, [this](const QByteArray& f, int) {
+    m_connection.addCommand(msg::name::rejected, [this](const QByteArray& f) {
         const auto word = msg::Rejected::parse(f);
-        if (word.seat != m_own)
+        if (word.seat != number())
             return;
         ++m_counts.rejected;
         m_brain.refuse(word.word);
         answered(word.cards);
     });
-    m_commands.add(msg::name::discard, [this](const QByteArray& f, int) {
+    m_connection.addCommand(msg::name::discard, [this](const QByteArray& f) {
         const auto result = msg::DiscardResult::parse(f);
-        if (result.seat != m_own)
+        if (result.seat != number())
             return;
         ++m_counts.discards;
         m_total = result.total;
         answered({result.card});
     });
-    m_commands.add(msg::name::pscore, [this](const QByteArray& f, int) {
+    m_connection.addCommand(msg::name::pscore, [this](const QByteArray& f) {
         const auto score = msg::PScore::parse(f);
-        if (score.seat == m_own)
+        if (score.seat == number())
             m_total = score.total;
     });
     // Chat, actions, sounds, arrivals, departures, version notices and ties
@@ -75,16 +78,10 @@ void Bot::registercommands()
 
 void Bot::connectTo(const QString& host, quint16 port)
 {
-    m_own = 0;
     m_seated = false;
     m_greeted = false;
-    m_frames.clear();
     m_open = true;
-    m_sock.setHostName(host);
-    m_sock.setPortName(QString::number(port));
-    try {
-        m_sock.Open();
-    } catch (const ESockException&) {
+    if (!m_connection.open(host, port).isEmpty()) {
         m_open = false;
         emit disconnected();
     }
@@ -98,20 +95,10 @@ void Bot::leave()
 void Bot::closeConnection()
 {
     stopPlaying();
-    m_sock.Close(); // reports "Socket Closed", handled in onInfo
+    m_connection.close(); // reports "Socket Closed", handled in onInfo
 }
 
-void Bot::onRead(TSock* sock)
-{
-    QList<QByteArray> lines;
-    if (!m_frames.append(sock->Receive(), lines)) {
-        closeConnection(); // an endless line: this is no host to play with
-        return;
-    }
-    m_queue.push(std::move(lines));
-}
-
-void Bot::onInfo(TSock*, TSocketInfo info, const QString& text)
+void Bot::onInfo(TSocketInfo info, const QString& text)
 {
     if (info == TSocketInfo::Error) {
         closeConnection();
@@ -126,40 +113,35 @@ void Bot::onInfo(TSock*, TSocketInfo info, const QString& text)
 
 void Bot::send(const QByteArray& message)
 {
-    try {
-        m_sock.Send(frame(message));
-    } catch (const ESockException&) {
-        // Gone: the closing report follows.
-    }
+    m_connection.send(message); // when gone, the closing report follows
 }
 
 void Bot::say(const char* phrase)
 {
     // As a phrase button sends it.
     const QByteArray colour = toWire(colourToText(kBlack));
-    send(msg::action(m_own, QByteArray("says: ") + phrase + '|' + colour));
+    send(msg::action(number(), QByteArray("says: ") + phrase + '|' + colour));
 }
 
-void Bot::sendlogininfo(const QByteArray& fields)
+std::optional<QByteArray> Bot::loginName(int own)
 {
-    m_own = msg::ConnOnly::parse(fields).conn;
-    if (!isSeat(m_own)) {
+    if (!isSeat(own)) {
         // Watching is no use to anybody: leave the place to a person.
         emit noSeat();
         closeConnection();
-        return;
+        return std::nullopt;
     }
-    m_name = botName(m_own);
-    send(msg::logininfo(m_own, kVersionText, m_name));
+    m_name = botName(own);
+    return m_name;
 }
 
 void Bot::newplayerinfo(const QByteArray& fields)
 {
     const auto info = msg::ConnText::parse(fields);
-    if (info.conn != m_own || m_seated)
+    if (info.conn != number() || m_seated)
         return;
     m_seated = true;
-    emit seated(m_own);
+    emit seated(number());
     if (!m_greeted) {
         m_greeted = true;
         say(kGreeting);
@@ -181,10 +163,10 @@ void Bot::startgame(const QByteArray& fields)
 void Bot::gamestats(const QByteArray& fields)
 {
     const auto stats = msg::GameStats::parse(fields);
-    if (stats.conn != m_own || !isSeat(m_own))
+    if (stats.conn != number() || !isSeat(number()))
         return;
     m_timePerTurn = stats.seconds;
-    m_total = stats.totals[m_own - 1];
+    m_total = stats.totals[number() - 1];
     m_inGame = true;
     // The host counts 4 seconds longer than the players; with 5 seconds or
     // less left a player waits for the next round.
@@ -201,7 +183,7 @@ void Bot::thecards(const QByteArray& fields)
 void Bot::startround(const QByteArray& fields)
 {
     m_round = msg::StartRound::parse(fields).round;
-    if (!isSeat(m_own))
+    if (!isSeat(number()))
         return;
     m_brain.newRound();
     play(qint64(m_timePerTurn) * 1000);
@@ -220,7 +202,7 @@ void Bot::endround(const QByteArray& fields)
 {
     stopPlaying();
     for (const SeatSummary& seat : msg::EndRound::parse(fields).seats) {
-        if (seat.seat == m_own)
+        if (seat.seat == number())
             m_total = seat.total;
     }
 }
@@ -275,12 +257,12 @@ void Bot::look()
     case BotMove::Kind::Play:
         m_awaiting = true;
         ++m_counts.sent;
-        send(msg::sendword(m_own, move.word.piles));
+        send(msg::sendword(number(), move.word.piles));
         break;
     case BotMove::Kind::Discard:
         m_awaiting = true;
         ++m_counts.sent;
-        send(msg::discard(m_own, move.pile));
+        send(msg::discard(number(), move.pile));
         break;
     case BotMove::Kind::Wait:
         scheduleLook();

@@ -7,9 +7,8 @@
 // Everyone!" when a game ends, and nothing else.
 
 #include "bots/botbrain.h"
-#include "net/messagequeue.h"
+#include "net/clientconnection.h"
 #include "net/messages.h"
-#include "net/tsock.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -37,7 +36,7 @@ public:
     void leave();
 
     BotLevel level() const { return m_brain.level(); }
-    int number() const { return m_own; }
+    int number() const { return m_connection.ownNumber(); }
     QByteArray name() const { return m_name; }
     bool isSeated() const { return m_seated; }
     bool isConnected() const { return m_connected; }
@@ -74,13 +73,12 @@ signals:
 
 private:
     void registercommands();
-    void onRead(TSock* sock);
-    void onInfo(TSock* sock, TSocketInfo info, const QString& text);
+    void onInfo(TSocketInfo info, const QString& text);
     void send(const QByteArray& message);
     void say(const char* phrase);
     void closeConnection();
 
-    void sendlogininfo(const QByteArray& fields);
+    std::optional<QByteArray> loginName(int own);
     void newplayerinfo(const QByteArray& fields);
     void startgame(const QByteArray& fields);
     void gamestats(const QByteArray& fields);
@@ -98,12 +96,8 @@ private:
 
     BotBrain m_brain;
     BotClock* m_clock; // not owned
-    TSock m_sock;
-    FrameBuffer m_frames;
-    MessageQueue m_queue;
-    CommandTable m_commands;
+    ClientConnection m_connection;
 
-    int m_own = 0;
     QByteArray m_name;
     bool m_open = false; // from connectTo until the closing is reported
     bool m_connected = false;

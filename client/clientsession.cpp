@@ -14,55 +14,50 @@ namespace gorse {
 ClientSession::ClientSession(ChatLog* chat, SoundCues* sound, GameOptions* options, QObject* parent)
     : QObject(parent), m_chat(chat), m_sound(sound), m_options(options)
 {
-    m_sock.setPortName(QStringLiteral("7772"));
-    connect(&m_sock, &TSock::OnRead, this, &ClientSession::onRead);
-    connect(&m_sock, &TSock::OnInfo, this, &ClientSession::onInfo);
-
-    m_commands.setLog([this](const QString& line) { emit logLine(line); });
-    m_queue.setHandler([this](QueuedMessage& m) {
-        m_dispatching = true;
-        m_commands.dispatch(std::move(m));
-        m_dispatching = false;
+    connect(&m_connection, &ClientConnection::socketInfo, this, &ClientSession::onInfo);
+    connect(&m_connection, &ClientConnection::logLine, this, &ClientSession::logLine);
+    connect(&m_connection, &ClientConnection::overlongLine, this, [this] {
+        emit logLine(QStringLiteral("the host sent a line of more than 64 KiB; closing"));
+        m_connection.abort();
     });
-    // What the handlers of a turn sent goes out in one write.
-    m_queue.setTurnEnd([this] { m_sock.flushNow(); });
+    // The login name ends in 0xFF, so the answer goes out with two
+    // terminators; the host drops the empty line between them.
+    m_connection.setLoginName([this](int) { return std::optional<QByteArray>(m_loginName); });
     m_noticeTimer.setSingleShot(true);
     connect(&m_noticeTimer, &QTimer::timeout, this, &ClientSession::noticeDismissed);
 
     // The dispatch order of the client.
-    m_commands.add(msg::name::sendlogininfo, [this](const QByteArray& f, int) { sendloginfo(f); });
-    m_commands.add(msg::name::chat,
-                   [this](const QByteArray& f, int) { m_chat->chatrecieved(fromWire(f)); });
-    m_commands.add(msg::name::action,
-                   [this](const QByteArray& f, int) { m_chat->chatrecieved(fromWire(f)); });
-    m_commands.add(msg::name::newplayerinfo,
-                   [this](const QByteArray& f, int) { newplayerinfo(f); });
-    m_commands.add(msg::name::havewrongversion, [this](const QByteArray& f, int) {
+    ClientConnection& c = m_connection;
+    c.addCommand(msg::name::sendlogininfo, [this](const QByteArray& f) { sendloginfo(f); });
+    c.addCommand(msg::name::chat,
+                 [this](const QByteArray& f) { m_chat->chatrecieved(fromWire(f)); });
+    c.addCommand(msg::name::action,
+                 [this](const QByteArray& f) { m_chat->chatrecieved(fromWire(f)); });
+    c.addCommand(msg::name::newplayerinfo, [this](const QByteArray& f) { newplayerinfo(f); });
+    c.addCommand(msg::name::havewrongversion, [this](const QByteArray& f) {
         addSystemLine(fromWire(f) +
                       QStringLiteral(" has a different version of the game then you."));
     });
-    m_commands.add(msg::name::wrongversion, [this](const QByteArray&, int) {
+    c.addCommand(msg::name::wrongversion, [this](const QByteArray&) {
         addSystemLine(QStringLiteral("You have a differnt version of the game then the host."));
     });
-    m_commands.add(msg::name::existingplayers,
-                   [this](const QByteArray& f, int) { newplayerinfo(f); });
-    m_commands.add(msg::name::playerdisconnected,
-                   [this](const QByteArray& f, int) { playerdisconnected(f); });
-    m_commands.add(msg::name::startgame,
-                   [this](const QByteArray& f, int) { route(msg::name::startgame, f); });
-    m_commands.add(msg::name::winner,
-                   [this](const QByteArray& f, int) { route(msg::name::winner, f); });
-    m_commands.add(msg::name::full, [this](const QByteArray&, int) {
+    c.addCommand(msg::name::existingplayers, [this](const QByteArray& f) { newplayerinfo(f); });
+    c.addCommand(msg::name::playerdisconnected,
+                 [this](const QByteArray& f) { playerdisconnected(f); });
+    c.addCommand(msg::name::startgame,
+                 [this](const QByteArray& f) { route(msg::name::startgame, f); });
+    c.addCommand(msg::name::winner, [this](const QByteArray& f) { route(msg::name::winner, f); });
+    c.addCommand(msg::name::full, [this](const QByteArray&) {
         if (m_fullNotice)
             return; // one notice is enough
         m_fullNotice = true;
         emit gameFull();
     });
-    m_commands.add(msg::name::playasound, [this](const QByteArray& f, int) { playasound(f); });
+    c.addCommand(msg::name::playasound, [this](const QByteArray& f) { playasound(f); });
     for (const QByteArray& name : {msg::name::startround, msg::name::thecards, msg::name::pscore,
                                    msg::name::theword, msg::name::rejected, msg::name::discard,
                                    msg::name::endround, msg::name::tiegame, msg::name::gamestats}) {
-        m_commands.add(name, [this, name](const QByteArray& f, int) { route(name, f); });
+        c.addCommand(name, [this, name](const QByteArray& f) { route(name, f); });
     }
 }
 
@@ -84,14 +79,10 @@ void ClientSession::connectTo(const QString& host, quint16 port, const QString& 
 {
     m_loginName = toWire(playerName) + kTerminator;
     m_hostName = host;
-    m_sock.setHostName(host);
-    m_sock.setPortName(QString::number(port));
-    try {
-        m_sock.Open();
-    } catch (const ESockException& e) {
+    const QString error = m_connection.open(host, port);
+    if (!error.isEmpty()) {
         // The window stays with its loading line; nothing is seated.
-        const QString line =
-            QStringLiteral("Cannot connect to %1: %2").arg(host, QString::fromUtf8(e.what()));
+        const QString line = QStringLiteral("Cannot connect to %1: %2").arg(host, error);
         addSystemLine(line);
         emit logLine(line);
     }
@@ -110,33 +101,26 @@ void ClientSession::openSideConnection(quint16 port)
 
 bool ClientSession::send(const QByteArray& message)
 {
-    try {
-        const bool sent = m_sock.Send(frame(message));
-        if (!m_queue.inTurn())
-            m_sock.flushNow(); // a turn writes once when it ends
-        return sent;
-    } catch (const ESockException&) {
-        return false;
-    }
+    return m_connection.send(message);
 }
 
 bool ClientSession::sendLoggedIn(const QByteArray& message)
 {
-    return m_loggedIn && send(message);
+    return loggedIn() && send(message);
 }
 
 bool ClientSession::sendit(const QString& text, quint32 colour)
 {
-    if (!m_loggedIn)
+    if (!loggedIn())
         return false;
     if (text.isEmpty())
         return true;
     const QString typed = fitUtf8(text, kChatEntryLimit);
     const QByteArray colourText = '|' + toWire(colourToText(colour));
     if (!typed.startsWith(QLatin1Char('/')))
-        send(msg::chat(m_own, cleanChatText(toWire(typed)) + colourText));
+        send(msg::chat(ownNumber(), cleanChatText(toWire(typed)) + colourText));
     else if (typed.left(3) == QLatin1String("/me"))
-        send(msg::action(m_own, cleanChatText(toWire(typed.mid(4))) + colourText));
+        send(msg::action(ownNumber(), cleanChatText(toWire(typed.mid(4))) + colourText));
     // Any other slash command sends nothing.
     return true;
 }
@@ -144,20 +128,20 @@ bool ClientSession::sendit(const QString& text, quint32 colour)
 bool ClientSession::sendPhrase(const QString& phrase, quint32 colour)
 {
     // Before login the host does not know this connection's number yet.
-    if (!m_loggedIn)
+    if (!loggedIn())
         return false;
     static const QString kAction = QStringLiteral("/me ");
     const bool action = phrase.startsWith(kAction);
     const QString text = fitUtf8(action ? phrase.mid(kAction.size()) : phrase, kChatEntryLimit);
     const QByteArray body = cleanChatText(toWire(text)) + '|' + toWire(colourToText(colour));
-    return send(msg::action(m_own, action ? body : QByteArrayLiteral("says: ") + body));
+    return send(msg::action(ownNumber(), action ? body : QByteArrayLiteral("says: ") + body));
 }
 
 bool ClientSession::sendChatterSound(int sound)
 {
-    if (!isSeat(m_own) || sound < 1 || sound > kChatterSoundCount)
+    if (!isSeat(ownNumber()) || sound < 1 || sound > kChatterSoundCount)
         return false;
-    return sendLoggedIn(msg::playasound(m_own, sound));
+    return sendLoggedIn(msg::playasound(ownNumber(), sound));
 }
 
 void ClientSession::setHosting(bool hosting)
@@ -182,27 +166,11 @@ void ClientSession::startGame(int target, int seconds)
 
 void ClientSession::kicking(int n)
 {
-    if (m_hosting && m_loggedIn)
-        send(msg::kickhim(m_own, n));
+    if (m_hosting && loggedIn())
+        send(msg::kickhim(ownNumber(), n));
 }
 
-void ClientSession::receiveBytes(const QByteArray& bytes)
-{
-    QList<QByteArray> lines;
-    const bool ok = m_frames.append(bytes, lines);
-    m_queue.push(std::move(lines));
-    if (!ok) {
-        emit logLine(QStringLiteral("the host sent a line of more than 64 KiB; closing"));
-        m_sock.Abort();
-    }
-}
-
-void ClientSession::onRead(TSock* sock)
-{
-    receiveBytes(sock->Receive());
-}
-
-void ClientSession::onInfo(TSock*, TSocketInfo info, const QString& msg)
+void ClientSession::onInfo(TSocketInfo info, const QString& msg)
 {
     if (info == TSocketInfo::Connect)
         m_everConnected = true;
@@ -227,7 +195,7 @@ void ClientSession::onInfo(TSock*, TSocketInfo info, const QString& msg)
 // is up; the queue goes on meanwhile.
 void ClientSession::finishClosing()
 {
-    if (m_dispatching || !m_queue.isEmpty()) {
+    if (m_connection.isDispatching() || m_connection.hasQueued()) {
         QTimer::singleShot(0, this, &ClientSession::finishClosing);
         return;
     }
@@ -276,13 +244,8 @@ void ClientSession::playasound(const QByteArray& fields)
 
 void ClientSession::sendloginfo(const QByteArray& fields)
 {
-    const auto login = msg::ConnOnly::parse(fields);
     const bool mayStart = mayStartGames();
-    m_own = login.conn;
-    m_loggedIn = true;
-    // The login name ends in 0xFF, so the message goes out with two
-    // terminators; the host drops the empty line between them.
-    send(msg::logininfo(m_own, kVersionText, m_loginName));
+    m_connection.login(fields);
     if (mayStartGames() != mayStart)
         emit mayStartGamesChanged(!mayStart);
 }
@@ -292,7 +255,7 @@ void ClientSession::newplayerinfo(const QByteArray& fields)
     const auto info = msg::ConnText::parse(fields);
     const int n = info.conn;
     const QString name = fromWire(info.text);
-    if (n == m_own) {
+    if (n == ownNumber()) {
         addSystemLine(QStringLiteral("You are Connected."));
         m_options->load();
     } else {
@@ -302,7 +265,7 @@ void ClientSession::newplayerinfo(const QByteArray& fields)
         m_table.sit(n, name);
     } else if (isSpy(n)) {
         m_table.addSpy(n, name);
-        if (n == m_own)
+        if (n == ownNumber())
             addSystemLine(QStringLiteral("You are spying."));
         else
             addSystemLine(name + QStringLiteral(" is spying."));
@@ -329,7 +292,7 @@ void ClientSession::playerdisconnected(const QByteArray& fields)
 
 QStringList ClientSession::loadchecklist() const
 {
-    return m_table.opponents(m_own);
+    return m_table.opponents(ownNumber());
 }
 
 bool ClientSession::canRemoveSeat(int n) const

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "client/table.h"
-#include "net/messagequeue.h"
+#include "net/clientconnection.h"
 #include "net/rules.h"
-#include "net/tsock.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -76,17 +75,17 @@ public:
     int noticeTimeoutMs() const { return m_noticeMs; }
 
     // Handles every queued message now (tests).
-    void processQueued() { m_queue.drain(); }
+    void processQueued() { m_connection.processQueued(); }
     // Feeds received bytes as if they came from the socket (tests).
-    void receiveBytes(const QByteArray& bytes);
+    void receiveBytes(const QByteArray& bytes) { m_connection.receiveBytes(bytes); }
 
-    int ownNumber() const { return m_own; }
-    bool loggedIn() const { return m_loggedIn; }
+    int ownNumber() const { return m_connection.ownNumber(); }
+    bool loggedIn() const { return m_connection.loggedIn(); }
     bool hosting() const { return m_hosting; }
     // Whether this client may start games: the hosting copy, and a client
     // the host gave connection 1 (on a dedicated host, the first person to
     // arrive, or whoever takes number 1 after him).
-    bool mayStartGames() const { return m_hosting || (m_loggedIn && m_own == 1); }
+    bool mayStartGames() const { return m_hosting || (loggedIn() && ownNumber() == 1); }
     QByteArray loginName() const { return m_loginName; }
     // The seats and spies; the board writes the scores through it.
     Table* table() { return &m_table; }
@@ -99,7 +98,7 @@ public:
     // 2..6, taken), and on the spy list (any spy) while hosting.
     bool canRemoveSeat(int n) const;
     bool canRemoveSpies() const { return m_hosting; }
-    TSock& sock() { return m_sock; }
+    TSock& sock() { return m_connection.sock(); }
 
     // The login handler, also used by tests to follow a login step by step.
     void sendloginfo(const QByteArray& fields);
@@ -121,30 +120,23 @@ signals:
 private:
     void addSystemLine(const QString& text);
     void playasound(const QByteArray& fields);
-    void onRead(TSock* sock);
-    void onInfo(TSock* sock, TSocketInfo info, const QString& msg);
+    void onInfo(TSocketInfo info, const QString& msg);
     void route(const QByteArray& command, const QByteArray& fields);
     void finishClosing();
 
     ChatLog* m_chat;        // not owned
     SoundCues* m_sound;     // not owned, may be null
     GameOptions* m_options; // not owned
-    TSock m_sock;
+    ClientConnection m_connection;
     TSock m_side;
-    FrameBuffer m_frames;
-    MessageQueue m_queue;
-    CommandTable m_commands;
     QHash<QByteArray, Handler> m_gameHandlers;
 
-    bool m_dispatching = false;
     bool m_closing = false;
     bool m_fullNotice = false;
     bool m_noticeDone = false;
     bool m_closedAnnounced = false;
     int m_noticeMs = 10000;
     QTimer m_noticeTimer;
-    int m_own = 0;
-    bool m_loggedIn = false;
     bool m_hosting = false;
     bool m_everConnected = false;
     QString m_hostName;

@@ -2,9 +2,7 @@
 // the board and the chat, wired as in the game, read the input as received
 // messages and work them off; then the round clock runs out and the player
 // clicks every pile. Nothing may fail, whatever the numbers in the messages.
-#include "chat/chatlog.h"
-#include "client/board.h"
-#include "client/clientsession.h"
+#include "client/gameclient.h"
 #include "settings/gameoptions.h"
 
 #include <QCoreApplication>
@@ -21,9 +19,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     GameOptions options;
-    ChatLog chat(&options);
-    ClientSession session(&chat, nullptr, &options);
-    Board board(&session, &options, &chat, nullptr, nullptr);
+    GameClient client(&options);
+    ClientSession& session = *client.session();
+    Board& board = *client.board();
     board.setAutoClock(false);
 
     session.receiveBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
@@ -32,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         board.pileClicked(pile, pile % 2 ? Qt::LeftButton : Qt::RightButton);
     for (int second = 0; second < 3; ++second)
         board.turntimeTimer();
-    (void)chat.plainText();
+    (void)client.chat()->plainText();
     (void)session.loadchecklist();
     return 0;
 }

@@ -2,13 +2,10 @@
 // computer players, whose first person has come and gone; the window that
 // joins next holds connection 1, starts a game from the menu like a hosting
 // copy, and plays it to the end with the computer players.
-#include "app/tchat.h"
 #include "bots/bot.h"
 #include "bots/wordfinder.h"
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
 #include "net/messages.h"
-#include "settings/gameoptions.h"
+#include "support/gamewindow.h"
 #include "support/hostprocess.h"
 #include "support/rawclient.h"
 #include "windows/tgamestart.h"
@@ -46,33 +43,29 @@ void DedicatedHostTest::theNextPersonOnConnectionOneStartsAndPlaysAGame()
         QVERIFY(host.says("connection 1 (Cy) left"));
     }
 
-    LaunchOptions join;
-    join.mode = LaunchOptions::Mode::Join;
-    join.playerName = QStringLiteral("Ann");
-    join.hostAddress = QStringLiteral("127.0.0.1");
-    join.port = port;
-    GameOptions options;
-    Tchat w(join, HostStarter(), &options, nullptr);
-    Tgamestart gamestart(w.session(), &options, &w);
+    test::GameWindow win(test::joining(QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), port));
+    Tchat& w = win.w;
+    GameOptions& options = win.options;
+    Tgamestart gamestart(win.session(), &options, &w);
     w.setGameStartWindow(&gamestart);
     // The dialog keeps to its ranges; the host (--any-game) also takes a
     // game a test can wait for: one point to win, twelve-second rounds.
     QList<std::pair<int, int>> asked;
     gamestart.setStarter([&](int target, int seconds) {
         asked.append({target, seconds});
-        w.session()->startGame(1, 12);
+        win.session()->startGame(1, 12);
     });
     w.joinpress();
-    Board* board = w.board();
+    Board* board = win.board();
     QVERIFY(!w.StartGame1()->isEnabled());
 
     // Number 1 is free again: Ann takes it and is told she may start.
-    QVERIFY(waitUntil([&] { return w.session()->loggedIn(); }));
-    QCOMPARE(w.session()->ownNumber(), 1);
+    QVERIFY(waitUntil([&] { return win.session()->loggedIn(); }));
+    QCOMPARE(win.session()->ownNumber(), 1);
     const QString mayStart = QStringLiteral("You may start the game: File > Start Game.");
-    QVERIFY(waitUntil([&] { return w.chatLog()->plainText().contains(mayStart); }));
-    QVERIFY(!w.chatLog()->plainText().contains(QStringLiteral("Waiting for")));
-    QCOMPARE(w.session()->seat(2).name, QStringLiteral("Klot"));
+    QVERIFY(waitUntil([&] { return win.chatText().contains(mayStart); }));
+    QVERIFY(!win.chatText().contains(QStringLiteral("Waiting for")));
+    QCOMPARE(win.session()->seat(2).name, QStringLiteral("Klot"));
     QVERIFY(!board->gameRunning());
     QVERIFY(host.says("connection 1 (Ann) logged in"));
     QVERIFY(!host.log.contains("game started"));
@@ -90,7 +83,7 @@ void DedicatedHostTest::theNextPersonOnConnectionOneStartsAndPlaysAGame()
     QCOMPARE(asked, (QList<std::pair<int, int>>{{300, 45}}));
     QVERIFY(!gamestart.isVisible());
     QVERIFY(waitUntil([&] { return board->gameRunning(); }));
-    QVERIFY(w.chatLog()->plainText().contains(QStringLiteral("Ann has started a game.")));
+    QVERIFY(win.chatText().contains(QStringLiteral("Ann has started a game.")));
 
     // Ann plays the best words of her cards at once, three of them, and so
     // is well ahead of the computer players; a winner ends the game.
@@ -102,17 +95,17 @@ void DedicatedHostTest::theNextPersonOnConnectionOneStartsAndPlaysAGame()
             cards[pile - 1] = board->card(pile);
         const auto words = finder->search(cards);
         QVERIFY(!words.empty());
-        const int before = w.session()->seat(1).total;
+        const int before = win.session()->seat(1).total;
         for (int pile : words.front().piles)
             board->addPile(pile);
         board->submitWord();
-        QVERIFY(waitUntil([&] { return w.session()->seat(1).total > before; }));
+        QVERIFY(waitUntil([&] { return win.session()->seat(1).total > before; }));
     }
     QVERIFY2(waitUntil([&] { return board->winnerShown(); }, 120000), host.log.constData());
     QCOMPARE(board->winnerText(), QStringLiteral("You have Won the Game!"));
     // Both computer players were at the table to the end.
-    QVERIFY(waitUntil(
-        [&] { return w.chatLog()->plainText().count(QLatin1StringView(Bot::kFarewell)) == 2; }));
+    QVERIFY(
+        waitUntil([&] { return win.chatText().count(QLatin1StringView(Bot::kFarewell)) == 2; }));
     // Ann may start the next game.
     QVERIFY(board->startButtonsShown());
     QVERIFY(w.StartGame1()->isEnabled());

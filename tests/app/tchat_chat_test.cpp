@@ -3,21 +3,17 @@
 // the colours and score labels, a port already taken, connection failures
 // shown to the player, titles, and two windows talking over a real host.
 #include "app/appsetup.h"
-#include "app/tchat.h"
 #include "chat/chatentry.h"
-#include "chat/chatlog.h"
 #include "chat/chatpane.h"
 #include "chat/phrasebar.h"
-#include "client/clientsession.h"
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/messages.h"
-#include "settings/gameoptions.h"
 #include "settings/optionsmenu.h"
 #include "settings/settingsbinding.h"
 #include "settings/settingsfile.h"
-#include "settings/soundoutput.h"
 #include "support/files.h"
+#include "support/gamewindow.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
 #include "windows/tgamestart.h"
@@ -37,34 +33,15 @@
 #include <memory>
 
 using namespace gorse;
+using gorse::test::RecordingOutput;
+using test::GameWindow;
+using test::joining;
 
 namespace {
 
-struct RecordingOutput : SoundOutput
-{
-    void play(const QString& name) override { played.append(name); }
-    QStringList played;
-};
-
 QString chatText(Tchat& w)
 {
-    return w.chatLog()->plainText();
-}
-
-void hostSays(Tchat& w, const QByteArray& m)
-{
-    w.session()->receiveBytes(frame(m));
-    w.session()->processQueued();
-}
-
-LaunchOptions joining(const QString& name, const QString& host, quint16 port)
-{
-    LaunchOptions o;
-    o.mode = LaunchOptions::Mode::Join;
-    o.playerName = name;
-    o.hostAddress = host;
-    o.port = port;
-    return o;
+    return w.client()->chat()->plainText();
 }
 
 QAction* menuItem(QMenu* menu, const QString& name)
@@ -94,10 +71,8 @@ class TchatChatTest : public QObject
 private slots:
     void coloursMenusAndScoreLabels()
     {
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
-        GameOptions options;
-        Tchat w(none, HostStarter(), &options, nullptr);
+        GameWindow win;
+        Tchat& w = win.w;
         QCOMPARE(w.palette().color(QPalette::Window), QColor(0xA5, 0xA4, 0xBC));
         for (int n = 1; n <= 6; ++n) {
             QLabel* name = w.findChild<QLabel*>(QStringLiteral("label_playername%1").arg(n));
@@ -131,13 +106,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         for (int n = 1; n <= 6; ++n)
             QVERIFY(!score(n)->isVisible());
-        hostSays(w, "CMD_sendlogininfo+2");
-        hostSays(w, msg::newplayerinfo(2, "Bob"));
-        hostSays(w, msg::existingplayers(1, "Ann"));
+        win.hostSays("CMD_sendlogininfo+2");
+        win.hostSays(msg::newplayerinfo(2, "Bob"));
+        win.hostSays(msg::existingplayers(1, "Ann"));
         QVERIFY(score(1)->isVisible() && score(2)->isVisible());
         QVERIFY(!score(3)->isVisible());
         QCOMPARE(score(1)->text(), QStringLiteral("0"));
-        hostSays(w, msg::playerdisconnected(1, "Ann"));
+        win.hostSays(msg::playerdisconnected(1, "Ann"));
         QVERIFY(score(1)->isVisible());
     }
 
@@ -149,11 +124,10 @@ private slots:
                                   "Playsounds=false\nTurnsound=1\nPhrase2=Nice!\nLeft=30\n"
                                   "Top=40\nWidth=727\nHeight=543\n";
         QVERIFY(test::writeFile(path, stored));
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
         GameOptions options;
         SettingsFile settings(&options, path);
-        Tchat w(none, HostStarter(), &options, nullptr);
+        GameWindow win(test::launchAs(LaunchOptions::Mode::None), {}, {}, &options);
+        Tchat& w = win.w;
         SettingsBinding binding(&w, &settings);
         connect(&w, &Tchat::closed, &binding, &SettingsBinding::windowClosing);
         w.show();
@@ -162,10 +136,10 @@ private slots:
         // Built-in states until the own login reads the file.
         QVERIFY(w.optionItems()->PlaySounds1()->isChecked());
         QCOMPARE(w.phraseBar()->phraseButton(2)->toolTip(), QStringLiteral("Good One!"));
-        hostSays(w, "CMD_sendlogininfo+3");
-        hostSays(w, msg::existingplayers(1, "Ann"));
+        win.hostSays("CMD_sendlogininfo+3");
+        win.hostSays(msg::existingplayers(1, "Ann"));
         QCOMPARE(options.textSize(), 10);
-        hostSays(w, msg::newplayerinfo(3, "Cat"));
+        win.hostSays(msg::newplayerinfo(3, "Cat"));
         QVERIFY(!w.optionItems()->PlaySounds1()->isChecked());
         QVERIFY(w.optionItems()->New1()->isChecked());
         QVERIFY(w.mainchat()->textSizeAction(12)->isChecked());
@@ -189,10 +163,9 @@ private slots:
 
     void chatInputSitsUnderThePaneAndThePhraseListOpensTheEditor()
     {
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
-        GameOptions options;
-        Tchat w(none, HostStarter(), &options, nullptr);
+        GameWindow win;
+        Tchat& w = win.w;
+        GameOptions& options = win.options;
         Tphrases editor(&options, nullptr, &w);
         w.setPhrasesWindow(&editor);
         const QRect pane = w.mainchat()->geometry();
@@ -212,10 +185,8 @@ private slots:
 
     void resetScreenLocationAndTheSmallestWindow()
     {
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
-        GameOptions options;
-        Tchat w(none, HostStarter(), &options, nullptr);
+        GameWindow win;
+        Tchat& w = win.w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.resize(10, 10);
@@ -232,14 +203,9 @@ private slots:
         QVERIFY(stranger.listen(QHostAddress::LocalHost, 0));
         const quint16 port = stranger.serverPort();
         for (const auto mode : {LaunchOptions::Mode::Host, LaunchOptions::Mode::Solo}) {
-            LaunchOptions opts;
-            opts.mode = mode;
-            opts.playerName = QStringLiteral("Ann");
-            opts.port = port;
-            GameOptions options;
-            Tchat w(
-                opts, [](quint16) { return QStringLiteral("Listen - Error Binding Socket"); },
-                &options, nullptr);
+            GameWindow win(test::launchAs(mode, QStringLiteral("Ann"), QString(), port), {},
+                           [](quint16) { return QStringLiteral("Listen - Error Binding Socket"); });
+            Tchat& w = win.w;
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QTRY_VERIFY(chatText(w).contains(QStringLiteral("--port")));
@@ -251,7 +217,7 @@ private slots:
             QVERIFY(box->isVisible());
             QVERIFY(!box->isModal());
             QVERIFY(box->text().contains(QString::number(port)));
-            QVERIFY(!w.session()->hosting());
+            QVERIFY(!win.session()->hosting());
             QVERIFY(!w.StartGame1()->isEnabled());
             test::settle(200);
             QVERIFY(!stranger.hasPendingConnections());
@@ -266,17 +232,17 @@ private slots:
             QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
             closedPort = probe.serverPort();
         }
-        GameOptions options;
-        Tchat refused(joining(QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), closedPort),
-                      HostStarter(), &options, nullptr);
+        GameWindow refusedWindow(
+            joining(QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), closedPort));
+        Tchat& refused = refusedWindow.w;
         refused.processparams();
         QTRY_VERIFY_WITH_TIMEOUT(
             chatText(refused).contains(QStringLiteral("Error #10061 (WSAECONNREFUSED)")), 10000);
         QVERIFY(chatText(refused).contains(QStringLiteral("Cannot connect to 127.0.0.1")));
 
-        GameOptions options2;
-        Tchat lost(joining(QStringLiteral("Ann"), QStringLiteral("no-such-host.invalid"), 7772),
-                   HostStarter(), &options2, nullptr);
+        GameWindow lostWindow(
+            joining(QStringLiteral("Ann"), QStringLiteral("no-such-host.invalid"), 7772));
+        Tchat& lost = lostWindow.w;
         lost.processparams();
         QTRY_VERIFY_WITH_TIMEOUT(
             chatText(lost).contains(QStringLiteral("Host Lookup - Could Not Find Host Entry")),
@@ -287,16 +253,12 @@ private slots:
     void everyTitleShowsItsCaptionOnce()
     {
         setUpApplication();
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
-        Tchat w(none, HostStarter(), &options, nullptr);
+        GameWindow win;
+        Tchat& w = win.w;
         Thelp help(&w);
         Tabout about(&w);
-        Tphrases phrases(&options, nullptr, &w);
-        Tgamestart gamestart(&session, &options, &w);
+        Tphrases phrases(&win.options, nullptr, &w);
+        Tgamestart gamestart(win.session(), &win.options, &w);
         for (const QWidget* window :
              std::initializer_list<const QWidget*>{&w, &help, &about, &phrases, &gamestart}) {
             QCOMPARE(shownTitle(*window), window->windowTitle());
@@ -309,18 +271,20 @@ private slots:
         TServer server(std::make_unique<TDictn>(QByteArray()), 7);
         server.startListening(0);
         const quint16 port = server.listeningPort();
-        GameOptions annOptions;
-        GameOptions bobOptions;
         RecordingOutput annHears;
         RecordingOutput bobHears;
-        Tchat ann(joining(QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), port), HostStarter(),
-                  &annOptions, &annHears);
+        GameWindow annWindow(joining(QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), port),
+                             {.output = &annHears});
+        Tchat& ann = annWindow.w;
+        GameOptions& annOptions = annWindow.options;
         ann.processparams();
-        QTRY_COMPARE(ann.session()->ownNumber(), 1);
-        Tchat bob(joining(QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), port), HostStarter(),
-                  &bobOptions, &bobHears);
+        QTRY_COMPARE(annWindow.session()->ownNumber(), 1);
+        GameWindow bobWindow(joining(QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), port),
+                             {.output = &bobHears});
+        Tchat& bob = bobWindow.w;
+        GameOptions& bobOptions = bobWindow.options;
         bob.processparams();
-        QTRY_VERIFY(ann.session()->seat(2).taken && bob.session()->seat(1).taken);
+        QTRY_VERIFY(annWindow.session()->seat(2).taken && bobWindow.session()->seat(1).taken);
 
         // A typed chat, with a "|" of its own, in Ann's colour.
         annOptions.setTextColour(0x00008000);
@@ -329,7 +293,7 @@ private slots:
         for (Tchat* w : {&ann, &bob}) {
             QTRY_VERIFY(chatText(*w).contains(QStringLiteral("hello |there")));
             QVERIFY(chatText(*w).contains(QStringLiteral("Ann chats:")));
-            QCOMPARE(w->chatLog()->style(ChatLog::styleForOrigin(1)).colour, 0x00008000u);
+            QCOMPARE(w->client()->chat()->style(ChatLog::styleForOrigin(1)).colour, 0x00008000u);
         }
         // An action.
         QTest::keyClicks(ann.mychat(), QStringLiteral("/me waves"));

@@ -1,9 +1,6 @@
 // The main window, offscreen: seat rows, the removal menu and the chat entry.
-#include "app/tchat.h"
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
 #include "net/messages.h"
-#include "settings/gameoptions.h"
+#include "support/gamewindow.h"
 #include "support/testutil.h"
 
 #include <QAction>
@@ -15,25 +12,20 @@
 #include <QtTest>
 
 using namespace gorse;
+using test::GameWindow;
+using test::launchAs;
 
 class TchatTest : public QObject
 {
     Q_OBJECT
 private:
-    void hostSays(Tchat& w, const QByteArray& m)
-    {
-        w.session()->receiveBytes(frame(m));
-        w.session()->processQueued();
-    }
     QLabel* label(Tchat& w, const QString& name) { return w.findChild<QLabel*>(name); }
 
 private slots:
     void windowShapeAndSeatRows()
     {
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
-        GameOptions options;
-        Tchat w(none, HostStarter(), &options, nullptr);
+        GameWindow win;
+        Tchat& w = win.w;
         QCOMPARE(w.windowTitle(), QStringLiteral("Gorse"));
         QCOMPARE(w.panel_board()->geometry(), QRect(8, 8, 704, 482));
         QCOMPARE(label(w, QStringLiteral("label_status"))->text(),
@@ -44,12 +36,12 @@ private slots:
             QCOMPARE(label(w, QStringLiteral("label_score%1").arg(n))->text(), QStringLiteral("0"));
             QCOMPARE(label(w, QStringLiteral("label_bonus%1").arg(n))->text(), QString());
         }
-        hostSays(w, "CMD_sendlogininfo+2");
-        hostSays(w, msg::newplayerinfo(2, "Bob"));
-        hostSays(w, msg::existingplayers(1, "Ann"));
+        win.hostSays("CMD_sendlogininfo+2");
+        win.hostSays(msg::newplayerinfo(2, "Bob"));
+        win.hostSays(msg::existingplayers(1, "Ann"));
         QCOMPARE(label(w, QStringLiteral("label_playername1"))->text(), QStringLiteral("Ann"));
         QCOMPARE(label(w, QStringLiteral("label_playername2"))->text(), QStringLiteral("Bob"));
-        hostSays(w, msg::playerdisconnected(1, "Ann"));
+        win.hostSays(msg::playerdisconnected(1, "Ann"));
         QCOMPARE(label(w, QStringLiteral("label_playername1"))->text(),
                  QStringLiteral("<Waiting>"));
         QVERIFY(!w.StartGame1()->isEnabled());
@@ -59,19 +51,14 @@ private slots:
     {
         QTcpServer host;
         QVERIFY(host.listen(QHostAddress::LocalHost, 0));
-        LaunchOptions opts;
-        opts.mode = LaunchOptions::Mode::Host;
-        opts.playerName = QStringLiteral("Ann");
-        opts.port = host.serverPort();
         QString startedOn;
-        GameOptions options;
-        Tchat w(
-            opts,
-            [&](quint16 port) {
-                startedOn = QString::number(port);
-                return QString();
-            },
-            &options, nullptr);
+        GameWindow win(launchAs(LaunchOptions::Mode::Host, QStringLiteral("Ann"), QString(),
+                                host.serverPort()),
+                       {}, [&](quint16 port) {
+                           startedOn = QString::number(port);
+                           return QString();
+                       });
+        Tchat& w = win.w;
         w.processparams();
         QCOMPARE(startedOn, QString::number(host.serverPort()));
         QVERIFY(w.StartGame1()->isEnabled());
@@ -79,9 +66,9 @@ private slots:
         QTcpSocket* peer = host.nextPendingConnection();
         QByteArray got;
         connect(peer, &QTcpSocket::readyRead, [&] { got += peer->readAll(); });
-        hostSays(w, "CMD_sendlogininfo+1");
-        hostSays(w, msg::newplayerinfo(1, "Ann"));
-        hostSays(w, msg::newplayerinfo(3, "Cat"));
+        win.hostSays("CMD_sendlogininfo+1");
+        win.hostSays(msg::newplayerinfo(1, "Ann"));
+        win.hostSays(msg::newplayerinfo(3, "Cat"));
 
         QAction* remove = w.popup_kick()->actions().first();
         QCOMPARE(remove->text(), QStringLiteral("Remove From Game"));
@@ -106,21 +93,17 @@ private slots:
 
     void joiningPlayerCannotRemoveAnybody()
     {
-        LaunchOptions opts;
-        opts.mode = LaunchOptions::Mode::Join;
-        opts.playerName = QStringLiteral("Bob");
-        opts.hostAddress = QStringLiteral("127.0.0.1");
-        opts.port = 1; // nobody listens; the window stays as it is
-        GameOptions options;
-        Tchat w(opts, HostStarter(), &options, nullptr);
+        // Nobody listens on port 1; the window stays as it is.
+        GameWindow win(test::joining(QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), 1));
+        Tchat& w = win.w;
         w.processparams();
-        hostSays(w, "CMD_sendlogininfo+2");
-        hostSays(w, msg::existingplayers(3, "Cat"));
+        win.hostSays("CMD_sendlogininfo+2");
+        win.hostSays(msg::existingplayers(3, "Cat"));
         w.prepareKickMenu(3);
         QVERIFY(!w.popup_kick()->actions().first()->isEnabled());
         QVERIFY(!w.StartGame1()->isEnabled());
-        QVERIFY(w.chatLog()->plainText().contains(
-            QStringLiteral("Loading Multi-player Game.. Please Wait.")));
+        QVERIFY(
+            win.chatText().contains(QStringLiteral("Loading Multi-player Game.. Please Wait.")));
     }
 };
 

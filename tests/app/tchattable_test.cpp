@@ -4,18 +4,14 @@
 // questions before Start or closing ends a game, and the accessibility
 // tree.
 #include "app/gameicon.h"
-#include "app/tchat.h"
-#include "chat/chatlog.h"
 #include "chat/chatpane.h"
-#include "client/board.h"
 #include "client/boardscaler.h"
 #include "client/boardview.h"
 #include "client/boardwidgets.h"
 #include "client/cardart.h"
-#include "client/clientsession.h"
 #include "client/keyboardplay.h"
 #include "net/messages.h"
-#include "settings/gameoptions.h"
+#include "support/gamewindow.h"
 #include "support/testutil.h"
 
 #include <QAccessible>
@@ -34,32 +30,19 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Window
+struct Window : test::GameWindow
 {
-    GameOptions options;
-    Tchat w;
     QStringList asked;
     bool answer = false;
 
     explicit Window(LaunchOptions::Mode mode = LaunchOptions::Mode::None)
-        : w(launch(mode), HostStarter(), &options, nullptr)
+        : GameWindow(test::launchAs(mode))
     {
         w.setQuestion([this](const QString& text) {
             asked.append(text);
             return answer;
         });
         w.show();
-    }
-    static LaunchOptions launch(LaunchOptions::Mode mode)
-    {
-        LaunchOptions o;
-        o.mode = mode;
-        return o;
-    }
-    void hostSays(const QByteArray& m)
-    {
-        w.session()->receiveBytes(frame(m));
-        w.session()->processQueued();
     }
     // Logged in as seat 2 (or a spy) with a round of cards on the board.
     void playRound(int own, const QByteArray& name = "Bob")
@@ -198,7 +181,8 @@ private slots:
         // A stored zoom opens the window at that size.
         GameOptions stored;
         stored.setZoom(200);
-        Tchat w(Window::launch(LaunchOptions::Mode::None), HostStarter(), &stored, nullptr);
+        test::GameWindow win(test::launchAs(LaunchOptions::Mode::None), {}, {}, &stored);
+        Tchat& w = win.w;
         QCOMPARE(w.scaler()->zoom(), 2.0);
         QCOMPARE(w.centralWidget()->size(), QSize(1438, 994));
     }
@@ -234,7 +218,7 @@ private slots:
         QTest::keyClicks(board, u"fovh"_s);
         QVERIFY(!QApplication::activePopupWidget());
         QTest::keyClicks(board, u"tear"_s);
-        QCOMPARE(f.w.board()->wordPileList(), u"+1+3+5+4"_s);
+        QCOMPARE(f.board()->wordPileList(), u"+1+3+5+4"_s);
         // Letters typed into the chat entry stay there.
         entry->setFocus();
         QTest::keyClicks(entry, u"bat"_s);
@@ -242,21 +226,21 @@ private slots:
         // Its Enter and Escape are the entry's, not the board's.
         QTest::keyClick(entry, Qt::Key_Escape);
         QTest::keyClick(entry, Qt::Key_Return);
-        QCOMPARE(f.w.board()->wordPileList(), u"+1+3+5+4"_s);
+        QCOMPARE(f.board()->wordPileList(), u"+1+3+5+4"_s);
         // Keys nobody takes (the chat pane has the focus) reach the board.
         f.w.mainchat()->setFocus();
         QTest::keyClick(f.w.mainchat(), Qt::Key_Escape);
-        QCOMPARE(f.w.board()->wordPileList(), QString());
+        QCOMPARE(f.board()->wordPileList(), QString());
     }
 
     void startDuringAGameAsksBothWays()
     {
         Window f;
-        f.w.session()->setHosting(true);
+        f.session()->setHosting(true);
         f.playRound(1, "Ann");
         // As the hosting copy shows them.
-        f.w.board()->setStartControlsVisible(true);
-        QSignalSpy dialog(f.w.board(), &Board::showGameOptions);
+        f.board()->setStartControlsVisible(true);
+        QSignalSpy dialog(f.board(), &Board::showGameOptions);
         f.w.StartGame1()->trigger();
         QCOMPARE(f.asked, QStringList{Board::newGameQuestion()});
         QCOMPARE(dialog.count(), 0);
@@ -342,7 +326,7 @@ private slots:
         QCOMPARE(names.value(u"label_playername1"_s), u"Seat 1: Ann"_s);
         QCOMPARE(names.value(u"label_playername4"_s), u"Seat 4: <Waiting>"_s);
         QCOMPARE(names.value(u"label_score2"_s), u"Seat 2 total: 0"_s);
-        QCOMPARE(names.value(u"label_timer"_s), f.w.board()->timerText());
+        QCOMPARE(names.value(u"label_timer"_s), f.board()->timerText());
         QCOMPARE(names.value(u"mychat"_s), u"Chat entry"_s);
         QCOMPARE(names.value(u"mainchat"_s), u"Chat"_s);
         QCOMPARE(names.value(u"board"_s), u"Board"_s);
@@ -362,7 +346,7 @@ private slots:
             QVERIFY2(!iface->text(QAccessible::Name).isEmpty(), qPrintable(widget->objectName()));
         }
         // The last chat line is told in the pane's description.
-        f.w.chatLog()->addSystemLine(u"Hello there"_s);
+        f.chat()->addSystemLine(u"Hello there"_s);
         QCOMPARE(f.w.mainchat()->accessibleDescription(), u"Last line: Hello there"_s);
     }
 
@@ -385,12 +369,12 @@ private slots:
         QCOMPARE(events, QStringList{u"alert Board|TEA in not a valid word."_s});
         QCOMPARE(f.w.boardView()->lastAnnouncement(), u"TEA in not a valid word."_s);
         events.clear();
-        f.w.board()->setAutoClock(false);
-        f.w.board()->turntimeTimer();
+        f.board()->setAutoClock(false);
+        f.board()->turntimeTimer();
         QCOMPARE(events, QStringList{u"name Time: 1:29|"_s});
         events.clear();
         for (int i = 0; i < 69; ++i)
-            f.w.board()->turntimeTimer();
+            f.board()->turntimeTimer();
         QCOMPARE(events.size(), 70);
         QCOMPARE(events.mid(68),
                  (QStringList{u"alert Board|20 seconds left."_s, u"name Time: 0:20|"_s}));

@@ -3,13 +3,10 @@
 // each checked by the bytes that reach a stand-in host.
 #include "chat/chatentry.h"
 #include "chat/chatinput.h"
-#include "chat/chatlog.h"
 #include "chat/phrasebar.h"
-#include "client/clientsession.h"
 #include "client/uistyle.h"
 #include "net/messages.h"
-#include "settings/gameoptions.h"
-#include "support/fakes.h"
+#include "support/clientcore.h"
 #include "support/testutil.h"
 
 #include <QAction>
@@ -18,8 +15,6 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -30,37 +25,19 @@ namespace {
 
 // The entry and the button row on one widget, the session connected to a
 // loopback listener that records what the client sends.
-struct ChatTable
+struct ChatTable : test::ClientCore
 {
-    GameOptions options;
-    ChatLog chat{&options};
-    test::RecordingSound sound;
-    ClientSession session{&chat, &sound, &options};
     qint64 now = 0;
     QWidget window;
     ChatEntry* entry = new ChatEntry(&session, &options, &window);
     PhraseBar* bar = new PhraseBar(&session, &options, entry, &window, [this] { return now; });
-    QTcpServer host;
-    QTcpSocket* peer = nullptr;
-    QByteArray sent;
+    QByteArray& sent = fromClient;
 
     bool connect()
     {
         entry->setGeometry(0, 0, 252, 22);
         bar->setGeometry(0, 26, 252, 22);
-        if (!host.listen(QHostAddress::LocalHost, 0))
-            return false;
-        session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), QStringLiteral("Ann"));
-        if (!test::waitUntil([&] { return host.hasPendingConnections(); }))
-            return false;
-        peer = host.nextPendingConnection();
-        QObject::connect(peer, &QTcpSocket::readyRead, [this] { sent += peer->readAll(); });
-        return test::waitUntil([&] { return session.sock().Connected(); });
-    }
-    void hostSays(const QByteArray& message)
-    {
-        session.receiveBytes(frame(message));
-        session.processQueued();
+        return ClientCore::connect(QStringLiteral("Ann"));
     }
     bool login(int number)
     {

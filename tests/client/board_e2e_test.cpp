@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <memory>
-#include <set>
 #include <vector>
 
 using namespace gorse;
@@ -23,21 +22,6 @@ using namespace gorse::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Every word made of two card faces, and nothing else: any two piles make a
-// word, a single letter never does.
-QByteArray twoCardWords()
-{
-    std::set<QByteArray> words;
-    for (int a = 1; a <= kCardCount; ++a) {
-        for (int b = 1; b <= kCardCount; ++b)
-            words.insert(converttoletter(a) + converttoletter(b));
-    }
-    QByteArray records;
-    for (const QByteArray& w : words)
-        records += '\x1E' + w.leftJustified(TDictn::recordsize - 1, ' ');
-    return records;
-}
 
 // A client of the real host; the fixture's own listener stays unused.
 struct Player : BoardFixture

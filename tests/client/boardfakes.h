@@ -1,61 +1,19 @@
 #pragma once
 
-// Fakes and a fixture for the board's tests: a tally that records what it is
-// offered, and a logged-in client whose host is a bare loopback listener.
+// A fixture for the board's tests: a logged-in client whose host is a bare
+// loopback listener.
 
-#include "chat/chatlog.h"
-#include "client/board.h"
-#include "client/clientsession.h"
-#include "client/tallyhooks.h"
 #include "net/messages.h"
-#include "support/fakes.h"
+#include "support/clientcore.h"
 #include "support/testutil.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <initializer_list>
-#include <map>
-#include <tuple>
 
 namespace gorse::test {
 
-// Remembers every offer and answers record values a test sets.
-class RecordingTally : public TallyHooks
-{
-public:
-    // An addword call: text, number, column.
-    using Offer = std::tuple<QString, int, int>;
-
-    int recordValue(int column) const override
-    {
-        const auto it = records.find(column);
-        return it == records.end() ? 0 : it->second;
-    }
-    void addword(const QString& t, int n, int column) override { offers.append({t, n, column}); }
-    void anotherword(int column) override { wordCounts.append(column); }
-    void addgame(const QString& winner) override { games.append(winner); }
-
-    std::map<int, int> records;
-    QList<Offer> offers;
-    QList<int> wordCounts;
-    QStringList games;
-};
-
 // A board on a session logged in to a stand-in host on 127.0.0.1.
-struct BoardFixture
+struct BoardFixture : ClientCore
 {
-    RecordingOptions options;
-    ChatLog chat{&options};
-    RecordingSound sound;
-    RecordingTally tally;
-    ClientSession session{&chat, &sound, &options};
-    Board board{&session, &options, &chat, &sound, &tally};
-    QTcpServer host;
-    QTcpSocket* peer = nullptr;
-    QByteArray fromClient;
-
-    BoardFixture() { board.setAutoClock(false); }
-
     void click(std::initializer_list<int> piles, Qt::MouseButton button = Qt::LeftButton)
     {
         for (int pile : piles)
@@ -71,14 +29,7 @@ struct BoardFixture
     // Connects and, when own is not 0, logs in as that connection.
     bool connect(int own, const QByteArray& name = "Bob")
     {
-        if (!host.listen(QHostAddress::LocalHost, 0))
-            return false;
-        session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), QString::fromUtf8(name));
-        if (!waitUntil([&] { return host.hasPendingConnections(); }))
-            return false;
-        peer = host.nextPendingConnection();
-        QObject::connect(peer, &QTcpSocket::readyRead, [this] { fromClient += peer->readAll(); });
-        if (!waitUntil([&] { return session.sock().Connected(); }))
+        if (!ClientCore::connect(QString::fromUtf8(name)))
             return false;
         if (own != 0) {
             hostSays(msg::sendlogininfo(own));
@@ -87,12 +38,6 @@ struct BoardFixture
         }
         sound.cues.clear();
         return true;
-    }
-
-    void hostSays(const QByteArray& message)
-    {
-        session.receiveBytes(frame(message));
-        session.processQueued();
     }
 
     // Everything the client sent since the last call, one entry per message.
@@ -121,15 +66,6 @@ struct BoardFixture
         hostSays(msg::startround(round));
     }
 };
-
-// The chat pane's lines as plain text.
-inline QStringList chatLines(const ChatLog& log)
-{
-    QStringList lines;
-    for (const QString& line : log.plainText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
-        lines.append(line.trimmed());
-    return lines;
-}
 
 // Pile by pile: the picture ("-" for an emptied slot), then "w" while in the
 // word and "d" while its discard label shows; e.g. "-w 1d 20d ...".

@@ -1,11 +1,9 @@
 // A real game host and several clients over loopback: logging in, chatting,
 // spying, removal and leaving, as seen by each client.
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/messages.h"
-#include "support/fakes.h"
+#include "support/clientcore.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
 
@@ -18,11 +16,8 @@ using gorse::test::waitUntil;
 
 namespace {
 
-struct Player
+struct Player : test::ClientCore
 {
-    GameOptions options;
-    ChatLog chat{&options};
-    ClientSession session{&chat, nullptr, &options};
     bool closed = false;
 
     Player(quint16 port, const QString& name, bool hosting = false)

@@ -1,8 +1,6 @@
 // The client's side of the connection: login, seats, spies, departures.
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
 #include "net/messages.h"
-#include "support/fakes.h"
+#include "support/clientcore.h"
 #include "support/qtprint.h"
 #include "support/rawclient.h"
 #include "support/testutil.h"
@@ -12,43 +10,17 @@
 #include <gtest/gtest.h>
 
 using namespace gorse;
+using gorse::test::chatLines;
 using gorse::test::waitUntil;
 
 namespace {
 
-// The chat pane's lines as plain text, one entry per line.
-QStringList chatLines(const ChatLog& log)
+// A session and its stand-in host.
+struct Fixture : test::ClientCore
 {
-    QStringList lines;
-    for (const QString& line : log.plainText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
-        lines.append(line.trimmed());
-    return lines;
-}
-
-// A session connected to a loopback listener that stands in for the host.
-struct Fixture
-{
-    test::RecordingOptions options;
-    ChatLog chat{&options};
-    test::RecordingSound sound;
-    ClientSession session{&chat, &sound, &options};
-    QTcpServer host;
-    QTcpSocket* peer = nullptr;
-    QByteArray fromClient;
-
     void connect(const QString& name = QStringLiteral("Cat"))
     {
-        ASSERT_TRUE(host.listen(QHostAddress::LocalHost, 0));
-        session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), name);
-        ASSERT_TRUE(waitUntil([&] { return host.hasPendingConnections(); }));
-        peer = host.nextPendingConnection();
-        QObject::connect(peer, &QTcpSocket::readyRead, [this] { fromClient += peer->readAll(); });
-        ASSERT_TRUE(waitUntil([&] { return session.sock().Connected(); }));
-    }
-    void hostSays(const QByteArray& message)
-    {
-        session.receiveBytes(frame(message));
-        session.processQueued();
+        ASSERT_TRUE(ClientCore::connect(name));
     }
 };
 

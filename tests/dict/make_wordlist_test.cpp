@@ -1,5 +1,7 @@
 // tools/make_wordlist.sh over a small folder shaped like SCOWL's.
 
+#include "support/files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,6 +11,9 @@
 #include <initializer_list>
 #include <utility>
 
+using gorse::test::readFile;
+using gorse::test::writeFile;
+
 namespace {
 
 struct Outcome
@@ -17,18 +22,6 @@ struct Outcome
     QByteArray out;
     QByteArray err;
 };
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The words of a list, checking the record format on the way.
 QList<QByteArray> words(const QByteArray& list)

@@ -1,4 +1,5 @@
 #include "dict/tdictn.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <initializer_list>
 
 using gorse::TDictn;
+
+using gorse::test::writeFile;
 
 namespace {
 
@@ -32,12 +35,6 @@ QByteArray committedList()
 QByteArray entry(const QByteArray& list, qsizetype i)
 {
     return list.mid(i * TDictn::recordsize + 1, 14).trimmed();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace

@@ -3,21 +3,16 @@
 #include "chat/chatlog.h"
 #include "settings/cuerouter.h"
 #include "settings/gameoptions.h"
-#include "settings/soundoutput.h"
+#include "support/fakes.h"
 #include "support/qtprint.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 
 using namespace gorse;
+using gorse::test::RecordingOutput;
 
 namespace {
-
-struct RecordingOutput : SoundOutput
-{
-    void play(const QString& name) override { played.append(name); }
-    QStringList played;
-};
 
 struct Router
 {

@@ -2,11 +2,15 @@
 
 #include "client/clientservices.h"
 #include "client/table.h"
+#include "client/tallyhooks.h"
 #include "settings/gameoptions.h"
+#include "settings/soundoutput.h"
 
 #include <QList>
 #include <QStringList>
+#include <map>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace gorse::test {
@@ -23,6 +27,36 @@ public:
     }
     QStringList cues;
     QList<std::pair<QString, std::optional<QString>>> chatters;
+};
+
+// Remembers every offer and answers record values a test sets.
+class RecordingTally : public TallyHooks
+{
+public:
+    // An addword call: text, number, column.
+    using Offer = std::tuple<QString, int, int>;
+
+    int recordValue(int column) const override
+    {
+        const auto it = records.find(column);
+        return it == records.end() ? 0 : it->second;
+    }
+    void addword(const QString& t, int n, int column) override { offers.append({t, n, column}); }
+    void anotherword(int column) override { wordCounts.append(column); }
+    void addgame(const QString& winner) override { games.append(winner); }
+
+    std::map<int, int> records;
+    QList<Offer> offers;
+    QList<int> wordCounts;
+    QStringList games;
+};
+
+// Remembers the name of every recording played.
+class RecordingOutput : public SoundOutput
+{
+public:
+    void play(const QString& name) override { played.append(name); }
+    QStringList played;
 };
 
 // The player's options, counting the requests to read and write them.

@@ -17,26 +17,11 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
-#include <set>
 
 using namespace gorse;
 using namespace gorse::test;
 
 namespace {
-
-// Every word of two card faces: any two piles make a word.
-QByteArray twoCardWords()
-{
-    std::set<QByteArray> words;
-    for (int a = 1; a <= kCardCount; ++a) {
-        for (int b = 1; b <= kCardCount; ++b)
-            words.insert(converttoletter(a) + converttoletter(b));
-    }
-    QByteArray records;
-    for (const QByteArray& w : words)
-        records += '\x1E' + w.leftJustified(TDictn::recordsize - 1, ' ');
-    return records;
-}
 
 // A process whose standard error is collected.
 struct Program : QProcess
@@ -78,7 +63,7 @@ struct TestTable
     bool open()
     {
         const QString words = dir.filePath(QStringLiteral("words.dic"));
-        if (!writeAll(words, twoCardWords()))
+        if (!writeFile(words, twoCardWords()))
             return false;
         host = std::make_unique<Program>(
             binDir() + QStringLiteral("/gorse-host"),
@@ -132,7 +117,7 @@ TEST(TallyProcess, AGameIsOnDiskWhenItEndsAndTheNextStartReadsIt)
     StringGrid grid{Tally::kColumns,
                     {QStringList(10, QStringLiteral("0")), QStringList(10, QStringLiteral("0"))}};
     grid.rows[1][0] = QStringLiteral("Bob");
-    ASSERT_TRUE(writeAll(ann.tally, Tlzrw1::Compress(SaveGridText(grid))));
+    ASSERT_TRUE(writeFile(ann.tally, Tlzrw1::Compress(SaveGridText(grid))));
 
     auto gorse = ann.start(table);
     ASSERT_TRUE(table.annArrives()) << gorse->log.constData();
@@ -170,11 +155,11 @@ TEST(TallyProcess, ADamagedFileIsKeptAsideAndTheGameStillJoins)
     AnnsCopy ann;
     ASSERT_TRUE(ann.install());
     const QByteArray damaged = "!HZL not a tally";
-    ASSERT_TRUE(writeAll(ann.tally, damaged));
+    ASSERT_TRUE(writeFile(ann.tally, damaged));
 
     auto gorse = ann.start(table);
     ASSERT_TRUE(table.annArrives()) << gorse->log.constData();
-    EXPECT_EQ(readAll(ann.tally + QStringLiteral(".bad")), damaged);
+    EXPECT_EQ(readFile(ann.tally + QStringLiteral(".bad")), damaged);
     EXPECT_TRUE(waitUntil([&] {
         return gorse->log.contains(" : Lzrw1 decompression : this file has no valid header !");
     })) << gorse->log.constData();

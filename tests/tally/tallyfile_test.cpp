@@ -47,10 +47,10 @@ TEST(TallyFile, EveryChangeIsSavedAtOnce)
     tally.reset();
     EXPECT_EQ(stored(t.path), kFreshRow);
     // What is written is the compressed grid text, nothing else.
-    EXPECT_EQ(readAll(t.path), Tlzrw1::Compress(SaveGridText(tally.grid())));
+    EXPECT_EQ(readFile(t.path), Tlzrw1::Compress(SaveGridText(tally.grid())));
     QFile golden(QStringLiteral(GORSE_TALLY_GOLDEN_DIR "/fresh.tld"));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
-    EXPECT_EQ(readAll(t.path), golden.readAll());
+    EXPECT_EQ(readFile(t.path), golden.readAll());
 }
 
 TEST(TallyFile, TwoGamesThenARestartKeepTheTotalsAndStartTheSessionAtZero)
@@ -109,8 +109,8 @@ TEST(TallyFile, ADamagedFileIsKeptAsideAndTheTallyStartsEmpty)
     for (const auto& c : cases) {
         TempTally t;
         const QString bad = t.path + QStringLiteral(".bad");
-        ASSERT_TRUE(writeAll(t.path, c.bytes));
-        ASSERT_TRUE(writeAll(bad, "an older damaged file"));
+        ASSERT_TRUE(writeFile(t.path, c.bytes));
+        ASSERT_TRUE(writeFile(bad, "an older damaged file"));
         Tally tally;
         {
             TallyFile file(&tally, t.path);
@@ -123,13 +123,13 @@ TEST(TallyFile, ADamagedFileIsKeptAsideAndTheTallyStartsEmpty)
             EXPECT_TRUE(notice.mid(plain.size())
                             .startsWith(QString(c.message).replace(QStringLiteral("%1"), t.path)))
                 << c.what << ": " << notice.toStdString();
-            EXPECT_EQ(readAll(bad), c.bytes) << c.what;
+            EXPECT_EQ(readFile(bad), c.bytes) << c.what;
             EXPECT_FALSE(QFile::exists(t.path)) << c.what;
             EXPECT_EQ(tally.grid(), Tally().grid()) << c.what;
         }
         // At exit the empty tally is written; the damaged one stays aside.
         EXPECT_EQ(stored(t.path), kFreshRow) << c.what;
-        EXPECT_EQ(readAll(bad), c.bytes) << c.what;
+        EXPECT_EQ(readFile(bad), c.bytes) << c.what;
     }
 }
 
@@ -137,7 +137,7 @@ TEST(TallyFile, AFileThatCannotBeReadIsNeverWrittenOver)
 {
     TempTally t;
     const QByteArray damaged = "WRZL junk";
-    ASSERT_TRUE(writeAll(t.path, damaged));
+    ASSERT_TRUE(writeFile(t.path, damaged));
     // Something in the way of the kept-aside name.
     const QString bad = t.path + QStringLiteral(".bad");
     ASSERT_TRUE(QDir().mkpath(bad + QStringLiteral("/inside")));
@@ -158,16 +158,16 @@ TEST(TallyFile, AFileThatCannotBeReadIsNeverWrittenOver)
         EXPECT_FALSE(file.save().isEmpty());
         EXPECT_EQ(notices, 0);
     }
-    EXPECT_EQ(readAll(t.path), damaged);
+    EXPECT_EQ(readFile(t.path), damaged);
 
     // Nor is a file that was never read.
     const QByteArray good = Tlzrw1::Compress(SaveGridText(tally.grid()));
-    ASSERT_TRUE(writeAll(t.path, good));
+    ASSERT_TRUE(writeFile(t.path, good));
     {
         Tally other;
         TallyFile file(&other, t.path);
     }
-    EXPECT_EQ(readAll(t.path), good);
+    EXPECT_EQ(readFile(t.path), good);
 }
 
 TEST(TallyFile, ASaveThatCannotBeMadeIsReported)
@@ -207,7 +207,7 @@ TEST(TallyFile, NothingIsWrittenToTheCurrentDirectory)
         TallyFile file(&tally, t.path);
         file.load();
         tally.addgame(QStringLiteral("addtomine"));
-        EXPECT_TRUE(writeAll(t.path, "damaged"));
+        EXPECT_TRUE(writeFile(t.path, "damaged"));
         Tally again;
         TallyFile second(&again, t.path);
         second.load();

@@ -4,10 +4,9 @@
 // one, so a test plays a game message by message and reads what the tally
 // made of it; and the tally file as a test reads it.
 
-#include "chat/chatlog.h"
-#include "client/board.h"
-#include "client/clientsession.h"
 #include "net/messages.h"
+#include "support/clientcore.h"
+#include "support/files.h"
 #include "support/qtprint.h"
 #include "tally/lzrw1.h"
 #include "tally/tally.h"
@@ -20,10 +19,10 @@ namespace gorse::test {
 struct TallyGame
 {
     GameOptions options;
-    ChatLog chat{&options};
-    ClientSession session{&chat, nullptr, &options};
     Tally tally;
-    Board board{&session, &options, &chat, nullptr, &tally};
+    GameClient client{&options, {.tally = &tally}};
+    ClientSession& session = *client.session();
+    Board& board = *client.board();
     int own = 0;
 
     // Logs in as connection own; seats holds the names of seats 1..6, an
@@ -39,11 +38,7 @@ struct TallyGame
         }
     }
 
-    void say(const QByteArray& message)
-    {
-        session.receiveBytes(frame(message));
-        session.processQueued();
-    }
+    void say(const QByteArray& message) { hostSays(session, message); }
     void start(int seconds = 90)
     {
         say(msg::startgameRelay("Ann", "500", QByteArray::number(seconds)));
@@ -101,24 +96,12 @@ inline QString panel(const Tally& t)
     return labels.join(u',');
 }
 
-inline QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // The rows stored in a tally file, each as "a,b,c,...", joined by " / ";
 // the compressor's message for a file that does not decode.
 inline QString stored(const QString& path)
 {
     try {
-        const auto grid = LoadGridText(Tlzrw1::Decompress(readAll(path), path));
+        const auto grid = LoadGridText(Tlzrw1::Decompress(readFile(path), path));
         if (!grid)
             return QStringLiteral("(bad text)");
         QStringList rows;

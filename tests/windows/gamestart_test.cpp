@@ -2,9 +2,7 @@
 // Page Down and the mouse wheel step them like a spin box, within the same
 // bounds and steps as the arrow buttons, and numbers typed into their edits
 // are taken brought into the range and to the steps.
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
-#include "settings/gameoptions.h"
+#include "support/clientcore.h"
 #include "windows/tgamestart.h"
 
 #include <QComboBox>
@@ -43,10 +41,9 @@ class GameStartTest : public QObject
 private slots:
     void theHostingPlayerChoosesComputerPlayersAndTheWordList()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
-        Tgamestart dialog(&session, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        Tgamestart dialog(&core.session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
         dialog.showDialog();
@@ -55,7 +52,7 @@ private slots:
         QVERIFY(!dialog.spin_computers->isVisible());
         const int joinedHeight = dialog.height();
 
-        session.setHosting(true);
+        core.session.setHosting(true);
         QVERIFY(dialog.spin_computers->isVisible() && dialog.combo_wordlist->isVisible());
         QVERIFY(dialog.height() > joinedHeight);
         QVERIFY(dialog.button_start->geometry().top() >
@@ -80,11 +77,10 @@ private slots:
 
     void theDialogWorksFromTheKeyboard()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
-        session.setHosting(true);
-        Tgamestart dialog(&session, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        core.session.setHosting(true);
+        Tgamestart dialog(&core.session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
         dialog.showDialog();
@@ -119,10 +115,9 @@ private slots:
 
     void upDownsStepWithKeysAndWheel()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
-        Tgamestart dialog(&session, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        Tgamestart dialog(&core.session, &options);
         dialog.showDialog();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QLineEdit* time = dialog.edit_creationtime;
@@ -168,10 +163,9 @@ private slots:
 
     void typedNumbersAreTakenWithinTheRangeAndSteps()
     {
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
-        Tgamestart dialog(&session, &options);
+        test::ClientCore core;
+        GameOptions& options = core.options;
+        Tgamestart dialog(&core.session, &options);
         QList<std::pair<int, int>> started;
         dialog.setStarter([&](int target, int seconds) { started.append({target, seconds}); });
         dialog.showDialog();

@@ -1,10 +1,9 @@
 // The help and about windows, offscreen: every help page behind its button,
 // how to play first, the scoring page against the rules, F1, where the help
 // opens, and the about window's texts.
-#include "app/tchat.h"
 #include "dict/tdictn.h"
 #include "net/rules.h"
-#include "settings/gameoptions.h"
+#include "support/gamewindow.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
@@ -163,10 +162,8 @@ private slots:
 
     void f1OpensHelpFromTheMainWindow()
     {
-        LaunchOptions none;
-        none.mode = LaunchOptions::Mode::None;
-        GameOptions options;
-        Tchat chat(none, HostStarter(), &options, nullptr);
+        test::GameWindow win;
+        Tchat& chat = win.w;
         Thelp help(&chat);
         chat.setHelpWindow(&help);
         chat.show();

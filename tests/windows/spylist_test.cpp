@@ -1,14 +1,11 @@
 // The spy list window, offscreen: it follows the client connection and
 // removes the spy under the pointer.
-#include "chat/chatlog.h"
-#include "client/clientsession.h"
 #include "net/messages.h"
+#include "support/clientcore.h"
 #include "support/testutil.h"
 #include "windows/tspylist.h"
 
 #include <QListWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 using namespace gorse;
@@ -16,36 +13,21 @@ using namespace gorse;
 class SpyListTest : public QObject
 {
     Q_OBJECT
-private:
-    void hostSays(ClientSession& s, const QByteArray& m)
-    {
-        s.receiveBytes(frame(m));
-        s.processQueued();
-    }
-
 private slots:
     void followsTheConnectionAndRemovesByNumber()
     {
-        QTcpServer host;
-        QVERIFY(host.listen(QHostAddress::LocalHost, 0));
-        GameOptions options;
-        ChatLog chat(&options);
-        ClientSession session(&chat, nullptr, &options);
-        session.connectTo(QStringLiteral("127.0.0.1"), host.serverPort(), QStringLiteral("Ann"));
-        QVERIFY(test::waitUntil([&] { return host.hasPendingConnections(); }));
-        QTcpSocket* peer = host.nextPendingConnection();
-        QByteArray got;
-        connect(peer, &QTcpSocket::readyRead, [&] { got += peer->readAll(); });
-        QVERIFY(test::waitUntil([&] { return session.sock().Connected(); }));
+        test::ClientCore core;
+        QVERIFY(core.connect(QStringLiteral("Ann")));
+        QByteArray& got = core.fromClient;
 
-        Tspylist spylist(&session);
+        Tspylist spylist(&core.session);
         QCOMPARE(spylist.windowTitle(), QStringLiteral("Gorse - Spys"));
         QVERIFY(spylist.windowFlags() & Qt::WindowStaysOnTopHint);
-        hostSays(session, "CMD_sendlogininfo+1");
-        hostSays(session, msg::newplayerinfo(1, "Ann"));
+        core.hostSays("CMD_sendlogininfo+1");
+        core.hostSays(msg::newplayerinfo(1, "Ann"));
         // Filled while hidden; two spies of the same name keep their own items.
-        hostSays(session, msg::newplayerinfo(7, "Kim: the spy"));
-        hostSays(session, msg::newplayerinfo(8, "Kim: the spy"));
+        core.hostSays(msg::newplayerinfo(7, "Kim: the spy"));
+        core.hostSays(msg::newplayerinfo(8, "Kim: the spy"));
         QCOMPARE(spylist.listbox_spys()->count(), 2);
         spylist.show();
         QVERIFY(QTest::qWaitForWindowExposed(&spylist));
@@ -53,7 +35,7 @@ private slots:
 
         // Not hosting: the item is disabled and nothing is sent.
         QVERIFY(!spylist.popup_kickhim()->isEnabled());
-        session.setHosting(true);
+        core.session.setHosting(true);
         QVERIFY(spylist.popup_kickhim()->isEnabled());
 
         // The pointer over the second item, whatever is selected.
@@ -76,7 +58,7 @@ private slots:
         QVERIFY(got.isEmpty());
 
         // Each disappears with its own departure.
-        hostSays(session, msg::playerdisconnected(8, "Kim: the spy"));
+        core.hostSays(msg::playerdisconnected(8, "Kim: the spy"));
         QCOMPARE(spylist.listbox_spys()->count(), 1);
         QCOMPARE(spylist.listbox_spys()->item(0)->text(), QStringLiteral("7: Kim: the spy"));
     }

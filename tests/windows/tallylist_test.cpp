@@ -2,9 +2,8 @@
 // current game by a click on his check box, an opponent's counts, the
 // Yes/No questions before an opponent is dropped or the tally reset, and
 // what the player is told when the tally file cannot be read or written.
-#include "app/tchat.h"
-#include "settings/gameoptions.h"
 #include "support/files.h"
+#include "support/gamewindow.h"
 #include "tally/tally.h"
 #include "tally/tallyfile.h"
 #include "windows/tdownload.h"
@@ -236,12 +235,10 @@ private slots:
         // download window before either is on screen.
         QTcpServer host;
         QVERIFY(host.listen(QHostAddress::LocalHost, 0));
-        LaunchOptions solo;
-        solo.playerName = QStringLiteral("You");
-        solo.port = host.serverPort();
-        GameOptions options;
-        Tchat chat(
-            solo, [](quint16) { return QString(); }, &options, nullptr, &tally);
+        test::GameWindow win(test::launchAs(LaunchOptions::Mode::Solo, QStringLiteral("You"),
+                                            QString(), host.serverPort()),
+                             {.tally = &tally}, [](quint16) { return QString(); });
+        Tchat& chat = win.w;
         Tdownload download(
             LobbyConfig{}, [](const QString&, const QStringList&) { return true; }, &chat);
         chat.setDownloadWindow(&download);
