@@ -13,6 +13,9 @@
 #include <QUrl>
 #include <QWebSocket>
 #include <algorithm>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace gorse {
 
@@ -95,6 +98,23 @@ QString fileFor(const QString& root, const QString& path)
     return root + u'/' + relative;
 }
 
+// A listener whose connections send at once, as the game's TCP port's do:
+// a small answer held back until the previous one is acknowledged would
+// cost a game message tens of milliseconds.
+class LowDelayListener : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        const int one = 1;
+        ::setsockopt(int(descriptor), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        QTcpServer::incomingConnection(descriptor);
+    }
+};
+
 // Closes a connection that is not let in, telling the page why, and lets it
 // go once it is closed (or after a few seconds if the peer does not answer).
 void closeRefused(std::unique_ptr<QWebSocket> socket, QObject* owner,
@@ -132,7 +152,7 @@ bool WebServer::addAllowedOrigin(const QString& origin)
 
 QString WebServer::startListening(quint16 port, const QHostAddress& address)
 {
-    auto* listener = new QTcpServer(this);
+    auto* listener = new LowDelayListener(this);
     if (!listener->listen(address, port)) {
         const QString error = listener->errorString();
         delete listener;
