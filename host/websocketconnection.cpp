@@ -30,9 +30,10 @@ WebSocketConnection::WebSocketConnection(std::unique_ptr<QWebSocket> socket,
 
 WebSocketConnection::~WebSocketConnection()
 {
-    // Going with its owner: nobody is told any more.
+    // Going with its owner (or refused): nobody is told any more, and what
+    // was written still goes out before the socket closes.
     m_socket->disconnect(this);
-    m_socket->abort();
+    m_socket->flush();
 }
 
 QString WebSocketConnection::peerAddress() const
