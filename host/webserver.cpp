@@ -98,10 +98,14 @@ QString fileFor(const QString& root, const QString& path)
     return root + u'/' + relative;
 }
 
-// A listener whose connections send at once, as the game's TCP port's do:
-// a small answer held back until the previous one is acknowledged would
-// cost a game message tens of milliseconds.
-class LowDelayListener : public QTcpServer
+// A listener whose connections send at once, as the game's TCP port's do (a
+// small answer held back until the previous one is acknowledged would cost
+// a game message tens of milliseconds), and that bounds what one HTTP
+// connection may send: the HTTP server holds a request whole before it is
+// looked at, so a client sending an endless body would take all memory.
+// The bound ends with the upgrade to a WebSocket, where the game's own
+// bounds take over: the HTTP server then lets go of the socket's signals.
+class WebListener : public QTcpServer
 {
 public:
     using QTcpServer::QTcpServer;
@@ -111,7 +115,17 @@ protected:
     {
         const int one = 1;
         ::setsockopt(int(descriptor), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        QTcpServer::incomingConnection(descriptor);
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, received = qint64(0)]() mutable {
+            received += socket->bytesAvailable();
+            if (received > WebServer::kMaxHttpBytes)
+                socket->abort();
+        });
+        addPendingConnection(socket);
     }
 };
 
@@ -152,7 +166,7 @@ bool WebServer::addAllowedOrigin(const QString& origin)
 
 QString WebServer::startListening(quint16 port, const QHostAddress& address)
 {
-    auto* listener = new LowDelayListener(this);
+    auto* listener = new WebListener(this);
     if (!listener->listen(address, port)) {
         const QString error = listener->errorString();
         delete listener;

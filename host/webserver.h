@@ -28,6 +28,9 @@ public:
     // setRoot() says otherwise; the web client is built in there.
     static constexpr QLatin1StringView kDefaultRoot{":/web"};
     static constexpr QLatin1StringView kPlayPath{"/play"};
+    // What one HTTP connection may send in all before it is cut off; a page
+    // and its files take a few kilobytes of requests.
+    static constexpr qint64 kMaxHttpBytes = 1024 * 1024;
 
     // server: the connection server game connections go to; not owned, it
     // must outlive this object.

@@ -420,4 +420,12 @@ TEST(WebHost, FilesAreServedWithTheirTypeAndTheSafetyHeaders)
     };
     for (const Case& c : cases)
         check(c);
+
+    // A request without end is cut off before it takes the host's memory.
+    QTcpSocket endless;
+    endless.connectToHost(QHostAddress::LocalHost, t.web->listeningPort());
+    endless.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Endless: ");
+    endless.write(QByteArray(3 * WebServer::kMaxHttpBytes, 'x'));
+    EXPECT_TRUE(waitUntil([&] { return endless.state() == QAbstractSocket::UnconnectedState; }));
+    check(cases[0]);
 }
