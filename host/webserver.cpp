@@ -102,7 +102,8 @@ QString fileFor(const QString& root, const QString& path)
 // small answer held back until the previous one is acknowledged would cost
 // a game message tens of milliseconds), and that bounds what one HTTP
 // connection may send: the HTTP server holds a request whole before it is
-// looked at, so a client sending an endless body would take all memory.
+// looked at, so a client sending a header line without end would take all
+// memory.
 // The bound ends with the upgrade to a WebSocket, where the game's own
 // bounds take over: the HTTP server then lets go of the socket's signals.
 class WebListener : public QTcpServer
