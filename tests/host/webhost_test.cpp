@@ -5,6 +5,7 @@
 #include "goldengame.h"
 #include "host/webserver.h"
 #include "hostfixture.h"
+#include "support/hostprocess.h"
 #include "support/testutil.h"
 
 #include <QTemporaryDir>
@@ -428,4 +429,26 @@ TEST(WebHost, FilesAreServedWithTheirTypeAndTheSafetyHeaders)
     endless.write(QByteArray(3 * WebServer::kMaxHttpBytes, 'x'));
     EXPECT_TRUE(waitUntil([&] { return endless.state() == QAbstractSocket::UnconnectedState; }));
     check(cases[0]);
+}
+
+TEST(WebHost, GorseHostOpensItsWebPortOnlyWhenAskedAndChecksTheOptions)
+{
+    HostProcess host({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--web"),
+                      QStringLiteral("0")});
+    ASSERT_TRUE(host.says("serving the web client on port "));
+    static const QRegularExpression re(QStringLiteral("web client on port (\\d+)"));
+    WebPeer p(quint16(re.match(QString::fromLocal8Bit(host.log)).captured(1).toUInt()));
+    EXPECT_EQ(p.waitForPrefix("CMD_sendlogininfo+"), "CMD_sendlogininfo+1");
+
+    const QStringList bad[] = {
+        {QStringLiteral("--web"), QStringLiteral("http")},
+        {QStringLiteral("--web-origin"), QStringLiteral("https://games.example.org")},
+        {QStringLiteral("--web"), QStringLiteral("0"), QStringLiteral("--web-origin"),
+         QStringLiteral("games.example.org")},
+    };
+    for (const QStringList& args : bad) {
+        HostProcess refused(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
+        EXPECT_TRUE(refused.waitForFinished(10000)) << args.join(u' ').toStdString();
+        EXPECT_EQ(refused.exitCode(), 2) << args.join(u' ').toStdString();
+    }
 }
