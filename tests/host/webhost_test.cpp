@@ -78,11 +78,10 @@ public:
     void close() override { socket.close(); }
     bool closed() const override { return m_closed; }
     Lines& received() override { return messages; }
-    QWebSocket socket;
+    // Declared before the socket, which may still report while it goes.
     Lines messages;
-
-private:
     bool m_closed = false;
+    QWebSocket socket;
 };
 
 // A host with both ports open on loopback and players of either kind.
