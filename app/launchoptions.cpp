@@ -11,7 +11,7 @@ QString launchUsage()
     return QStringLiteral(
         "Usage: gorse [--port N] [--seed S] [--words FILE] [--lobby-url URL]\n"
         "             [--announce-port N] [--announce-to ADDRESS[:PORT]]\n"
-        "             [--no-announce] [--from-lobby]\n"
+        "             [--no-announce] [--from-lobby] [--web PORT [--web-origin ORIGIN]...]\n"
         "             [--] [NAME HOST true|false]\n"
         "       gorse --lobby [--announce-port N] [--announce-to ADDRESS[:PORT]]\n"
         "  no arguments         play a solo game as \"You\"\n"
@@ -26,6 +26,9 @@ QString launchUsage()
         "  --announce-to A[:P]  announce to, or ask, this address only (no broadcast)\n"
         "  --no-announce        when hosting: do not announce the table on the network\n"
         "  --from-lobby         when joining: reopen the lobby if the host ends the game\n"
+        "  --web PORT           when hosting: let players join from a browser at\n"
+        "                       http://THIS-MACHINE:PORT\n"
+        "  --web-origin ORIGIN  let pages of ORIGIN (a proxy's https address) connect too\n"
         "  --version            print the version and exit\n");
 }
 
@@ -68,7 +71,8 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
         const bool takesValue =
             arg == QLatin1String("--port") || arg == QLatin1String("--seed") ||
             arg == QLatin1String("--words") || arg == QLatin1String("--lobby-url") ||
-            arg == QLatin1String("--announce-port") || arg == QLatin1String("--announce-to");
+            arg == QLatin1String("--announce-port") || arg == QLatin1String("--announce-to") ||
+            arg == QLatin1String("--web") || arg == QLatin1String("--web-origin");
         if (!takesValue) {
             options.positional.append(arg);
             continue;
@@ -90,6 +94,20 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
                     QStringLiteral("--announce-port needs a number from 0 to 65535, not \"%1\"")
                         .arg(value));
             options.announcePort = quint16(port);
+        } else if (arg == QLatin1String("--web")) {
+            const uint port = value.toUInt(&ok, 10);
+            if (!ok || port == 0 || port > 65535)
+                return fail(
+                    QStringLiteral("--web needs a number from 1 to 65535, not \"%1\"").arg(value));
+            options.webPort = int(port);
+        } else if (arg == QLatin1String("--web-origin")) {
+            const QUrl url(value, QUrl::StrictMode);
+            const QString scheme = url.scheme();
+            if (!url.isValid() || url.host().isEmpty() ||
+                (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+                return fail(QStringLiteral("--web-origin needs an http or https origin, not \"%1\"")
+                                .arg(value));
+            options.webOrigins.append(value);
         } else if (arg == QLatin1String("--announce-to")) {
             if (!parseAddressAndPort(value, kDiscoveryPort))
                 return fail(QStringLiteral("--announce-to needs an address and maybe a port, "

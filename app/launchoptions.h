@@ -31,7 +31,9 @@ struct LaunchOptions
     bool hostEnded = false; // the lobby opens after the host ended the game
     bool announce = true;   // a hosting copy tells lobbies on the network about its table
     quint16 announcePort = kDiscoveryPort; // UDP: table announcements and lobby queries
-    QString announceTo; // "ADDRESS[:PORT]": the only place announcements and queries go
+    QString announceTo;     // "ADDRESS[:PORT]": the only place announcements and queries go
+    int webPort = 0;        // a hosting copy serves the web client on this port (0: it does not)
+    QStringList webOrigins; // origins besides the web port's own whose pages may connect
 
     // True when started from the command line (host or join), which also opens
     // the side connection.
@@ -41,7 +43,7 @@ struct LaunchOptions
 
 // Reads the arguments after the program name. "--port N", "--seed S",
 // "--words FILE", "--lobby-url URL", "--announce-port N",
-// "--announce-to ADDRESS[:PORT]" and the flags
+// "--announce-to ADDRESS[:PORT]", "--web PORT", "--web-origin ORIGIN" and the flags
 // "--lobby", "--from-lobby", "--host-ended" and "--no-announce" may stand
 // anywhere and are removed before the positional arguments (player name,
 // host address, "true" to host) are read; after "--" every argument is

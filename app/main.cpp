@@ -14,6 +14,7 @@
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
 #include "host/tserver.h"
+#include "host/webserver.h"
 #include "lobby/lobbyapp.h"
 #include "net/rules.h"
 #include "net/tsock.h"
@@ -149,11 +150,43 @@ int main(int argc, char** argv)
     const QHostAddress listenAddress(options->mode == LaunchOptions::Mode::Solo
                                          ? QHostAddress::LocalHost
                                          : QHostAddress::AnyIPv4);
-    chat.setHostStarter([&server, listenAddress](quint16 port) -> QString {
+    // With --web, players may also join from a browser; the game goes on
+    // without that when the web port cannot be had.
+    std::unique_ptr<WebServer> web;
+    chat.setHostStarter([&server, &web, &chat, &options, listenAddress](quint16 port) -> QString {
         try {
             server.startListening(port, listenAddress);
         } catch (const ESockException& e) {
             return QString::fromUtf8(e.what());
+        }
+        if (options->webPort > 0 && !web) {
+            web = std::make_unique<WebServer>(&server);
+            web->setLog([](const QString& line) {
+                std::fprintf(stderr, "gorse host: %s\n", qPrintable(line));
+            });
+            QString error;
+            for (const QString& origin : options->webOrigins) {
+                if (!web->addAllowedOrigin(origin))
+                    error = QStringLiteral("%1 is not an http or https origin").arg(origin);
+            }
+            if (error.isEmpty())
+                error = web->startListening(quint16(options->webPort), listenAddress);
+            if (!error.isEmpty()) {
+                web.reset();
+                auto* box = new QMessageBox(
+                    QMessageBox::Warning, QStringLiteral("Gorse"),
+                    QStringLiteral("Cannot let players join from a browser on port %1 (%2). The "
+                                   "game goes on for players of the game itself.")
+                        .arg(options->webPort)
+                        .arg(error),
+                    QMessageBox::Ok, &chat);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->setWindowModality(Qt::NonModal);
+                box->show();
+            } else {
+                std::fprintf(stderr, "gorse host: serving the web client on port %u\n",
+                             unsigned(web->listeningPort()));
+            }
         }
         return QString();
     });

@@ -44,7 +44,69 @@ int leadingNumber(const std::string& line, size_t from)
     return n;
 }
 
+Wire wireInUse = Wire::Tcp;
+
+// A client's WebSocket frame: binary, final, masked (as a browser's is).
+void appendFrame(std::string& out, const char* data, size_t size)
+{
+    static const unsigned char mask[4] = {0x37, 0xFA, 0x21, 0x3D};
+    out += char(0x82);
+    if (size < 126) {
+        out += char(0x80 | size);
+    } else if (size <= 0xFFFF) {
+        out += char(0x80 | 126);
+        out += char(size >> 8);
+        out += char(size & 0xFF);
+    } else {
+        out += char(0x80 | 127);
+        for (int shift = 56; shift >= 0; shift -= 8)
+            out += char((uint64_t(size) >> shift) & 0xFF);
+    }
+    out.append(reinterpret_cast<const char*>(mask), 4);
+    for (size_t i = 0; i < size; ++i)
+        out += char(data[i] ^ char(mask[i % 4]));
+}
+
+// The upgrade of a freshly connected socket to a WebSocket on /play. Reads
+// the answer a byte at a time, so that nothing after it is taken.
+bool upgrade(int fd, uint16_t port)
+{
+    const std::string request = "GET /play HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                                "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                                "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                                "Sec-WebSocket-Version: 13\r\n\r\n";
+    if (!sendAll(fd, request))
+        return false;
+    std::string answer;
+    char byte = 0;
+    while (answer.size() < 4096 && answer.find("\r\n\r\n") == std::string::npos) {
+        if (::recv(fd, &byte, 1, 0) != 1)
+            return false;
+        answer += byte;
+    }
+    return answer.rfind("HTTP/1.1 101", 0) == 0;
+}
+
 } // namespace
+
+void useWire(Wire wire)
+{
+    wireInUse = wire;
+}
+
+bool sendMessages(int fd, const std::string& messages)
+{
+    if (wireInUse == Wire::Tcp)
+        return sendAll(fd, messages);
+    std::string frames;
+    size_t start = 0;
+    for (size_t end = messages.find(kTerminator); end != std::string::npos;
+         end = messages.find(kTerminator, start)) {
+        appendFrame(frames, messages.data() + start, end - start);
+        start = end + 1;
+    }
+    return sendAll(fd, frames);
+}
 
 bool sendAll(int fd, const std::string& bytes)
 {
@@ -129,6 +191,33 @@ ssize_t receiveMessages(int fd, std::string& rest, std::vector<std::string>& lin
         return got == 0 ? 0 : -1;
     rest.append(buffer, size_t(got));
     size_t start = 0;
+    if (wireInUse == Wire::WebSocket) {
+        // The server's frames: unmasked, each a whole message here.
+        while (rest.size() - start >= 2) {
+            const auto at = [&](size_t i) { return uint64_t(uint8_t(rest[start + i])); };
+            const unsigned opcode = unsigned(at(0) & 0x0F);
+            uint64_t size = at(1) & 0x7F;
+            size_t header = 2;
+            if (size == 126) {
+                header = 4;
+                size = rest.size() - start >= 4 ? (at(2) << 8 | at(3)) : 0;
+            } else if (size == 127) {
+                header = 10;
+                size = 0;
+                for (size_t i = 2; i < 10 && rest.size() - start >= 10; ++i)
+                    size = size << 8 | at(i);
+            }
+            if (rest.size() - start < header + size)
+                break;
+            if (opcode == 0x8)
+                return 0; // the server closes
+            if (opcode == 0x2 || opcode == 0x0)
+                lines.push_back(rest.substr(start + header, size));
+            start += header + size;
+        }
+        rest.erase(0, start);
+        return got;
+    }
     for (size_t end = rest.find(kTerminator); end != std::string::npos;
          end = rest.find(kTerminator, start)) {
         lines.push_back(rest.substr(start, end - start));
@@ -145,6 +234,10 @@ int connectPolled(uint16_t port, int epoll, unsigned index)
         return -1;
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (wireInUse == Wire::WebSocket && !upgrade(fd, port)) {
+        ::close(fd);
+        return -1;
+    }
     epoll_event ev{};
     ev.events = EPOLLIN;
     ev.data.u32 = index;
@@ -228,7 +321,7 @@ void ChatClients::sendChat(Client& c)
     // A round trip starts before the send: on loopback the send itself
     // carries the server's side of receiving.
     const auto now = Clock::now();
-    if (!sendAll(c.fd, c.chat))
+    if (!sendMessages(c.fd, c.chat))
         return;
     ++c.inflight;
     if ((mode == Mode::Latency && c.number == 1) || mode == Mode::Paced)
@@ -322,7 +415,7 @@ bool ChatClients::open(uint16_t port, bool login)
             std::string message = "CMD_logininfo+" + std::to_string(c->number) + "+1.2.0+P" +
                                   std::to_string(c->number);
             message += kTerminator;
-            sendAll(c->fd, message);
+            sendMessages(c->fd, message);
         }
     }
     if (login) {

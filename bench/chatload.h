@@ -24,6 +24,13 @@ long long statusKiB(pid_t pid, const std::string& field);
 long long residentKiB(pid_t pid);
 // Sends every byte on a blocking socket; false when the connection failed.
 bool sendAll(int fd, const std::string& bytes);
+// The wire the load's clients speak: the game's TCP wire, or one binary
+// WebSocket message per game message to gorse-host's web port (/play).
+enum class Wire { Tcp, WebSocket };
+void useWire(Wire wire);
+// Sends messages each ended by 0xFF on a blocking socket, framed for the
+// wire in use; false when the connection failed.
+bool sendMessages(int fd, const std::string& messages);
 // A loopback port that was free a moment ago.
 uint16_t freeLoopbackPort();
 // Starts a program with its standard error going to errPath (or kept when
@@ -37,8 +44,9 @@ int connectWhenListening(uint16_t port, int timeoutMs);
 // every whole message (without its 0xFF) out of rest into lines. Returns
 // 0 when the peer closed, -1 when nothing was read, else the bytes read.
 ssize_t receiveMessages(int fd, std::string& rest, std::vector<std::string>& lines);
-// connectWhenListening (5 s), then TCP_NODELAY, and the socket added to
-// the epoll set for reading with `index` as its data; -1 when it failed.
+// connectWhenListening (5 s), then TCP_NODELAY (and on the WebSocket wire
+// the handshake), and the socket added to the epoll set for reading with
+// `index` as its data; -1 when it failed.
 int connectPolled(uint16_t port, int epoll, unsigned index);
 // For clients that pause between requests (members `due` and `dueAt`):
 // calls send(client) for each whose time has come, and returns the

@@ -118,7 +118,7 @@ bool GameSeats::open(uint16_t port)
         }
         const QByteArray login =
             frame(msg::logininfo(c->number, kVersionText, "P" + QByteArray::number(c->number)));
-        sendAll(c->fd, login.toStdString());
+        sendMessages(c->fd, login.toStdString());
     }
     // Connection 1 hears every login, its own included.
     const auto start = Clock::now();
@@ -135,9 +135,9 @@ bool GameSeats::open(uint16_t port)
 bool GameSeats::startGame()
 {
     Connection& first = *m_connections.front();
-    sendAll(first.fd,
-            frame(msg::startgame("P1", kPlayToScoreRange.maximum, kTimePerTurnRange.maximum))
-                .toStdString());
+    sendMessages(first.fd,
+                 frame(msg::startgame("P1", kPlayToScoreRange.maximum, kTimePerTurnRange.maximum))
+                     .toStdString());
     const auto deal = Clock::now();
     auto dealt = [&] {
         for (Connection* c : m_connections) {
@@ -167,7 +167,7 @@ void GameSeats::request(Connection& c, const std::string& message)
 {
     c.waiting = true;
     c.sentAt = Clock::now();
-    sendAll(c.fd, message);
+    sendMessages(c.fd, message);
 }
 
 void GameSeats::next(Connection& c)

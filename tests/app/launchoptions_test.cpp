@@ -167,3 +167,26 @@ TEST(LaunchOptions, TheLobbyAndItsOptions)
         EXPECT_TRUE(error.contains(QLatin1String(b.error))) << error.toStdString();
     }
 }
+
+TEST(LaunchOptions, TheWebPortAndItsOrigins)
+{
+    const LaunchOptions o =
+        parse({QStringLiteral("--web"), QStringLiteral("8080"), QStringLiteral("Ann"),
+               QStringLiteral("--web-origin"), QStringLiteral("https://a.example"),
+               QStringLiteral("h"), QStringLiteral("true"), QStringLiteral("--web-origin"),
+               QStringLiteral("http://b.example:8000")});
+    EXPECT_EQ(o.mode, Mode::Host);
+    EXPECT_EQ(o.webPort, 8080);
+    EXPECT_EQ(o.webOrigins, QStringList({QStringLiteral("https://a.example"),
+                                         QStringLiteral("http://b.example:8000")}));
+    EXPECT_EQ(parse({}).webPort, 0);
+    for (const QStringList& bad :
+         {QStringList{QStringLiteral("--web"), QStringLiteral("0")},
+          QStringList{QStringLiteral("--web"), QStringLiteral("x")},
+          QStringList{QStringLiteral("--web-origin"), QStringLiteral("ftp://a")},
+          QStringList{QStringLiteral("--web-origin"), QStringLiteral("a.example")}}) {
+        QString error;
+        EXPECT_FALSE(parseLaunchOptions(bad, &error)) << bad.join(u' ').toStdString();
+        EXPECT_TRUE(error.contains(bad.first())) << error.toStdString();
+    }
+}
