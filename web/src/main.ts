@@ -322,7 +322,7 @@ function render(): void {
   for (let p = 1; p <= PILE_COUNT; ++p) {
     const card = pileButtons[p - 1];
     const face = g.pileFace(p);
-    const shown = face.replace(/^(.)(.*)$/, (_, a: string, b: string) => a + b.toLowerCase());
+    const shown = face;
     if (card.dataset.face !== shown) {
       card.dataset.face = shown;
       card.textContent = "";
