@@ -1,10 +1,12 @@
 // Builds the browser client: the page's script (app.js, from src/main.ts),
-// its style sheet and page into OUTDIR, and the unit tests into
+// its style sheet and page (and the empty page bench_webpage compares it
+// with), the word list for suggestions, into OUTDIR, and the unit tests into
 // OUTDIR/tests. Type-checks everything first.
 //   node build.mjs OUTDIR [--no-check]
 import { build } from "esbuild";
 import { execFileSync } from "node:child_process";
-import { copyFileSync, mkdirSync, readdirSync } from "node:fs";
+import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from "node:fs";
+import { gzipSync } from "node:zlib";
 import { dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
 
@@ -32,7 +34,13 @@ await build({
   minify: true,
   logLevel: "warning",
 });
-copyFileSync(join(here, "index.html"), join(out, "index.html"));
+for (const page of ["index.html", "blank.html"]) copyFileSync(join(here, page), join(out, page));
+
+// The word list for the round's suggestions, one word a line, compressed:
+// the page fetches it when a round first ends.
+const records = readFileSync(join(here, "../resources/english.dic"), "latin1").split("\x1e");
+const words = records.map((w) => w.trim()).filter((w) => /^[A-Z]{2,14}$/.test(w));
+writeFileSync(join(out, "words.txt.gz"), gzipSync(Buffer.from(words.join("\n") + "\n", "latin1"), { level: 9 }));
 
 const tests = readdirSync(join(here, "test")).filter((f) => f.endsWith(".test.ts"));
 await build({

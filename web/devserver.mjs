@@ -18,13 +18,15 @@ if (!dist || !target) {
   process.exit(2);
 }
 const [host, port] = [target.slice(0, target.lastIndexOf(":")), Number(target.slice(target.lastIndexOf(":") + 1))];
-const types = { ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css", ".wav": "audio/wav" };
+const types = { ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css", ".wav": "audio/wav", ".png": "image/png" };
 const soundsDir = new URL("../resources/sounds/", import.meta.url).pathname;
 
 const server = createServer(async (req, res) => {
   const path = normalize(decodeURIComponent(new URL(req.url, "http://x").pathname)).replace(/^(\.\.[/\\])+/, "");
   const file = path === "/" ? "index.html" : path.slice(1);
-  const full = file.startsWith("sounds/") ? join(soundsDir, file.slice(7)) : join(dist, file);
+  const full = file.startsWith("sounds/") ? join(soundsDir, file.slice(7))
+    : file === "favicon.png" ? new URL("../resources/icons/hicolor/32x32/apps/com.velmarsoftware.Gorse.png", import.meta.url).pathname
+    : join(dist, file);
   try {
     const body = await readFile(full);
     res.writeHead(200, { "Content-Type": types[extname(full)] ?? "application/octet-stream",

@@ -223,6 +223,7 @@ async function main() {
     for (const w of [typed.word, clicked.word]) if (!shown.includes(w)) fail(`${b.name} does not show ${w}`);
   }
 
+  await alma.page.waitForSelector("#suggestion:has-text('Best word these cards allowed: ')", { timeout: 15000 });
   await bruno.page.screenshot({ path: join(artefacts, "web-360-results.png"), fullPage: true });
 
   // A tenth connection finds the table full.

@@ -80,6 +80,12 @@ export class Game {
   gameRunning = false;
   pauseLeft = 0;
 
+  // The round's first cards, and once the round is over (for a seated
+  // player) the cards a suggestion is wanted for.
+  private roundCards: number[] | null = null;
+  suggestionWanted: number[] | null = null;
+  suggestion = "";
+
   private phraseLockedUntil = 0;
 
   constructor(name: string, readonly options: Options, private readonly services: Services) {
@@ -302,6 +308,9 @@ export class Game {
     this.discardQuestion = false;
     this.playedWordsShown = false;
     this.roundText = `Round: ${round}`;
+    this.roundCards = [...this.cards];
+    this.suggestion = "";
+    this.suggestionWanted = null;
     this.gameRunning = true;
     this.pauseLeft = 0;
     for (const seat of this.seats) {
@@ -478,6 +487,8 @@ export class Game {
     }
     this.pauseLeft = ROUND_PAUSE_SECONDS;
     this.playedWordsShown = true;
+    if (this.ownSeat() && this.roundCards) this.suggestionWanted = this.roundCards;
+    this.roundCards = null;
     this.cue("roundover");
   }
 
@@ -512,6 +523,12 @@ export class Game {
       this.wordText = "";
       this.wordGate = 1;
     }
+  }
+
+  // The best word the round's first cards allowed, once found.
+  setSuggestion(word: string, points: number): void {
+    this.suggestionWanted = null;
+    this.suggestion = `Best word these cards allowed: ${word} for ${points} points (a suggestion)`;
   }
 
   // ---- what the player says ----

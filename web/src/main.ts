@@ -5,6 +5,7 @@ import { ChatLine, CHATTER_SOUNDS, Colour, colourFromCss, colourToCss, PHRASES, 
 import { Game, Options, WAITING } from "./game";
 import { KeyboardPlay, Key } from "./keyboard";
 import { cleanPlayerName, encode, PILE_COUNT, PLAY_TO_SCORE, stepFrom, clampOption, TIME_PER_TURN, SEAT_COUNT } from "./protocol";
+import { bestWord, loadWords } from "./finder";
 import { smileyUrl } from "./smilies";
 import { SoundPlayer } from "./sound";
 
@@ -109,6 +110,8 @@ function connect(name: string): void {
     if (typeof e.data === "string") g.handleMessage(e.data);
     else g.handleBytes(new Uint8Array(e.data as ArrayBuffer));
     if (!wasPlaying && g.phase === "playing") enterGame();
+    if (g.phase === "full") showPage("full");
+    suggest(g);
     render();
   };
   ws.onclose = (e: CloseEvent) => {
@@ -137,6 +140,26 @@ function enterGame(): void {
   $("join-error").textContent = "";
   showPage("game");
   $("board").focus();
+}
+
+// ---- suggestions ----
+
+let words: Promise<string[]> | null = null;
+function suggest(g: Game): void {
+  const cards = g.suggestionWanted;
+  if (!cards) return;
+  g.suggestionWanted = null;
+  words ??= loadWords("words.txt.gz");
+  words.then((list) => {
+    const best = bestWord(list, cards);
+    if (best && game === g && g.playedWordsShown) {
+      g.setSuggestion(best.word, best.points);
+      render();
+    }
+  }).catch((e) => {
+    words = null;
+    console.warn(`no suggestions: ${e}`);
+  });
 }
 
 // ---- the clock ----
@@ -364,6 +387,7 @@ function render(): void {
   pwords.hidden = !g.playedWordsShown;
   if (g.playedWordsShown) {
     setText("pause", g.pauseText());
+    setText("suggestion", g.suggestion);
     if (wasHidden) {
       const lists = $("pwords-lists");
       lists.textContent = "";
@@ -512,3 +536,5 @@ buildStatic();
 wire();
 showPage("join");
 $("name").focus();
+// For bench_webpage: the join screen is ready.
+performance.mark("gorse-join-ready");

@@ -38,7 +38,8 @@ export const isSeat = (n: number): boolean => n >= 1 && n <= SEAT_COUNT;
 export const isSpy = (n: number): boolean => n > SEAT_COUNT && n <= CONNECTION_COUNT;
 export const isPile = (n: number): boolean => Number.isInteger(n) && n >= 1 && n <= PILE_COUNT;
 
-const FACES = [
+// The faces as the host spells them ("QU" for card 17).
+export const HOST_FACES: readonly string[] = [
   "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
   "N", "O", "P", "QU", "R", "S", "T", "U", "V", "W", "X", "Y", "Z",
   "CH", "CK", "AND", "WH", "DE", "LD", "ST", "SH", "BR", "TH", "OO", "EE", "RR",
@@ -48,8 +49,8 @@ export const QU_CARD = 17;
 
 // The face the board shows: card 17 reads "Qu"; no card gives "".
 export function cardFace(card: number): string {
-  if (!Number.isInteger(card) || card < 1 || card > FACES.length) return "";
-  return card === QU_CARD ? "Qu" : FACES[card - 1];
+  if (!Number.isInteger(card) || card < 1 || card > HOST_FACES.length) return "";
+  return card === QU_CARD ? "Qu" : HOST_FACES[card - 1];
 }
 
 // Points for a word of so many letters (without the QU bonus).
