@@ -145,6 +145,49 @@ async function cardsOf(page) {
 }
 const cardNumbers = (faces) => Object.fromEntries(Object.entries(faces).filter(([, f]) => f).map(([p, f]) => [p, FACES.indexOf(f) + 1]));
 
+// Controls without a name for screen readers, and text under the WCAG AA
+// contrast (4.5:1, or 3:1 for large text) against what is behind it.
+async function audit(page, label) {
+  const found = await page.evaluate(() => {
+    const problems = [];
+    const shown = (e) => e.offsetParent !== null && getComputedStyle(e).visibility !== "hidden";
+    for (const e of document.querySelectorAll("button, input, [role=log], output")) {
+      if (!shown(e)) continue;
+      const byId = (ids) => ids.split(" ").map((id) => document.getElementById(id)?.textContent ?? "").join(" ");
+      const name = e.getAttribute("aria-label") || (e.getAttribute("aria-labelledby") && byId(e.getAttribute("aria-labelledby")))
+        || (e.labels && e.labels[0]?.textContent) || (e.tagName === "BUTTON" && e.textContent);
+      if (!name || !name.trim()) problems.push(`no name: ${e.outerHTML.slice(0, 80)}`);
+    }
+    const rgb = (c) => (c.match(/[\d.]+/g) || []).map(Number);
+    const lum = ([r, g, b]) => [r, g, b].map((v) => (v /= 255) <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4)
+      .reduce((s, v, i) => s + v * [0.2126, 0.7152, 0.0722][i], 0);
+    const behind = (e) => {
+      for (let x = e; x; x = x.parentElement) {
+        const c = rgb(getComputedStyle(x).backgroundColor);
+        if (c.length === 3 || (c.length === 4 && c[3] > 0.5)) return c.slice(0, 3);
+      }
+      return [255, 255, 255];
+    };
+    const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+    const seen = new Set();
+    for (let t = walker.nextNode(); t; t = walker.nextNode()) {
+      const e = t.parentElement;
+      if (!t.textContent.trim() || seen.has(e) || !shown(e) || e.closest(".sr-only")) continue;
+      seen.add(e);
+      const style = getComputedStyle(e);
+      if (Number(style.opacity) < 1 || e.closest("button:disabled")) continue;
+      const a = lum(rgb(style.color).slice(0, 3));
+      const b = lum(behind(e));
+      const ratio = (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+      const size = parseFloat(style.fontSize);
+      const large = size >= 24 || (size >= 18.66 && Number(style.fontWeight) >= 700);
+      if (ratio < (large ? 3 : 4.5)) problems.push(`contrast ${ratio.toFixed(2)}: "${t.textContent.trim().slice(0, 30)}"`);
+    }
+    return problems;
+  });
+  return found.map((p) => `${label}: ${p}`);
+}
+
 async function main() {
   const host = start(join(binDir, "gorse-host"), ["--port", "0", ...(bridgeDist ? [] : ["--web", "0"]), "--no-announce", "--seed", "7"]);
   const tcpPort = Number((await within(10000, "the host's port", () => host.lines.map((l) => /listening on port (\d+)/.exec(l)).find(Boolean)))[1]);
@@ -202,6 +245,7 @@ async function main() {
   const small = await bruno.page.$$eval("button", (bs) => bs.filter((b) => b.offsetParent && getComputedStyle(b).visibility !== "hidden" && (b.getBoundingClientRect().height < 44 || b.getBoundingClientRect().width < 44)).map((b) => b.textContent));
   if (small.length) fail(`touch targets under 44 px: ${small.join(", ")}`);
   await alma.page.screenshot({ path: join(artefacts, "web-wide.png"), fullPage: true });
+  const findings = [...(await audit(alma.page, "wide")), ...(await audit(bruno.page, "360"))];
 
   // Chat: HTML from the desktop client stays text; the browser's own chat reaches TCP.
   const evil = "<img src=x onerror=window.__owned=1>";
@@ -237,6 +281,8 @@ async function main() {
 
   await alma.page.emulateMedia({ colorScheme: "dark" });
   await alma.page.screenshot({ path: join(artefacts, "web-wide-dark.png"), fullPage: true });
+  findings.push(...(await audit(alma.page, "dark")));
+  if (findings.length) fail(findings.join("\n"));
 
   // The host going away is said plainly.
   host.child.kill("SIGTERM");

@@ -50,6 +50,8 @@ const options: Options = {
   newTurnSound: flag("newTurnSound", false),
   chatColour: Number(store.get("chatColour") ?? 0) & 0xffffff,
 };
+let scrollOff = false; // not kept, as in the desktop program
+let textSize = ["8", "10", "12", "14"].includes(store.get("textSize") ?? "") ? store.get("textSize")! : "10";
 let target = clampOption(PLAY_TO_SCORE, Number(store.get("target") ?? PLAY_TO_SCORE.initial));
 let seconds = clampOption(TIME_PER_TURN, Number(store.get("seconds") ?? TIME_PER_TURN.initial));
 
@@ -317,7 +319,7 @@ function renderChat(g: Game): void {
   chatShown = g.chatAdded;
   while (log.childElementCount > 5000) log.firstElementChild?.remove();
   if (recolour) applyOriginColours();
-  if (atEnd) log.scrollTop = log.scrollHeight;
+  if (atEnd && !scrollOff) log.scrollTop = log.scrollHeight;
 }
 
 function render(): void {
@@ -508,6 +510,8 @@ function wire(): void {
   $("options-button").addEventListener("click", () => {
     for (const [id, key] of boxes) $<HTMLInputElement>(id).checked = options[key] as boolean;
     $<HTMLInputElement>("opt-colour").value = colourToCss(options.chatColour);
+    $<HTMLInputElement>("opt-noscroll").checked = scrollOff;
+    $<HTMLSelectElement>("opt-size").value = textSize;
     optionsDlg.showModal();
   });
   for (const [id, key] of boxes) {
@@ -517,6 +521,23 @@ function wire(): void {
       store.set(key, String(on));
     });
   }
+  $<HTMLInputElement>("opt-noscroll").addEventListener("change", (e) => {
+    scrollOff = (e.target as HTMLInputElement).checked;
+  });
+  const applySize = () => {
+    for (const size of ["8", "12", "14"]) $("log").classList.toggle(`size${size}`, size === textSize);
+  };
+  applySize();
+  $<HTMLSelectElement>("opt-size").addEventListener("change", (e) => {
+    textSize = (e.target as HTMLSelectElement).value;
+    store.set("textSize", textSize);
+    applySize();
+  });
+  $("clear-chat").addEventListener("click", () => {
+    $("log").textContent = "";
+    optionsDlg.close();
+    $("entry").focus();
+  });
   $<HTMLInputElement>("opt-colour").addEventListener("change", (e) => {
     options.chatColour = colourFromCss((e.target as HTMLInputElement).value);
     store.set("chatColour", String(options.chatColour));
