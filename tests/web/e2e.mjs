@@ -237,6 +237,12 @@ async function main() {
   await bruno.page.waitForSelector(`#theword:has-text('You made: ${clicked.word}')`, { timeout: 5000 });
   if (built.toUpperCase() !== clicked.word) fail(`clicks built ${built}, not ${clicked.word}`);
 
+  // A discard asks first; Y answers.
+  await bruno.page.click("#piles .pile:nth-child(8) .discard");
+  await bruno.page.waitForSelector("#discardq:not([hidden])");
+  await bruno.page.keyboard.press("y");
+  await bruno.page.waitForSelector("#theword:text('You discarded a card and lost 5 points.')", { timeout: 5000 });
+
   // The page from a phone held upright, and in a wide window.
   await bruno.page.setViewportSize({ width: 360, height: 780 });
   await bruno.page.screenshot({ path: join(artefacts, "web-360.png"), fullPage: true });

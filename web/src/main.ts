@@ -363,7 +363,14 @@ function render(): void {
   const k = keyboard;
   setText("keys", k ? (k.hint() || (k.pending ? `Typed: ${k.pending}` : $("keys").textContent ?? "")) : "");
 
-  $("discardq").hidden = !g.discardQuestion;
+  const question = $("discardq");
+  if (question.hidden === g.discardQuestion) {
+    question.hidden = !g.discardQuestion;
+    // The question takes the focus while it is up, and gives it back.
+    if (g.discardQuestion) $("yes").focus();
+    else if (question.contains(document.activeElement) || document.activeElement === document.body) $("board").focus();
+  }
+  setText("role", g.own > SEAT_COUNT ? `Watching as spy ${g.own}` : g.own > 0 ? `Seat ${g.own}` : "");
 
   // The seats and spies.
   g.seats.forEach((seat, i) => {
@@ -445,7 +452,8 @@ function onKey(e: KeyboardEvent): void {
   if (target.closest("input, textarea, select, .popup")) return;
   const key = keyOf(e);
   // Enter and Space on a focused button are the button's own.
-  if (target.tagName === "BUTTON" && (e.key === " " || key === "Enter") && !game.discardQuestion) return;
+  // Enter on a pile sends the word, as it does anywhere on the board.
+  if (target.tagName === "BUTTON" && (e.key === " " || (key === "Enter" && !target.classList.contains("card")))) return;
   if (key === "Escape" && (!$("smilies").hidden || !$("sounds").hidden)) {
     closePopups();
     return;
