@@ -477,9 +477,12 @@ function openStartDialog(): void {
   dlg.showModal();
 }
 
-function wire(): void {
+function wireJoin(): void {
   $("join-form").addEventListener("submit", join);
   $<HTMLInputElement>("name").value = store.get("name") ?? "";
+}
+
+function wire(): void {
   for (const b of Array.from(document.querySelectorAll<HTMLButtonElement>(".rejoin"))) b.addEventListener("click", () => location.reload());
 
   $("word").addEventListener("click", () => act(() => game?.clearLast()));
@@ -561,9 +564,13 @@ function wire(): void {
   matchMedia("(prefers-color-scheme: dark)").addEventListener("change", applyOriginColours);
 }
 
-buildStatic();
-wire();
+wireJoin();
 showPage("join");
 $("name").focus();
 // For bench_webpage: the join screen is ready.
 performance.mark("gorse-join-ready");
+// The table is built after the join screen has been shown.
+setTimeout(() => {
+  buildStatic();
+  wire();
+}, 0);
