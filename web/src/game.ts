@@ -161,6 +161,7 @@ export class Game {
   closed(): void {
     if (this.phase !== "full") this.phase = "closed";
     this.turnClockOn = false;
+    this.pauseLeft = 0;
     this.wordGate = 0;
   }
 

@@ -127,15 +127,21 @@ function connect(name: string): void {
     }
     if (!wasPlaying) {
       showPage("join");
-      $("join-error").textContent = opened ? "The host closed the connection." : "Could not connect to the host.";
+      $("join-error").textContent = opened ? closeText("The host closed the connection.", e) : "Could not connect to the host.";
       $<HTMLButtonElement>("join-button").disabled = false;
       return;
     }
-    $("ended-text").textContent = e.wasClean ? "The host ended the game." : "The connection to the host was lost.";
+    $("ended-text").textContent = e.wasClean ? closeText("The host ended the game.", e) : "The connection to the host was lost.";
     $("ended").hidden = false;
     render();
     ($("ended").querySelector("button") as HTMLButtonElement).focus();
   };
+}
+
+// What the page says when the host closed the connection, with the host's
+// reason when it gave one.
+function closeText(text: string, e: CloseEvent): string {
+  return e.reason ? `${text} (${e.reason})` : text;
 }
 
 function enterGame(): void {
