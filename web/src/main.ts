@@ -466,9 +466,10 @@ function onKey(e: KeyboardEvent): void {
   }
   const text = e.key.length === 1 ? e.key : "";
   if (key === "Other" && text === "") return;
+  // A refusal is shown until the next key.
+  $("keys").textContent = "";
   if (keyboard.press(key, text)) {
     e.preventDefault();
-    if (key !== "Other" || /[0-9]/.test(text)) $("keys").textContent = "";
     act(() => {});
   }
 }
