@@ -3,7 +3,7 @@
 //   gorse-host [--port N] [--seed S] [--words FILE | --list standard|large]
 //              [--bots N [--level L]] [--any-game]
 //              [--no-announce] [--announce-port N] [--announce-to ADDRESS[:PORT]]
-//              [--table-name NAME]
+//              [--table-name NAME] [--web PORT [--web-origin ORIGIN]...]
 //
 // Logs one line per event to standard error; the first line names the port
 // actually listened on. Ends cleanly on SIGINT or SIGTERM.
@@ -12,6 +12,7 @@
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
 #include "host/tserver.h"
+#include "host/webserver.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCommandLineParser>
@@ -151,9 +152,20 @@ int main(int argc, char** argv)
         QStringLiteral("any-game"),
         QStringLiteral("Accept games of any target score and round length (for tests; otherwise "
                        "the options dialog's ranges)."));
+    const QCommandLineOption webOption(
+        QStringLiteral("web"),
+        QStringLiteral("Serve the web client over HTTP on this port, and take players' "
+                       "connections from browsers there (0 takes any free port)."),
+        QStringLiteral("PORT"));
+    const QCommandLineOption webOriginOption(
+        QStringLiteral("web-origin"),
+        QStringLiteral("Let pages of this origin (such as https://games.example.org, the address "
+                       "of a proxy in front of the web port) connect besides the web port's own "
+                       "pages. May be given more than once."),
+        QStringLiteral("ORIGIN"));
     parser.addOptions({portOption, seedOption, wordsOption, noAnnounceOption, announcePortOption,
                        announceToOption, tableNameOption, listOption, botsOption, levelOption,
-                       anyGameOption});
+                       anyGameOption, webOption, webOriginOption});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
@@ -204,6 +216,25 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    const uint webPort = parser.isSet(webOption) ? parser.value(webOption).toUInt(&ok, 10) : 0;
+    if (parser.isSet(webOption) && (!ok || webPort > 65535)) {
+        fail(QStringLiteral("--web needs a number from 0 to 65535"));
+        return 2;
+    }
+    const QStringList webOrigins = parser.values(webOriginOption);
+    for (const QString& origin : webOrigins) {
+        if (WebServer::normalizedOrigin(origin).isEmpty()) {
+            fail(QStringLiteral("--web-origin needs an http or https origin such as "
+                                "https://games.example.org, not \"%1\"")
+                     .arg(origin));
+            return 2;
+        }
+    }
+    if (!webOrigins.isEmpty() && !parser.isSet(webOption)) {
+        fail(QStringLiteral("--web-origin needs --web"));
+        return 2;
+    }
+
     HostSetup setup = prepareHost(parser.value(wordsOption), givenSeed, *list);
 
     if (!watchSignals(&app)) {
@@ -228,6 +259,19 @@ int main(int argc, char** argv)
     logLine(QStringLiteral("listening on port %1, seed %2")
                 .arg(server.listeningPort())
                 .arg(setup.seed));
+    std::unique_ptr<WebServer> web;
+    if (parser.isSet(webOption)) {
+        web = std::make_unique<WebServer>(&server);
+        web->setLog(logLine);
+        for (const QString& origin : webOrigins)
+            web->addAllowedOrigin(origin);
+        const QString error = web->startListening(quint16(webPort));
+        if (!error.isEmpty()) {
+            fail(QStringLiteral("cannot listen on web port %1: %2").arg(webPort).arg(error));
+            return 1;
+        }
+        logLine(QStringLiteral("serving the web client on port %1").arg(web->listeningPort()));
+    }
     if (!setup.wordsError.isEmpty()) {
         // The host goes on; every word is then rejected.
         logLine(setup.wordsError);

@@ -10,6 +10,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # desktop-file-utils, appstream: the validators the install test runs;
 # dpkg-dev, file, lintian: the package test builds and checks a .deb.
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev
+          qt6-httpserver-dev qt6-websockets-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
           clang-format wordnet-base desktop-file-utils appstream
           dpkg-dev file lintian nodejs chromium)

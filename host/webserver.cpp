@@ -1,0 +1,306 @@
+#include "host/webserver.h"
+
+#include "host/tserver.h"
+#include "host/websocketconnection.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTimer>
+#include <QUrl>
+#include <QWebSocket>
+#include <algorithm>
+
+namespace gorse {
+
+namespace {
+
+using Status = QHttpServerResponder::StatusCode;
+
+// The page loads its scripts, styles, pictures and sounds from this server
+// only, runs no inline script, talks only to this server (WebSockets
+// included) and cannot be framed by another site. Smilies may be pictures
+// made in the page (data: URLs).
+constexpr char kContentSecurityPolicy[] =
+    "default-src 'self'; img-src 'self' data:; media-src 'self'; connect-src 'self'; "
+    "object-src 'none'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+
+QByteArray contentType(const QString& path)
+{
+    static const QHash<QString, QByteArray> types = {
+        {QStringLiteral("html"), "text/html; charset=utf-8"},
+        {QStringLiteral("js"), "text/javascript; charset=utf-8"},
+        {QStringLiteral("mjs"), "text/javascript; charset=utf-8"},
+        {QStringLiteral("css"), "text/css; charset=utf-8"},
+        {QStringLiteral("json"), "application/json"},
+        {QStringLiteral("map"), "application/json"},
+        {QStringLiteral("webmanifest"), "application/manifest+json"},
+        {QStringLiteral("txt"), "text/plain; charset=utf-8"},
+        {QStringLiteral("svg"), "image/svg+xml"},
+        {QStringLiteral("png"), "image/png"},
+        {QStringLiteral("jpg"), "image/jpeg"},
+        {QStringLiteral("jpeg"), "image/jpeg"},
+        {QStringLiteral("gif"), "image/gif"},
+        {QStringLiteral("webp"), "image/webp"},
+        {QStringLiteral("ico"), "image/x-icon"},
+        {QStringLiteral("wav"), "audio/wav"},
+        {QStringLiteral("mp3"), "audio/mpeg"},
+        {QStringLiteral("ogg"), "audio/ogg"},
+        {QStringLiteral("woff"), "font/woff"},
+        {QStringLiteral("woff2"), "font/woff2"},
+        {QStringLiteral("wasm"), "application/wasm"},
+    };
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return types.value(suffix, "application/octet-stream");
+}
+
+void respond(const QHttpServerRequest& request, QHttpServerResponder&& responder, Status status,
+             const QByteArray& type, const QByteArray& body,
+             const QList<std::pair<QByteArray, QByteArray>>& extra = {})
+{
+    responder.writeStatusLine(status);
+    responder.writeHeader("Content-Type", type);
+    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+    responder.writeHeader("Content-Security-Policy", kContentSecurityPolicy);
+    responder.writeHeader("X-Content-Type-Options", "nosniff");
+    responder.writeHeader("Referrer-Policy", "no-referrer");
+    responder.writeHeader("Cache-Control", "no-cache");
+    for (const auto& [key, value] : extra)
+        responder.writeHeader(key, value);
+    if (request.method() == QHttpServerRequest::Method::Head)
+        responder.writeBody(QByteArray());
+    else
+        responder.writeBody(body);
+}
+
+// The file a request path names under root, or empty when the path is not
+// one that may be served: no "." or ".." steps, no empty steps, no hidden
+// files, no backslashes.
+QString fileFor(const QString& root, const QString& path)
+{
+    if (!path.startsWith(u'/'))
+        return {};
+    const QString relative =
+        path == QLatin1String("/") ? QStringLiteral("index.html") : path.mid(1);
+    if (relative.contains(u'\\') || relative.contains(QChar(0)))
+        return {};
+    const QStringList steps = relative.split(u'/');
+    for (const QString& step : steps) {
+        if (step.isEmpty() || step.startsWith(u'.'))
+            return {};
+    }
+    return root + u'/' + relative;
+}
+
+// Closes a connection that is not let in, telling the page why, and lets it
+// go once it is closed (or after a few seconds if the peer does not answer).
+void closeRefused(std::unique_ptr<QWebSocket> socket, QObject* owner,
+                  QWebSocketProtocol::CloseCode code, const QString& reason)
+{
+    QWebSocket* s = socket.release();
+    s->setParent(owner);
+    QObject::connect(s, &QWebSocket::disconnected, s, &QObject::deleteLater);
+    s->close(code, reason);
+    QTimer::singleShot(WebSocketConnection::kCloseTimeoutMs, s, [s] {
+        s->abort();
+        s->deleteLater();
+    });
+}
+
+} // namespace
+
+WebServer::WebServer(TServer* server, QObject* parent)
+    : QAbstractHttpServer(parent), m_server(server)
+{
+    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::newWebSocket);
+}
+
+WebServer::~WebServer() = default;
+
+bool WebServer::addAllowedOrigin(const QString& origin)
+{
+    const QString normal = normalizedOrigin(origin);
+    if (normal.isEmpty())
+        return false;
+    if (!m_origins.contains(normal))
+        m_origins.append(normal);
+    return true;
+}
+
+QString WebServer::startListening(quint16 port, const QHostAddress& address)
+{
+    auto* listener = new QTcpServer(this);
+    if (!listener->listen(address, port)) {
+        const QString error = listener->errorString();
+        delete listener;
+        return error;
+    }
+    bind(listener);
+    m_listener = listener;
+    return {};
+}
+
+quint16 WebServer::listeningPort() const
+{
+    return m_listener ? m_listener->serverPort() : 0;
+}
+
+void WebServer::log(const QString& line)
+{
+    if (m_log)
+        m_log(line);
+}
+
+// ---- files ----
+
+bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    // An upgrade taken here (true, nothing written) goes on to the
+    // WebSocket handshake; one left (false) is answered by missingHandler().
+    if (isUpgrade(request))
+        return upgradeRefusal(request).isEmpty();
+    const auto method = request.method();
+    if (method != QHttpServerRequest::Method::Get && method != QHttpServerRequest::Method::Head) {
+        respond(request, makeResponder(request, socket), Status::MethodNotAllowed,
+                "text/plain; charset=utf-8", "Only GET is answered here.\n",
+                {{"Allow", "GET, HEAD"}});
+        return true;
+    }
+    const QString path = request.url().path(QUrl::FullyDecoded);
+    const QString file = fileFor(m_root, path);
+    QFile in(file);
+    if (file.isEmpty() || !QFileInfo(file).isFile() || !in.open(QIODevice::ReadOnly))
+        return false;
+    respond(request, makeResponder(request, socket), Status::Ok, contentType(file), in.readAll());
+    return true;
+}
+
+void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    if (isUpgrade(request)) {
+        const QString refusal = upgradeRefusal(request);
+        log(QStringLiteral("refused a web connection from %1: %2")
+                .arg(request.remoteAddress().toString(), refusal));
+        respond(request, makeResponder(request, socket), Status::Forbidden,
+                "text/plain; charset=utf-8", refusal.toUtf8() + '\n');
+        return;
+    }
+    const QString path = request.url().path(QUrl::FullyDecoded);
+    const bool noClient = path == QLatin1String("/") && !QFileInfo::exists(fileFor(m_root, path));
+    respond(request, makeResponder(request, socket), Status::NotFound, "text/plain; charset=utf-8",
+            noClient ? "This Gorse host was built without its web client.\n" : "Not found.\n");
+}
+
+bool WebServer::isUpgrade(const QHttpServerRequest& request)
+{
+    return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+}
+
+QByteArray WebServer::header(const QHttpServerRequest& request, const QByteArray& name)
+{
+    const auto headers = request.headers();
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+QString WebServer::upgradeRefusal(const QHttpServerRequest& request) const
+{
+    const QString path = request.url().path(QUrl::FullyDecoded);
+    const auto headers = request.headers();
+    const bool hasOrigin = std::any_of(headers.begin(), headers.end(), [](const auto& h) {
+        return h.first.compare("origin", Qt::CaseInsensitive) == 0;
+    });
+    return refusal(path, hasOrigin, QString::fromLatin1(header(request, "origin")),
+                   QString::fromLatin1(header(request, "host")));
+}
+
+QString WebServer::refusal(const QString& path, bool hasOrigin, const QString& origin,
+                           const QString& host) const
+{
+    if (path != kPlayPath)
+        return QStringLiteral("game connections are made on %1, not on %2").arg(kPlayPath, path);
+    // A browser always says which page opens the connection; a page of
+    // another site must not play in its visitor's name. A program that is
+    // not a browser says nothing, and could say anything: it is let in like
+    // a connection to the game's TCP port.
+    if (hasOrigin && !originAllowed(origin, host, m_origins))
+        return QStringLiteral("its page is from %1, not from this server (%2), and --web-origin "
+                              "does not let it in")
+            .arg(origin, host);
+    return {};
+}
+
+// ---- game connections ----
+
+void WebServer::newWebSocket()
+{
+    while (hasPendingWebSocketConnections()) {
+        std::unique_ptr<QWebSocket> socket = nextPendingWebSocketConnection();
+        if (!socket)
+            continue;
+        // The handshake was let through by handleRequest(); asked again
+        // here in case a Qt version hands over upgrades without asking.
+        const QNetworkRequest& request = socket->request();
+        const QString refused = refusal(socket->requestUrl().path(), request.hasRawHeader("Origin"),
+                                        QString::fromLatin1(request.rawHeader("Origin")),
+                                        QString::fromLatin1(request.rawHeader("Host")));
+        if (!refused.isEmpty()) {
+            log(QStringLiteral("refused a web connection from %1: %2")
+                    .arg(socket->peerAddress().toString(), refused));
+            closeRefused(std::move(socket), this, QWebSocketProtocol::CloseCodePolicyViolated,
+                         refused);
+            continue;
+        }
+        auto* connection = new WebSocketConnection(std::move(socket), m_log, this);
+        m_server->acceptConnection(connection);
+    }
+}
+
+// ---- origins ----
+
+QString WebServer::normalizedOrigin(const QString& text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    const int defaultPort = scheme == QLatin1String("http")    ? 80
+                            : scheme == QLatin1String("https") ? 443
+                                                               : -1;
+    if (!url.isValid() || defaultPort < 0 || url.host().isEmpty() || !url.userInfo().isEmpty() ||
+        (!url.path().isEmpty() && url.path() != QLatin1String("/")) || url.hasQuery() ||
+        url.hasFragment())
+        return {};
+    QUrl normal;
+    normal.setScheme(scheme);
+    normal.setHost(url.host().toLower());
+    if (url.port() != -1 && url.port() != defaultPort)
+        normal.setPort(url.port());
+    return normal.toString();
+}
+
+bool WebServer::originAllowed(const QString& origin, const QString& host,
+                              const QStringList& allowed)
+{
+    const QString normal = normalizedOrigin(origin);
+    if (normal.isEmpty())
+        return false;
+    if (allowed.contains(normal))
+        return true;
+    // The page's own origin: the same host and port the request was sent to.
+    // The scheme is not compared: behind a proxy that ends TLS, the page is
+    // https and the request reaching this server plain.
+    const QUrl url(normal);
+    QString own = host.trimmed().toLower();
+    const QString defaultPort =
+        url.scheme() == QLatin1String("https") ? QStringLiteral(":443") : QStringLiteral(":80");
+    if (own.endsWith(defaultPort))
+        own.chop(defaultPort.size());
+    return !own.isEmpty() && url.authority() == own;
+}
+
+} // namespace gorse
