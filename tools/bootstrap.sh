@@ -13,7 +13,13 @@ packages=(g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev
           qt6-httpserver-dev qt6-websockets-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation
           clang-format wordnet-base desktop-file-utils appstream
-          dpkg-dev file lintian)
+          dpkg-dev file lintian nodejs chromium)
+# The browser client is built with node and the npm packages pinned in
+# web/package-lock.json. Debian's nodejs comes without npm; where node came
+# from elsewhere it brings its own npm, which Debian's would conflict with.
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(npm)
+fi
 # The sound test plays through a PulseAudio server of its own. Where
 # PipeWire's replacement for PulseAudio runs the desktop's sound, it is left
 # alone and the test plays through that instead.
@@ -22,6 +28,13 @@ if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install 
 fi
 
 "$here/tools/install_packages.sh" "${packages[@]}"
+
+# The browser client's packages, again whenever the lockfile changed.
+web="$here/web"
+if [ ! -e "$web/node_modules/.package-lock.json" ] ||
+   [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
+  (cd "$web" && npm ci --no-audit --no-fund --loglevel=error)
+fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${GORSE_CMAKE_ARGS:-} >/dev/null
