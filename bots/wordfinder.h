@@ -4,8 +4,8 @@
 // piles: each pile used at most once, its cards spelled in order with the
 // host's faces ("QU", "ST", "ING" give their letters).
 
+#include "game/rules.h"
 #include "net/messages.h"
-#include "net/rules.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

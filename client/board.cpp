@@ -1,9 +1,9 @@
 #include "client/board.h"
 
 #include "chat/chatlog.h"
-#include "client/clientservices.h"
 #include "client/clientsession.h"
 #include "settings/gameoptions.h"
+#include "sound/soundcues.h"
 
 #include <algorithm>
 

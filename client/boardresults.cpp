@@ -4,10 +4,10 @@
 
 #include "client/board.h"
 
-#include "client/clientservices.h"
 #include "client/clientsession.h"
 #include "client/table.h"
 #include "client/tallyhooks.h"
+#include "sound/soundcues.h"
 
 #include <algorithm>
 #include <climits>

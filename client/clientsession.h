@@ -1,8 +1,8 @@
 #pragma once
 
 #include "client/table.h"
+#include "game/rules.h"
 #include "net/messagequeue.h"
-#include "net/rules.h"
 #include "net/tsock.h"
 
 #include <QByteArray>

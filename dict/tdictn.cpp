@@ -154,20 +154,6 @@ QString TDictn::notFoundMessage()
     return QStringLiteral("English.dic dictionary not found!");
 }
 
-QString TDictn::builtinListName(BuiltinList list)
-{
-    return list == BuiltinList::Large ? QStringLiteral("large") : QStringLiteral("standard");
-}
-
-std::optional<TDictn::BuiltinList> TDictn::builtinListFromName(QStringView name)
-{
-    for (const BuiltinList list : {BuiltinList::Standard, BuiltinList::Large}) {
-        if (name.compare(builtinListName(list), Qt::CaseInsensitive) == 0)
-            return list;
-    }
-    return std::nullopt;
-}
-
 int TDictn::findword(QByteArrayView text) const
 {
     if (!m_open)

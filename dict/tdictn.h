@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/wordlist.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -24,7 +26,7 @@ public:
     static constexpr int recordsize = 15;
     static constexpr int keywidth = 15;
 
-    enum class BuiltinList { Standard, Large };
+    using BuiltinList = gorse::BuiltinList;
 
     // Uses the built-in standard list. Should it be missing, the dictionary
     // stays closed and errorString() tells why.
@@ -64,13 +66,6 @@ public:
 
     // The text shown when a list cannot be read.
     static QString notFoundMessage();
-
-    // "standard" or "large", the names a command line or settings file
-    // uses for the built-in lists.
-    static QString builtinListName(BuiltinList list);
-    // The built-in list of that name, letter case ignored; nothing for any
-    // other text.
-    static std::optional<BuiltinList> builtinListFromName(QStringView name);
 
 private:
     void close(const QString& error);

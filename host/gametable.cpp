@@ -56,9 +56,10 @@ void GameTable::setStartRanges(const OptionRange& target, const OptionRange& sec
 void GameTable::useWordList(TDictn::BuiltinList list)
 {
     const QString error = m_spell->loadBuiltin(list);
-    m_output.log(error.isEmpty() ? QStringLiteral("checking words against the %1 list")
-                                       .arg(TDictn::builtinListName(list))
-                                 : error);
+    m_output.log(
+        error.isEmpty()
+            ? QStringLiteral("checking words against the %1 list").arg(builtinListName(list))
+            : error);
 }
 
 QString GameTable::who(int k) const

@@ -4,8 +4,8 @@
 // a reader for what each one carries. Builders return the message text
 // without its terminator; frame() adds it. Handlers never join "+" themselves.
 
+#include "game/rules.h"
 #include "net/messagequeue.h"
-#include "net/rules.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

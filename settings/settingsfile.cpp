@@ -1,6 +1,6 @@
 #include "settings/settingsfile.h"
 
-#include "bots/botlevel.h"
+#include "game/botlevel.h"
 #include "settings/inifile.h"
 #include "settings/screenbounds.h"
 
@@ -84,7 +84,7 @@ QString SettingsFile::loadinifile()
     m_options->setComputerPlayers(numberOr(ini, QStringLiteral("ComputerPlayers"), 0));
     if (const auto level = botLevelFromName(text("ComputerLevel", "")))
         m_options->setComputerLevel(int(*level));
-    if (const auto list = TDictn::builtinListFromName(text("WordList", "")))
+    if (const auto list = builtinListFromName(text("WordList", "")))
         m_options->setWordList(*list);
     m_changedBeforeLoad.clear();
     m_phrasesChangedBeforeLoad.clear();
@@ -142,7 +142,7 @@ QString SettingsFile::save(const QRect& bounds)
         ini.setValue(s, QStringLiteral("ComputerLevel"),
                      botLevelName(BotLevel(m_options->computerLevel())));
     if (wanted(Option::WordList))
-        ini.setValue(s, QStringLiteral("WordList"), TDictn::builtinListName(m_options->wordList()));
+        ini.setValue(s, QStringLiteral("WordList"), builtinListName(m_options->wordList()));
     const QString error = ini.save();
     if (error.isEmpty())
         return {};

@@ -1,7 +1,7 @@
 #include "windows/tdownload.h"
 
-#include "app/paths.h"
 #include "settings/inifile.h"
+#include "settings/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "bots/wordfinder.h"
 #include "bots/wordfinderloader.h"
 #include "dict/tdictn.h"
-#include "host/carddeck.h"
+#include "game/carddeck.h"
 #include "hostfixture.h"
 #include "support/files.h"
 #include "support/reviewedslurs.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "client/clientservices.h"
 #include "client/table.h"
 #include "settings/gameoptions.h"
+#include "sound/soundcues.h"
 
 #include <QList>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // opens, and the about window's texts.
 #include "app/tchat.h"
 #include "dict/tdictn.h"
-#include "net/rules.h"
+#include "game/rules.h"
 #include "settings/gameoptions.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
