@@ -76,7 +76,7 @@ Board::~Board()
 
 QString Board::cardFace(int card)
 {
-    return clientconverttoletter(card);
+    return clientConvertToLetter(card);
 }
 
 QPoint Board::pilePos(int pile)

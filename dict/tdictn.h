@@ -54,7 +54,7 @@ public:
     bool isword(QByteArrayView text) const { return findword(text) > 0; }
 
     bool isOpen() const { return m_open; }
-    qsizetype recordCount() const { return m_lastindex + 1; }
+    qsizetype recordCount() const { return m_lastIndex + 1; }
     // The list's records as loaded (whole records, in list order).
     QByteArray records() const { return m_records; }
     // The reason the last attempt to open a list failed, else empty.
@@ -72,7 +72,7 @@ private:
     void adopt(const QByteArray& records, bool plain);
 
     QByteArray m_records; // may share the program's read-only resource data
-    qsizetype m_lastindex = -1;
+    qsizetype m_lastIndex = -1;
     bool m_open = false;
     bool m_plain = true; // every record is already in normalised form
     QString m_error;

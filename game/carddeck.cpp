@@ -30,7 +30,7 @@ constexpr ExtraRun kExtraRuns[] = {
 
 } // namespace
 
-int cardfordraw(int r)
+int cardForDraw(int r)
 {
     if (r < 1 || r > kDrawRange)
         return 0;
@@ -72,7 +72,7 @@ quint64 CardDeck::uniform(quint64 bound)
 
 int CardDeck::getanum()
 {
-    return cardfordraw(int(uniform(kDrawRange)) + 1);
+    return cardForDraw(int(uniform(kDrawRange)) + 1);
 }
 
 void CardDeck::stack(const Cards& cards)

@@ -12,11 +12,11 @@ namespace gorse {
 inline constexpr int kDrawRange = 145; // getanum draws uniformly from 1..145
 
 // The card for a draw r of 1..145 (the weighting table); 0 outside that range.
-int cardfordraw(int r);
+int cardForDraw(int r);
 
 // The random card source and the round deck: 8 piles of 32 cards, the same
 // for every seat. Cards are drawn independently with the fixed weights of
-// cardfordraw; the sequence depends only on the seed.
+// cardForDraw; the sequence depends only on the seed.
 class CardDeck
 {
 public:

@@ -22,14 +22,14 @@ QByteArray converttoletter(int card)
     return QByteArray(kFaces[card - 1]);
 }
 
-QString clientconverttoletter(int card)
+QString clientConvertToLetter(int card)
 {
     if (card == kQuCard)
         return QStringLiteral("Qu");
     return QString::fromLatin1(converttoletter(card));
 }
 
-int wordscore(int letters)
+int wordScore(int letters)
 {
     switch (letters) {
     case 2:
@@ -55,12 +55,12 @@ int wordscore(int letters)
     }
 }
 
-int wordpoints(int letters, bool usesQu)
+int wordPoints(int letters, bool usesQu)
 {
-    return wordscore(letters) + (usesQu ? kQuBonus : 0);
+    return wordScore(letters) + (usesQu ? kQuBonus : 0);
 }
 
-int discardpenalty(int discards)
+int discardPenalty(int discards)
 {
     const long long penalty = static_cast<long long>(discards) * kDiscardPenalty;
     if (penalty > INT_MAX)

@@ -94,16 +94,16 @@ constexpr bool isPile(int n)
 QByteArray converttoletter(int card);
 // The client's twin of converttoletter, used to show the word being built:
 // the same faces except that 17 reads "Qu".
-QString clientconverttoletter(int card);
+QString clientConvertToLetter(int card);
 
 // Points for a word of the given number of letters, without the QU bonus:
 // 5 for two letters up to 100 for more than ten (and for any count the
 // word list cannot hold).
-int wordscore(int letters);
-// The points the host gives a word: wordscore plus the QU bonus.
-int wordpoints(int letters, bool usesQu);
+int wordScore(int letters);
+// The points the host gives a word: wordScore plus the QU bonus.
+int wordPoints(int letters, bool usesQu);
 // The points taken for a number of discards, saturating instead of
 // overflowing for counts no honest host sends.
-int discardpenalty(int discards);
+int discardPenalty(int discards);
 
 } // namespace gorse

@@ -12,14 +12,14 @@ const char* const kFallbackNames[kSeatCount + 1] = {"",      "",      "Klot", "K
                                                     "Kling", "Klick", "Krazy"};
 
 // A connection number must lie in 1..9 before it may reach the table.
-int checkedconn(int number, const char* what)
+int checkedConnection(int number, const char* what)
 {
     if (!isConnection(number))
         throw FieldError(std::string(what) + " " + std::to_string(number) + " is out of range");
     return number;
 }
 
-int checkedpile(int pile)
+int checkedPile(int pile)
 {
     if (!isPile(pile))
         throw FieldError("pile " + std::to_string(pile) + " is out of range");
@@ -117,14 +117,14 @@ void GameTable::registerCommands()
 {
     m_commands.add(msg::name::logininfo, [this](const QByteArray& rest, int origin) {
         const auto m = msg::LoginInfo::parse(rest);
-        checkedconn(m.conn, "connection");
+        checkedConnection(m.conn, "connection");
         if (fromSender("CMD_logininfo", m.conn, origin))
             receivedlogininfo(m.conn, m.version, m.name);
     });
     m_commands.add(msg::name::kickhim, [this](const QByteArray& rest, int origin) {
         const auto m = msg::KickHim::parse(rest);
-        checkedconn(m.requester, "requester");
-        checkedconn(m.target, "target");
+        checkedConnection(m.requester, "requester");
+        checkedConnection(m.target, "target");
         if (fromSender("CMD_kickhim", m.requester, origin))
             kickhim(m.requester, m.target);
     });
@@ -132,13 +132,13 @@ void GameTable::registerCommands()
     // relay itself is built, once for every connection.
     m_commands.add(msg::name::chat, [this](const QByteArray& rest, int origin) {
         Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
+        const int conn = checkedConnection(f.number(), "connection");
         if (fromSender("CMD_chat", conn, origin) && isRelayable("CMD_chat", conn, f.restView()))
             chat(conn, f.restView());
     });
     m_commands.add(msg::name::action, [this](const QByteArray& rest, int origin) {
         Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
+        const int conn = checkedConnection(f.number(), "connection");
         if (fromSender("CMD_action", conn, origin) && isRelayable("CMD_action", conn, f.restView()))
             action(conn, f.restView());
     });
@@ -166,10 +166,10 @@ void GameTable::registerCommands()
     });
     m_commands.add(msg::name::sendword, [this](const QByteArray& rest, int origin) {
         const auto m = msg::SendWord::parse(rest);
-        checkedconn(m.seat, "seat");
+        checkedConnection(m.seat, "seat");
         QSet<int> seen;
         for (int pile : m.piles) {
-            checkedpile(pile);
+            checkedPile(pile);
             if (seen.contains(pile))
                 throw FieldError("pile " + std::to_string(pile) + " is named twice");
             seen.insert(pile);
@@ -179,14 +179,14 @@ void GameTable::registerCommands()
     });
     m_commands.add(msg::name::discard, [this](const QByteArray& rest, int origin) {
         const auto m = msg::DiscardRequest::parse(rest);
-        checkedconn(m.seat, "seat");
-        checkedpile(m.pile);
+        checkedConnection(m.seat, "seat");
+        checkedPile(m.pile);
         if (fromSender("CMD_discard", m.seat, origin))
             discard(m.seat, m.pile);
     });
     m_commands.add(msg::name::playasound, [this](const QByteArray& rest, int origin) {
         Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
+        const int conn = checkedConnection(f.number(), "connection");
         if (fromSender("CMD_playasound", conn, origin) &&
             isRelayable("CMD_playasound", conn, f.restView()))
             playasound(conn, f.restView());

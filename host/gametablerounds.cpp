@@ -151,7 +151,7 @@ void GameTable::sendword(int seat, const QList<int>& piles)
         cards.append(CardItem{pile, t.card, t.position <= kPileLength});
     }
     const int bonus = usesQu ? kQuBonus : 0;
-    const int points = wordpoints(int(word.size()), usesQu);
+    const int points = wordPoints(int(word.size()), usesQu);
     p.wordLog = appendWordLog(p.wordLog, points, word);
     m_output.sendTo(seat, msg::theword(seat, word, points, bonus, cards));
     p.total += points;

@@ -13,9 +13,9 @@ TEST(CardDeck, DrawsFollowEachCardsShareOf145)
 {
     std::map<int, int> share;
     for (int r = 1; r <= kDrawRange; ++r)
-        ++share[cardfordraw(r)];
-    EXPECT_EQ(cardfordraw(0), 0);
-    EXPECT_EQ(cardfordraw(146), 0);
+        ++share[cardForDraw(r)];
+    EXPECT_EQ(cardForDraw(0), 0);
+    EXPECT_EQ(cardForDraw(146), 0);
     const std::map<QByteArray, int> frequent = {{"T", 12}, {"A", 11}, {"E", 11}, {"I", 9},
                                                 {"O", 9},  {"S", 7},  {"U", 7},  {"D", 6},
                                                 {"R", 6},  {"H", 5},  {"L", 5},  {"N", 5}};

@@ -16,12 +16,12 @@ TEST(Rules, FacesOfHostAndClient)
     for (int card = 1; card <= kCardCount; ++card) {
         EXPECT_EQ(converttoletter(card), faces[card - 1]) << card;
         // Only the QU card reads differently on the client.
-        EXPECT_EQ(clientconverttoletter(card),
+        EXPECT_EQ(clientConvertToLetter(card),
                   card == 17 ? QStringLiteral("Qu") : QString::fromLatin1(faces[card - 1]));
     }
     for (int card : {0, -1, 51, INT_MIN, INT_MAX}) {
         EXPECT_EQ(converttoletter(card), QByteArray()) << card;
-        EXPECT_EQ(clientconverttoletter(card), QString()) << card;
+        EXPECT_EQ(clientConvertToLetter(card), QString()) << card;
     }
 }
 
@@ -29,22 +29,22 @@ TEST(Rules, WordScoreByLetters)
 {
     const int expected[] = {100, 100, 5, 10, 15, 20, 25, 30, 40, 60, 80, 100, 100};
     for (int letters = 0; letters <= 12; ++letters)
-        EXPECT_EQ(wordscore(letters), expected[letters]) << letters;
+        EXPECT_EQ(wordScore(letters), expected[letters]) << letters;
 }
 
 TEST(Rules, WordPointsAddTheQuBonus)
 {
-    EXPECT_EQ(wordpoints(4, false), 15);
-    EXPECT_EQ(wordpoints(4, true), 65);
-    EXPECT_EQ(wordpoints(12, true), 150);
+    EXPECT_EQ(wordPoints(4, false), 15);
+    EXPECT_EQ(wordPoints(4, true), 65);
+    EXPECT_EQ(wordPoints(12, true), 150);
 }
 
 TEST(Rules, DiscardPenaltySaturatesInsteadOfOverflowing)
 {
-    EXPECT_EQ(discardpenalty(0), 0);
-    EXPECT_EQ(discardpenalty(3), 15);
-    EXPECT_EQ(discardpenalty(INT_MAX), INT_MAX);
-    EXPECT_EQ(discardpenalty(INT_MIN), INT_MIN);
+    EXPECT_EQ(discardPenalty(0), 0);
+    EXPECT_EQ(discardPenalty(3), 15);
+    EXPECT_EQ(discardPenalty(INT_MAX), INT_MAX);
+    EXPECT_EQ(discardPenalty(INT_MIN), INT_MIN);
 }
 
 TEST(Rules, OptionRangesClampToTheirBounds)

@@ -66,8 +66,8 @@ private slots:
                  (QStringList{"The turn", "Making words", "Scoring", "Playing with the keyboard"}));
         // Its short account of scoring is the rules'.
         const QString shown = help.text_help()->toPlainText();
-        for (const QString& rule : {QStringLiteral("%1 points for two letters").arg(wordscore(2)),
-                                    QStringLiteral("up to %1 for more than ten").arg(wordscore(11)),
+        for (const QString& rule : {QStringLiteral("%1 points for two letters").arg(wordScore(2)),
+                                    QStringLiteral("up to %1 for more than ten").arg(wordScore(11)),
                                     QStringLiteral("scores %1 more").arg(kQuBonus),
                                     QStringLiteral("costs %1 points").arg(kDiscardPenalty),
                                     QStringLiteral("letters you typed spell its face")})
@@ -129,13 +129,13 @@ private slots:
         for (auto it = row.globalMatch(html); it.hasNext(); ++rows) {
             const auto m = it.next();
             const int letters = m.captured(1).toInt();
-            QCOMPARE(m.captured(3).toInt(), wordscore(letters));
+            QCOMPARE(m.captured(3).toInt(), wordScore(letters));
             if (!m.captured(2).isEmpty())
-                QCOMPARE(wordscore(letters + 20), wordscore(letters));
+                QCOMPARE(wordScore(letters + 20), wordScore(letters));
         }
         QCOMPARE(rows, 10);
         QVERIFY(
-            html.contains(QStringLiteral("15 + %1 = %2").arg(kQuBonus).arg(wordpoints(4, true))));
+            html.contains(QStringLiteral("15 + %1 = %2").arg(kQuBonus).arg(wordPoints(4, true))));
         QVERIFY(html.contains(QStringLiteral("costs %1 points").arg(kDiscardPenalty)));
     }
 

@@ -1,4 +1,4 @@
-// The round engine against a real TServer: scoring, discards, used-up
+// Rounds against a real TServer: scoring, discards, used-up
 // piles, the round clock (driven by calling timer1Timer), ties, winners,
 // fallback names and newcomers during a game. Decks are stacked so that the
 // exposed cards are known.
@@ -10,7 +10,7 @@
 using namespace gorse;
 using namespace gorse::test;
 
-TEST(RoundEngine, WordsScoreByLettersWithTheQuBonus)
+TEST(Rounds, WordsScoreByLettersWithTheQuBonus)
 {
     HostFixture f({"STRING", "QUIZ", "CHEERLEADING"}, {"Ann", "Bob"});
     struct Case
@@ -43,7 +43,7 @@ TEST(RoundEngine, WordsScoreByLettersWithTheQuBonus)
     }
 }
 
-TEST(RoundEngine, TheRoundClockAllowsFourSecondsMore)
+TEST(Rounds, TheRoundClockAllowsFourSecondsMore)
 {
     HostFixture f({"AA"}, {"Ann", "Bob"});
     for (int k = 3; k <= 6; ++k)
@@ -70,7 +70,7 @@ TEST(RoundEngine, TheRoundClockAllowsFourSecondsMore)
     EXPECT_EQ(f.server->table().player(2).discards, 0);
 }
 
-TEST(RoundEngine, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
+TEST(Rounds, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
 {
     HostFixture f({"QUIZ"}, {"Ann", "Bob", "Cy", "Dee", "Eve"});
     const CardDeck::Cards quiz = deckof({"QU", "I", "Z"});
@@ -124,7 +124,7 @@ TEST(RoundEngine, TheTopTotalAloneWinsATiePlaysAnotherRoundAtOnce)
     }
 }
 
-TEST(RoundEngine, DiscardsCostFiveAndUsedUpPilesCarryOverToANewcomer)
+TEST(Rounds, DiscardsCostFiveAndUsedUpPilesCarryOverToANewcomer)
 {
     HostFixture f({"AT"}, {"Ann", "Bob", "Cy", "Dee", "Eve", "Fay", "Spy"});
     RawClient& ann = f.client(1);
