@@ -34,7 +34,6 @@
 #include <QDir>
 #include <QMessageBox>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -42,27 +41,30 @@ using namespace gorse;
 
 int main(int argc, char** argv)
 {
-    // Answered before the application starts, so it needs no display.
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("gorse %s\n", kVersionText);
-            return 0;
-        }
-    }
-
-    QApplication app(argc, argv);
-    setUpApplication();
-
-    const QStringList args = QApplication::arguments().mid(1);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        std::fputs(qPrintable(launchUsage()), stdout);
-        return 0;
-    }
+    // --help and --version are answered before the application starts, so
+    // they need no display; Qt's own options (read by the application) may
+    // keep the command line from reading here, and then it is read after.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    std::optional<LaunchOptions> options = parseLaunchOptions(given);
+    std::optional<QApplication> app;
     QString error;
-    const auto options = parseLaunchOptions(args, &error);
+    if (!options || (!options->help && !options->version)) {
+        app.emplace(argc, argv);
+        setUpApplication();
+        options = parseLaunchOptions(QApplication::arguments().mid(1), &error);
+    }
     if (!options) {
         std::fprintf(stderr, "gorse: %s\n%s", qPrintable(error), qPrintable(launchUsage()));
         return 2;
+    }
+    if (options->version || options->help) {
+        if (options->version)
+            std::printf("gorse %s\n", kVersionText);
+        else
+            std::fputs(qPrintable(launchUsage()), stdout);
+        return 0;
     }
 
     // One copy per user session: a second one brings the first forward and
@@ -158,7 +160,7 @@ int main(int argc, char** argv)
     QObject::connect(&download, &Tdownload::leaveGame, &chat, &QWidget::close);
     // Closing saves the window's place when it moved, then the program ends.
     QObject::connect(&chat, &Tchat::closed, &settingsBinding, &SettingsBinding::windowClosing);
-    QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&chat, &Tchat::closed, &*app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
     // Above every window of the start: on a solo start the download window.
     if (!tallyNotice.isEmpty())
@@ -173,7 +175,7 @@ int main(int argc, char** argv)
         QObject::connect(chat.session(), &ClientSession::connectionClosed,
                          [&] { backToLobby = backToLobby.value_or(true); });
     }
-    const int code = app.exec();
+    const int code = QApplication::exec();
     if (backToLobby)
         reopenLobby(*options, &guard, *backToLobby);
     return code;

@@ -2,6 +2,7 @@
 
 #include "net/messages.h"
 
+#include <QCommandLineParser>
 #include <QUrl>
 
 namespace gorse {
@@ -11,7 +12,7 @@ QString launchUsage()
     return QStringLiteral(
         "Usage: gorse [--port N] [--seed S] [--words FILE] [--lobby-url URL]\n"
         "             [--announce-port N] [--announce-to ADDRESS[:PORT]]\n"
-        "             [--no-announce] [--from-lobby]\n"
+        "             [--no-announce] [--from-lobby] [--web PORT]\n"
         "             [--] [NAME HOST true|false]\n"
         "       gorse --lobby [--announce-port N] [--announce-to ADDRESS[:PORT]]\n"
         "  no arguments         play a solo game as \"You\"\n"
@@ -26,6 +27,8 @@ QString launchUsage()
         "  --announce-to A[:P]  announce to, or ask, this address only (no broadcast)\n"
         "  --no-announce        when hosting: do not announce the table on the network\n"
         "  --from-lobby         when joining: reopen the lobby if the host ends the game\n"
+        "  --web PORT           when hosting: also serve the browser client on PORT\n"
+        "  -h, --help           print this help and exit\n"
         "  --version            print the version and exit\n");
 }
 
@@ -36,86 +39,104 @@ std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString
             *error = text;
         return std::nullopt;
     };
-    LaunchOptions options;
-    bool lobby = false;
-    bool onlyPositional = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (onlyPositional) {
-            options.positional.append(arg);
-            continue;
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption lobby(QStringLiteral("lobby"));
+    const QCommandLineOption fromLobby(QStringLiteral("from-lobby"));
+    const QCommandLineOption hostEnded(QStringLiteral("host-ended"));
+    const QCommandLineOption noAnnounce(QStringLiteral("no-announce"));
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QString(), QStringLiteral("S"));
+    const QCommandLineOption words(QStringLiteral("words"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption lobbyUrl(QStringLiteral("lobby-url"), QString(),
+                                      QStringLiteral("URL"));
+    const QCommandLineOption announcePort(QStringLiteral("announce-port"), QString(),
+                                          QStringLiteral("N"));
+    const QCommandLineOption announceTo(QStringLiteral("announce-to"), QString(),
+                                        QStringLiteral("ADDRESS"));
+    const QCommandLineOption web(QStringLiteral("web"), QString(), QStringLiteral("PORT"));
+    const QList<QCommandLineOption> valued{port,         seed,       words, lobbyUrl,
+                                           announcePort, announceTo, web};
+    parser.addOptions({help, version, lobby, fromLobby, hostEnded, noAnnounce});
+    parser.addOptions(valued);
+    if (!parser.parse(QStringList{QStringLiteral("gorse")} + args)) {
+        // An option that takes a value stands last, with nothing after it.
+        for (const QCommandLineOption& option : valued) {
+            const QString name = QStringLiteral("--") + option.names().constFirst();
+            if (!args.isEmpty() && args.constLast() == name)
+                return fail(name + QStringLiteral(" needs a value"));
         }
-        if (arg == QLatin1String("--")) {
-            onlyPositional = true;
-            continue;
-        }
-        if (arg == QLatin1String("--lobby")) {
-            lobby = true;
-            continue;
-        }
-        if (arg == QLatin1String("--from-lobby")) {
-            options.fromLobby = true;
-            continue;
-        }
-        if (arg == QLatin1String("--host-ended")) {
-            options.hostEnded = true;
-            continue;
-        }
-        if (arg == QLatin1String("--no-announce")) {
-            options.announce = false;
-            continue;
-        }
-        const bool takesValue =
-            arg == QLatin1String("--port") || arg == QLatin1String("--seed") ||
-            arg == QLatin1String("--words") || arg == QLatin1String("--lobby-url") ||
-            arg == QLatin1String("--announce-port") || arg == QLatin1String("--announce-to");
-        if (!takesValue) {
-            options.positional.append(arg);
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return fail(arg + QStringLiteral(" needs a value"));
-        const QString value = args.at(++i);
-        bool ok = false;
-        if (arg == QLatin1String("--port")) {
-            const uint port = value.toUInt(&ok, 10);
-            if (!ok || port > 65535)
-                return fail(
-                    QStringLiteral("--port needs a number from 0 to 65535, not \"%1\"").arg(value));
-            options.port = quint16(port);
-        } else if (arg == QLatin1String("--announce-port")) {
-            const uint port = value.toUInt(&ok, 10);
-            if (!ok || port > 65535)
-                return fail(
-                    QStringLiteral("--announce-port needs a number from 0 to 65535, not \"%1\"")
-                        .arg(value));
-            options.announcePort = quint16(port);
-        } else if (arg == QLatin1String("--announce-to")) {
-            if (!parseAddressAndPort(value, kDiscoveryPort))
-                return fail(QStringLiteral("--announce-to needs an address and maybe a port, "
-                                           "not \"%1\"")
-                                .arg(value));
-            options.announceTo = value;
-        } else if (arg == QLatin1String("--seed")) {
-            const quint64 seed = value.toULongLong(&ok, 10);
-            if (!ok)
-                return fail(QStringLiteral("--seed needs a whole number, not \"%1\"").arg(value));
-            options.seed = seed;
-        } else if (arg == QLatin1String("--lobby-url")) {
-            const QUrl url(value, QUrl::StrictMode);
-            const QString scheme = url.scheme();
-            if (!url.isValid() || url.host().isEmpty() ||
-                (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-                return fail(QStringLiteral("--lobby-url needs an http or https address, not \"%1\"")
-                                .arg(value));
-            options.lobbyUrl = value;
-        } else {
-            options.wordsFile = value;
-        }
+        return fail(parser.errorText());
     }
 
+    LaunchOptions options;
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    options.fromLobby = parser.isSet(fromLobby);
+    options.hostEnded = parser.isSet(hostEnded);
+    options.announce = !parser.isSet(noAnnounce);
+    options.positional = parser.positionalArguments();
+    const auto portValue = [&parser](const QCommandLineOption& option,
+                                     uint lowest) -> std::optional<quint16> {
+        bool ok = false;
+        const uint value = parser.value(option).toUInt(&ok, 10);
+        if (!ok || value < lowest || value > 65535)
+            return std::nullopt;
+        return quint16(value);
+    };
+    if (parser.isSet(port)) {
+        const auto value = portValue(port, 0);
+        if (!value)
+            return fail(QStringLiteral("--port needs a number from 0 to 65535, not \"%1\"")
+                            .arg(parser.value(port)));
+        options.port = *value;
+    }
+    if (parser.isSet(announcePort)) {
+        const auto value = portValue(announcePort, 0);
+        if (!value)
+            return fail(QStringLiteral("--announce-port needs a number from 0 to 65535, not \"%1\"")
+                            .arg(parser.value(announcePort)));
+        options.announcePort = *value;
+    }
+    if (parser.isSet(web)) {
+        const auto value = portValue(web, 1);
+        if (!value)
+            return fail(QStringLiteral("--web needs a port from 1 to 65535, not \"%1\"")
+                            .arg(parser.value(web)));
+        options.webPort = *value;
+    }
+    if (parser.isSet(announceTo)) {
+        const QString value = parser.value(announceTo);
+        if (!parseAddressAndPort(value, kDiscoveryPort))
+            return fail(QStringLiteral("--announce-to needs an address and maybe a port, "
+                                       "not \"%1\"")
+                            .arg(value));
+        options.announceTo = value;
+    }
+    if (parser.isSet(seed)) {
+        bool ok = false;
+        const quint64 value = parser.value(seed).toULongLong(&ok, 10);
+        if (!ok)
+            return fail(
+                QStringLiteral("--seed needs a whole number, not \"%1\"").arg(parser.value(seed)));
+        options.seed = value;
+    }
+    if (parser.isSet(lobbyUrl)) {
+        const QString value = parser.value(lobbyUrl);
+        const QUrl url(value, QUrl::StrictMode);
+        const QString scheme = url.scheme();
+        if (!url.isValid() || url.host().isEmpty() ||
+            (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+            return fail(QStringLiteral("--lobby-url needs an http or https address, not \"%1\"")
+                            .arg(value));
+        options.lobbyUrl = value;
+    }
+    if (parser.isSet(words))
+        options.wordsFile = parser.value(words);
+
     const QStringList& p = options.positional;
-    if (lobby) {
+    if (parser.isSet(lobby)) {
         if (!p.isEmpty())
             return fail(QStringLiteral("--lobby takes no name, address or \"true\""));
         options.mode = LaunchOptions::Mode::Lobby;

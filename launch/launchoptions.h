@@ -31,7 +31,10 @@ struct LaunchOptions
     bool hostEnded = false; // the lobby opens after the host ended the game
     bool announce = true;   // a hosting copy tells lobbies on the network about its table
     quint16 announcePort = kDiscoveryPort; // UDP: table announcements and lobby queries
-    QString announceTo; // "ADDRESS[:PORT]": the only place announcements and queries go
+    QString announceTo;   // "ADDRESS[:PORT]": the only place announcements and queries go
+    int webPort = 0;      // the hosting copy also serves the browser client here; 0: off
+    bool help = false;    // --help: print the usage and end
+    bool version = false; // --version: print the version and end
 
     // True when started from the command line (host or join), which also opens
     // the side connection.
@@ -44,12 +47,12 @@ struct LaunchOptions
 
 // Reads the arguments after the program name. "--port N", "--seed S",
 // "--words FILE", "--lobby-url URL", "--announce-port N",
-// "--announce-to ADDRESS[:PORT]" and the flags
-// "--lobby", "--from-lobby", "--host-ended" and "--no-announce" may stand
-// anywhere and are removed before the positional arguments (player name,
-// host address, "true" to host) are read; after "--" every argument is
+// "--announce-to ADDRESS[:PORT]", "--web PORT" and the flags "--lobby",
+// "--from-lobby", "--host-ended", "--no-announce", "--help" and "--version"
+// may stand anywhere and are removed before the positional arguments (player
+// name, host address, "true" to host) are read; after "--" every argument is
 // positional, so a name may begin with "-". Returns an error text for a
-// malformed option.
+// malformed or unknown option.
 std::optional<LaunchOptions> parseLaunchOptions(const QStringList& args, QString* error = nullptr);
 
 // The usage text for --help and option errors.

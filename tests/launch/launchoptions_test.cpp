@@ -167,3 +167,35 @@ TEST(LaunchOptions, TheLobbyAndItsOptions)
         EXPECT_TRUE(error.contains(QLatin1String(b.error))) << error.toStdString();
     }
 }
+
+TEST(LaunchOptions, WebPortHelpVersionAndUnknownOptions)
+{
+    EXPECT_EQ(parse({}).webPort, 0);
+    const LaunchOptions web =
+        parse({QStringLiteral("--web"), QStringLiteral("8080"), QStringLiteral("Ann"),
+               QStringLiteral("h"), QStringLiteral("true")});
+    EXPECT_EQ(web.webPort, 8080);
+    EXPECT_EQ(web.mode, Mode::Host);
+    EXPECT_TRUE(parse({QStringLiteral("--help")}).help);
+    EXPECT_TRUE(parse({QStringLiteral("-h")}).help);
+    EXPECT_TRUE(parse({QStringLiteral("Ann"), QStringLiteral("--version")}).version);
+    EXPECT_FALSE(parse({}).help || parse({}).version);
+
+    struct Bad
+    {
+        QStringList args;
+        const char* error;
+    };
+    const Bad bad[] = {
+        {{QStringLiteral("--web"), QStringLiteral("0")}, "--web"},
+        {{QStringLiteral("--web"), QStringLiteral("65536")}, "--web"},
+        {{QStringLiteral("--web"), QStringLiteral("http")}, "--web"},
+        {{QStringLiteral("--web")}, "--web needs a value"},
+        {{QStringLiteral("--bogus"), QStringLiteral("Ann")}, "bogus"},
+    };
+    for (const Bad& b : bad) {
+        QString error;
+        EXPECT_FALSE(parseLaunchOptions(b.args, &error)) << b.error;
+        EXPECT_TRUE(error.contains(QLatin1String(b.error))) << error.toStdString();
+    }
+}
