@@ -80,8 +80,7 @@ int main(int argc, char** argv)
     // The player's options, shared by every window, and their file, read at
     // the own login and written at every change.
     GameOptions gameOptions;
-    SettingsFile settings(&gameOptions,
-                          QDir(dataDir()).filePath(QLatin1StringView(SettingsFile::kFileName)));
+    SettingsFile settings(&gameOptions, SettingsFile::defaultPath());
     // The recordings load in the background while the windows are made.
     QtSoundOutput sound;
     // The tally is read first: the board feeds it from the start.

@@ -5,6 +5,7 @@
 #include "lobby/lobbywindow.h"
 #include "lobby/tablefinder.h"
 #include "settings/paths.h"
+#include "settings/settingsfile.h"
 #include "windows/tdownload.h"
 
 #include <QApplication>
@@ -14,8 +15,6 @@
 namespace gorse {
 
 namespace {
-
-const char kSettingsFile[] = "velmarlobby.ini";
 
 // The options every game started by the lobby carries on.
 QStringList commonArguments(const LaunchOptions& options)
@@ -43,7 +42,7 @@ GameStarter startReleasingGuard(InstanceGuard* guard)
 
 int runLobby(const LaunchOptions& options, InstanceGuard* guard)
 {
-    LobbySettings settings(QDir(dataDir()).filePath(QLatin1String(kSettingsFile)));
+    LobbySettings settings(SettingsFile::defaultPath());
     const QString loadError = settings.load();
     if (!loadError.isEmpty())
         std::fprintf(stderr, "gorse lobby: %s\n", qPrintable(loadError));

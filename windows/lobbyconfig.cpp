@@ -2,6 +2,7 @@
 
 #include "settings/inifile.h"
 #include "settings/paths.h"
+#include "settings/settingsfile.h"
 
 #include <QCoreApplication>
 
@@ -31,11 +32,11 @@ LobbyConfig lobbyConfigFromSettings(const QString& settingsPath)
     LobbyConfig config = defaultLobbyConfig();
     IniFile ini(settingsPath);
     ini.load();
-    const QString section = QStringLiteral("Gorse");
-    const QString url = ini.value(section, QString::fromLatin1(kLobbyUrlKey));
+    const QString url = SettingsFile::value(ini, QString::fromLatin1(SettingsFile::kLobbyUrlKey));
     if (!url.isEmpty())
         config.downloadUrl = QUrl(url);
-    const QString program = ini.value(section, QString::fromLatin1(kLobbyProgramKey));
+    const QString program =
+        SettingsFile::value(ini, QString::fromLatin1(SettingsFile::kLobbyProgramKey));
     if (!program.isEmpty()) {
         config.lobbyProgram = program;
         config.lobbyArguments.clear();

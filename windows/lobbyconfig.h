@@ -6,11 +6,6 @@
 
 namespace gorse {
 
-// The settings keys, in the game's section of the settings file, that say
-// where the lobby comes from and where it is.
-inline constexpr char kLobbyUrlKey[] = "LobbyUrl";
-inline constexpr char kLobbyProgramKey[] = "LobbyProgram";
-
 // Where the lobby is downloaded from and where the installed lobby is.
 struct LobbyConfig
 {
@@ -28,7 +23,7 @@ struct LobbyConfig
 // the settings file for the download.
 LobbyConfig defaultLobbyConfig();
 // The default, with the address and the lobby program the settings file
-// names (keys kLobbyUrlKey and kLobbyProgramKey of section "Gorse"), where it
+// names (SettingsFile::kLobbyUrlKey and kLobbyProgramKey), where it
 // names them. A program named there is started without arguments.
 LobbyConfig lobbyConfigFromSettings(const QString& settingsPath);
 
