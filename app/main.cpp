@@ -1,27 +1,27 @@
 // gorse: the game. One copy hosts (its own window is an ordinary client of
 // the host it runs), the others join.
 #include "app/appsetup.h"
-#include "app/instanceguard.h"
-#include "app/launchoptions.h"
-#include "app/paths.h"
+#include "app/computeropponents.h"
 #include "app/tchat.h"
-#include "bots/computeropponents.h"
 #include "bots/wordfinderloader.h"
 #include "client/boardview.h"
 #include "client/clientsession.h"
 #include "client/gameclient.h"
 #include "dict/wordnet.h"
+#include "game/rules.h"
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
 #include "host/tserver.h"
 #include "host/webserver.h"
+#include "launch/instanceguard.h"
+#include "launch/launchoptions.h"
 #include "lobby/lobbyapp.h"
-#include "net/rules.h"
 #include "net/tsock.h"
 #include "settings/gameoptions.h"
-#include "settings/qtsoundoutput.h"
+#include "settings/paths.h"
 #include "settings/settingsbinding.h"
 #include "settings/settingsfile.h"
+#include "sound/qtsoundoutput.h"
 #include "tally/tally.h"
 #include "tally/tallyfile.h"
 #include "windows/tabout.h"
@@ -36,7 +36,6 @@
 #include <QDir>
 #include <QMessageBox>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -44,27 +43,30 @@ using namespace gorse;
 
 int main(int argc, char** argv)
 {
-    // Answered before the application starts, so it needs no display.
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("gorse %s\n", kVersionText);
-            return 0;
-        }
-    }
-
-    QApplication app(argc, argv);
-    setUpApplication();
-
-    const QStringList args = QApplication::arguments().mid(1);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        std::fputs(qPrintable(launchUsage()), stdout);
-        return 0;
-    }
+    // --help and --version are answered before the application starts, so
+    // they need no display; Qt's own options (read by the application) may
+    // keep the command line from reading here, and then it is read after.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    std::optional<LaunchOptions> options = parseLaunchOptions(given);
+    std::optional<QApplication> app;
     QString error;
-    const auto options = parseLaunchOptions(args, &error);
+    if (!options || (!options->help && !options->version)) {
+        app.emplace(argc, argv);
+        setUpApplication();
+        options = parseLaunchOptions(QApplication::arguments().mid(1), &error);
+    }
     if (!options) {
         std::fprintf(stderr, "gorse: %s\n%s", qPrintable(error), qPrintable(launchUsage()));
         return 2;
+    }
+    if (options->version || options->help) {
+        if (options->version)
+            std::printf("gorse %s\n", kVersionText);
+        else
+            std::fputs(qPrintable(launchUsage()), stdout);
+        return 0;
     }
 
     // One copy per user session: a second one brings the first forward and
@@ -80,8 +82,7 @@ int main(int argc, char** argv)
     // The player's options, shared by every window, and their file, read at
     // the own login and written at every change.
     GameOptions gameOptions;
-    SettingsFile settings(&gameOptions,
-                          QDir(dataDir()).filePath(QLatin1StringView(SettingsFile::kFileName)));
+    SettingsFile settings(&gameOptions, SettingsFile::defaultPath());
     // The recordings load in the background while the windows are made.
     QtSoundOutput sound;
     // The tally is read first: the board feeds it from the start.
@@ -195,7 +196,7 @@ int main(int argc, char** argv)
     QObject::connect(&download, &Tdownload::leaveGame, &chat, &QWidget::close);
     // Closing saves the window's place when it moved, then the program ends.
     QObject::connect(&chat, &Tchat::closed, &settingsBinding, &SettingsBinding::windowClosing);
-    QObject::connect(&chat, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&chat, &Tchat::closed, &*app, &QCoreApplication::quit, Qt::QueuedConnection);
     chat.show();
     // Above every window of the start: on a solo start the download window.
     if (!tallyNotice.isEmpty())
@@ -210,7 +211,7 @@ int main(int argc, char** argv)
         QObject::connect(session, &ClientSession::connectionClosed,
                          [&] { backToLobby = backToLobby.value_or(true); });
     }
-    const int code = app.exec();
+    const int code = QApplication::exec();
     if (backToLobby)
         reopenLobby(*options, &guard, *backToLobby);
     return code;

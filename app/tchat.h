@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/launchoptions.h"
-#include "chat/chatentry.h"
 #include "client/board.h"
-#include "net/rules.h"
+#include "client/chatentry.h"
+#include "game/rules.h"
+#include "launch/launchoptions.h"
 
 #include <QMainWindow>
 #include <array>

@@ -7,12 +7,12 @@
 
 #include "app/gameicon.h"
 #include "chat/chatlog.h"
-#include "chat/chatpane.h"
-#include "chat/phrasebar.h"
 #include "client/board.h"
 #include "client/boardscaler.h"
 #include "client/boardview.h"
+#include "client/chatpane.h"
 #include "client/clientsession.h"
+#include "client/phrasebar.h"
 #include "settings/gameoptions.h"
 
 #include <QAction>

@@ -11,7 +11,7 @@
 // history and into a full one (5,000 lines), from the bytes arriving to
 // the last line being in the pane; prints the seconds and processor time.
 #include "chat/chatlog.h"
-#include "chat/chatpane.h"
+#include "client/chatpane.h"
 #include "client/clientsession.h"
 #include "net/messages.h"
 #include "settings/gameoptions.h"

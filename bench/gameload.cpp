@@ -1,8 +1,8 @@
 #include "gameload.h"
 
 #include "chatload.h"
+#include "game/rules.h"
 #include "net/messages.h"
-#include "net/rules.h"
 
 #include <algorithm>
 #include <array>

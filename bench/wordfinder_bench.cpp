@@ -9,10 +9,10 @@
 // Then: building the finder, a full search and the best word over the same
 // deals, and one simulated 120-second round per level, whose counters are
 // the level's points, words and discards per round.
-#include "bots/botsimulation.h"
 #include "bots/wordfinder.h"
 #include "dict/tdictn.h"
-#include "host/carddeck.h"
+#include "game/carddeck.h"
+#include "sim/botsimulation.h"
 
 #include <QFile>
 

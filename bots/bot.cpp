@@ -1,7 +1,7 @@
 #include "bots/bot.h"
 
 #include "bots/botclock.h"
-#include "chat/chatcolour.h"
+#include "game/chatcolour.h"
 #include "net/messages.h"
 
 namespace gorse {

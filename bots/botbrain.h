@@ -4,7 +4,7 @@
 // it plays, when and what it discards. No sockets and no clock: the network
 // player (Bot) and the round simulation both drive it.
 
-#include "bots/botlevel.h"
+#include "bots/bottraits.h"
 #include "bots/wordfinder.h"
 
 #include <QSet>

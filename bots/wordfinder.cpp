@@ -349,7 +349,7 @@ std::vector<FoundWord> WordFinder::search(const PileCards& cards) const
             w.piles.append(raw.piles[i]);
             w.usesQu = w.usesQu || s.cards[raw.piles[i] - 1] == kQuCard;
         }
-        w.points = wordpoints(raw.length, w.usesQu);
+        w.points = wordPoints(raw.length, w.usesQu);
         w.rarity = m_rarity[raw.node];
     }
     std::sort(words.begin(), words.end(), better);

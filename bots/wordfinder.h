@@ -4,8 +4,8 @@
 // piles: each pile used at most once, its cards spelled in order with the
 // host's faces ("QU", "ST", "ING" give their letters).
 
+#include "game/rules.h"
 #include "net/messages.h"
-#include "net/rules.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -34,7 +34,7 @@ struct FoundWord
 {
     QByteArray word;  // upper case, as the host spells it from the faces
     QList<int> piles; // the piles in the order they spell the word, 1..8
-    int points = 0;   // what the host gives it (wordpoints)
+    int points = 0;   // what the host gives it (wordPoints)
     bool usesQu = false;
     int rarity = 0; // see WordFinder::setRarities
     int letters() const { return int(word.size()); }

@@ -4,7 +4,7 @@
 // carry, and the lock that lets the phrase buttons send one phrase every two
 // seconds.
 
-#include "net/rules.h"
+#include "game/rules.h"
 
 #include <QString>
 #include <QStringView>

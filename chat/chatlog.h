@@ -5,7 +5,7 @@
 // sheet, link table, text size, chat colour and scroll switch. A view draws
 // it; nothing here knows about widgets.
 
-#include "chat/chatcolour.h"
+#include "game/chatcolour.h"
 #include "settings/gameoptions.h"
 
 #include <QList>

@@ -6,8 +6,8 @@
 // and forwards clicks to it. Received game commands arrive through the
 // handlers it installs on the ClientSession.
 
-#include "client/clientservices.h"
 #include "net/messages.h"
+#include "sound/soundcues.h"
 
 #include <QByteArray>
 #include <QList>

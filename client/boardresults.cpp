@@ -4,10 +4,10 @@
 
 #include "client/board.h"
 
-#include "client/clientservices.h"
 #include "client/clientsession.h"
 #include "client/table.h"
 #include "client/tallyhooks.h"
+#include "sound/soundcues.h"
 
 #include <algorithm>
 #include <climits>
@@ -159,7 +159,7 @@ void Board::showPlayedWords(const msg::EndRound& round)
             if (readAll) {
                 m_session->table()->setWordsPlayed(summary.seat, int(entries.size()));
                 list.prepend(QStringLiteral(" -") +
-                             QString::number(discardpenalty(summary.discards)) +
+                             QString::number(discardPenalty(summary.discards)) +
                              QStringLiteral(" for discards"));
             }
         }

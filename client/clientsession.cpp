@@ -1,11 +1,11 @@
 #include "client/clientsession.h"
 
-#include "chat/chatcolour.h"
 #include "chat/chatinput.h"
 #include "chat/chatlog.h"
-#include "client/clientservices.h"
+#include "game/chatcolour.h"
 #include "net/messages.h"
 #include "settings/gameoptions.h"
+#include "sound/soundcues.h"
 
 #include <QTimer>
 

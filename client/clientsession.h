@@ -1,8 +1,10 @@
 #pragma once
 
 #include "client/table.h"
+#include "game/rules.h"
 #include "net/clientconnection.h"
-#include "net/rules.h"
+#include "net/messagequeue.h"
+#include "net/tsock.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "client/gameclient.h"
 
-#include "settings/cuerouter.h"
+#include "sound/cuerouter.h"
 
 namespace gorse {
 

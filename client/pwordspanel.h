@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/rules.h"
+#include "game/rules.h"
 
 #include <QFrame>
 #include <array>

@@ -5,7 +5,7 @@
 // host's messages arrive (logins, departures, scores) and announces every
 // change; windows read it and format what they show.
 
-#include "net/rules.h"
+#include "game/rules.h"
 
 #include <QList>
 #include <QObject>

@@ -3,7 +3,7 @@
 // Small helpers the windows share for the game's look: colours given in the
 // game's 0x00BBGGRR form, and the Arial fonts of the table.
 
-#include "chat/chatcolour.h"
+#include "game/chatcolour.h"
 
 #include <QColor>
 #include <QFont>

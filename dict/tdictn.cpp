@@ -16,12 +16,12 @@ constexpr qsizetype maxtextlength = 255;
 // A list file larger than this is refused rather than read into memory.
 constexpr qint64 maxfilesize = qint64(1) << 30;
 
-inline bool blankbyte(char c)
+inline bool isBlankByte(char c)
 {
     return c == ' ' || c == '\0'; // zero bytes count as blanks
 }
 
-inline char upcase(char c)
+inline char upperCase(char c)
 {
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
 }
@@ -34,15 +34,15 @@ inline char upcase(char c)
 qsizetype normalise(const char* p, qsizetype n, char (&out)[TDictn::keywidth])
 {
     qsizetype begin = 0;
-    while (begin < n && blankbyte(p[begin]))
+    while (begin < n && isBlankByte(p[begin]))
         ++begin;
     qsizetype end = n;
-    while (end > begin && blankbyte(p[end - 1]))
+    while (end > begin && isBlankByte(p[end - 1]))
         --end;
     const qsizetype len = end - begin;
     if (len < TDictn::keywidth) {
         for (qsizetype i = 0; i < len; ++i)
-            out[i] = p[begin + i] == '\0' ? ' ' : upcase(p[begin + i]);
+            out[i] = p[begin + i] == '\0' ? ' ' : upperCase(p[begin + i]);
         std::memset(out + len, ' ', TDictn::keywidth - len);
     }
     return len;
@@ -134,7 +134,7 @@ bool TDictn::isPlain(QByteArrayView records)
 void TDictn::adopt(const QByteArray& records, bool plain)
 {
     m_records = records;
-    m_lastindex = std::min<qsizetype>(records.size() / recordsize, INT_MAX) - 1;
+    m_lastIndex = std::min<qsizetype>(records.size() / recordsize, INT_MAX) - 1;
     m_open = true;
     m_error.clear();
     m_plain = plain;
@@ -143,7 +143,7 @@ void TDictn::adopt(const QByteArray& records, bool plain)
 void TDictn::close(const QString& error)
 {
     m_records.clear();
-    m_lastindex = -1;
+    m_lastIndex = -1;
     m_open = false;
     m_plain = true;
     m_error = error;
@@ -152,20 +152,6 @@ void TDictn::close(const QString& error)
 QString TDictn::notFoundMessage()
 {
     return QStringLiteral("English.dic dictionary not found!");
-}
-
-QString TDictn::builtinListName(BuiltinList list)
-{
-    return list == BuiltinList::Large ? QStringLiteral("large") : QStringLiteral("standard");
-}
-
-std::optional<TDictn::BuiltinList> TDictn::builtinListFromName(QStringView name)
-{
-    for (const BuiltinList list : {BuiltinList::Standard, BuiltinList::Large}) {
-        if (name.compare(builtinListName(list), Qt::CaseInsensitive) == 0)
-            return list;
-    }
-    return std::nullopt;
 }
 
 int TDictn::findword(QByteArrayView text) const
@@ -182,7 +168,7 @@ int TDictn::findword(QByteArrayView text) const
 
     const char* data = m_records.constData();
     qsizetype lo = 0;
-    qsizetype hi = m_lastindex;
+    qsizetype hi = m_lastIndex;
     while (lo <= hi) {
         const qsizetype mid = lo + (hi - lo) / 2;
         // The record's 14 characters; the blank after them is the padding,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/wordlist.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -24,7 +26,7 @@ public:
     static constexpr int recordsize = 15;
     static constexpr int keywidth = 15;
 
-    enum class BuiltinList { Standard, Large };
+    using BuiltinList = gorse::BuiltinList;
 
     // Uses the built-in standard list. Should it be missing, the dictionary
     // stays closed and errorString() tells why.
@@ -52,7 +54,7 @@ public:
     bool isword(QByteArrayView text) const { return findword(text) > 0; }
 
     bool isOpen() const { return m_open; }
-    qsizetype recordCount() const { return m_lastindex + 1; }
+    qsizetype recordCount() const { return m_lastIndex + 1; }
     // The list's records as loaded (whole records, in list order).
     QByteArray records() const { return m_records; }
     // The reason the last attempt to open a list failed, else empty.
@@ -65,19 +67,12 @@ public:
     // The text shown when a list cannot be read.
     static QString notFoundMessage();
 
-    // "standard" or "large", the names a command line or settings file
-    // uses for the built-in lists.
-    static QString builtinListName(BuiltinList list);
-    // The built-in list of that name, letter case ignored; nothing for any
-    // other text.
-    static std::optional<BuiltinList> builtinListFromName(QStringView name);
-
 private:
     void close(const QString& error);
     void adopt(const QByteArray& records, bool plain);
 
     QByteArray m_records; // may share the program's read-only resource data
-    qsizetype m_lastindex = -1;
+    qsizetype m_lastIndex = -1;
     bool m_open = false;
     bool m_plain = true; // every record is already in normalised form
     QString m_error;

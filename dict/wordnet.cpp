@@ -57,7 +57,7 @@ constexpr SuffixRule verbrules[] = {{"s", ""},   {"ies", "y"}, {"es", "e"},  {"e
 constexpr SuffixRule adjectiverules[] = {{"er", ""}, {"est", ""}, {"er", "e"}, {"est", "e"}};
 
 // The text up to the first blank.
-string_view firstfield(string_view line)
+string_view firstField(string_view line)
 {
     return line.substr(0, std::min(line.find(' '), line.size()));
 }
@@ -66,7 +66,7 @@ string_view firstfield(string_view line)
 // by binary search; empty when there is none. Lines that begin with a blank
 // (the licence at the top of each file) have an empty first field and so
 // sort before every key.
-string_view findline(string_view text, string_view key)
+string_view findLine(string_view text, string_view key)
 {
     std::size_t lo = 0;
     std::size_t hi = text.size();
@@ -79,7 +79,7 @@ string_view findline(string_view text, string_view key)
         if (end == string_view::npos)
             end = text.size();
         const string_view line = text.substr(start, end - start);
-        const int order = firstfield(line).compare(key);
+        const int order = firstField(line).compare(key);
         if (order == 0)
             return line;
         if (order < 0)
@@ -102,7 +102,7 @@ public:
             m_rest.remove_prefix(1);
         if (m_rest.empty())
             return std::nullopt;
-        const string_view field = firstfield(m_rest);
+        const string_view field = firstField(m_rest);
         m_rest.remove_prefix(field.size());
         return field;
     }
@@ -133,7 +133,7 @@ struct IndexEntry
     QList<qint64> offsets;
 };
 
-std::optional<IndexEntry> parseindex(string_view line)
+std::optional<IndexEntry> parseIndex(string_view line)
 {
     Fields fields(line);
     fields.next(); // lemma
@@ -176,7 +176,7 @@ string_view trimmed(string_view text)
 // The gloss of the synset at the given offset of a data file: "offset
 // lex_filenum ss_type w_cnt word lex_id ... | gloss". Nothing when the
 // offset is not the start of that synset's line or the line has no gloss.
-std::optional<WordSense> readsynset(string_view data, qint64 offset)
+std::optional<WordSense> readSynset(string_view data, qint64 offset)
 {
     if (offset < 0 || std::size_t(offset) >= data.size() ||
         (offset > 0 && data[std::size_t(offset) - 1] != '\n'))
@@ -297,7 +297,7 @@ QList<WordSense> WordNet::define(QByteArrayView text, int maxSenses) const
                 if (c.pos == pos && c.lemma == lemma)
                     return true;
             }
-            const std::optional<IndexEntry> entry = parseindex(findline(part.index.bytes, lemma));
+            const std::optional<IndexEntry> entry = parseIndex(findLine(part.index.bytes, lemma));
             if (entry)
                 candidates.append({pos, lemma, *entry, lemma == word});
             return entry.has_value();
@@ -306,7 +306,7 @@ QList<WordSense> WordNet::define(QByteArrayView text, int maxSenses) const
 
         // Irregular forms: "inflected base [base...]". They replace the
         // suffix rules.
-        const string_view exception = findline(part.exceptions.bytes, word);
+        const string_view exception = findLine(part.exceptions.bytes, word);
         if (!exception.empty()) {
             Fields bases(exception);
             bases.next();
@@ -346,7 +346,7 @@ QList<WordSense> WordNet::define(QByteArrayView text, int maxSenses) const
     QList<WordSense> senses;
     auto take = [&](const Candidate& c, qsizetype n) {
         const string_view data = m_files->parts[std::size_t(c.pos)].data.bytes;
-        std::optional<WordSense> sense = readsynset(data, c.entry.offsets[n]);
+        std::optional<WordSense> sense = readSynset(data, c.entry.offsets[n]);
         if (!sense)
             return;
         sense->partOfSpeech = c.pos;

@@ -5,9 +5,9 @@
 // nor stop answering: after the input, a third connection still gets its
 // number.
 #include "dict/tdictn.h"
+#include "game/rules.h"
 #include "host/tserver.h"
 #include "net/messages.h"
-#include "net/rules.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // fuzz_seeds DIR: writes a seed corpus for every fuzz target into DIR/<name>,
 // from the golden game transcript (what each player received in a whole
 // game) and from the game's own message builders.
+#include "game/rules.h"
 #include "net/messages.h"
-#include "net/rules.h"
 #include "net/tableannounce.h"
 #include "tally/gridtext.h"
 #include "tally/lzrw1.h"

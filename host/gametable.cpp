@@ -1,11 +1,8 @@
-// GameTable: logins, relays, removal and departures by connection number,
-// and the game: starting games and rounds, words, discards, the round clock,
-// the round summary and the decision after each round.
+// GameTable: logins, relays, removal and departures by connection number
+// (the game itself is in gametablerounds.cpp).
 #include "host/gametable.h"
 
 #include <QSet>
-#include <QStringList>
-#include <climits>
 
 namespace gorse {
 
@@ -15,14 +12,14 @@ const char* const kFallbackNames[kSeatCount + 1] = {"",      "",      "Klot", "K
                                                     "Kling", "Klick", "Krazy"};
 
 // A connection number must lie in 1..9 before it may reach the table.
-int checkedconn(int number, const char* what)
+int checkedConnection(int number, const char* what)
 {
     if (!isConnection(number))
         throw FieldError(std::string(what) + " " + std::to_string(number) + " is out of range");
     return number;
 }
 
-int checkedpile(int pile)
+int checkedPile(int pile)
 {
     if (!isPile(pile))
         throw FieldError("pile " + std::to_string(pile) + " is out of range");
@@ -56,9 +53,10 @@ void GameTable::setStartRanges(const OptionRange& target, const OptionRange& sec
 void GameTable::useWordList(TDictn::BuiltinList list)
 {
     const QString error = m_spell->loadBuiltin(list);
-    m_output.log(error.isEmpty() ? QStringLiteral("checking words against the %1 list")
-                                       .arg(TDictn::builtinListName(list))
-                                 : error);
+    m_output.log(
+        error.isEmpty()
+            ? QStringLiteral("checking words against the %1 list").arg(builtinListName(list))
+            : error);
 }
 
 QString GameTable::who(int k) const
@@ -119,14 +117,14 @@ void GameTable::registerCommands()
 {
     m_commands.add(msg::name::logininfo, [this](const QByteArray& rest, int origin) {
         const auto m = msg::LoginInfo::parse(rest);
-        checkedconn(m.conn, "connection");
+        checkedConnection(m.conn, "connection");
         if (fromSender("CMD_logininfo", m.conn, origin))
             receivedlogininfo(m.conn, m.version, m.name);
     });
     m_commands.add(msg::name::kickhim, [this](const QByteArray& rest, int origin) {
         const auto m = msg::KickHim::parse(rest);
-        checkedconn(m.requester, "requester");
-        checkedconn(m.target, "target");
+        checkedConnection(m.requester, "requester");
+        checkedConnection(m.target, "target");
         if (fromSender("CMD_kickhim", m.requester, origin))
             kickhim(m.requester, m.target);
     });
@@ -134,13 +132,13 @@ void GameTable::registerCommands()
     // relay itself is built, once for every connection.
     m_commands.add(msg::name::chat, [this](const QByteArray& rest, int origin) {
         Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
+        const int conn = checkedConnection(f.number(), "connection");
         if (fromSender("CMD_chat", conn, origin) && isRelayable("CMD_chat", conn, f.restView()))
             chat(conn, f.restView());
     });
     m_commands.add(msg::name::action, [this](const QByteArray& rest, int origin) {
         Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
+        const int conn = checkedConnection(f.number(), "connection");
         if (fromSender("CMD_action", conn, origin) && isRelayable("CMD_action", conn, f.restView()))
             action(conn, f.restView());
     });
@@ -168,10 +166,10 @@ void GameTable::registerCommands()
     });
     m_commands.add(msg::name::sendword, [this](const QByteArray& rest, int origin) {
         const auto m = msg::SendWord::parse(rest);
-        checkedconn(m.seat, "seat");
+        checkedConnection(m.seat, "seat");
         QSet<int> seen;
         for (int pile : m.piles) {
-            checkedpile(pile);
+            checkedPile(pile);
             if (seen.contains(pile))
                 throw FieldError("pile " + std::to_string(pile) + " is named twice");
             seen.insert(pile);
@@ -181,14 +179,14 @@ void GameTable::registerCommands()
     });
     m_commands.add(msg::name::discard, [this](const QByteArray& rest, int origin) {
         const auto m = msg::DiscardRequest::parse(rest);
-        checkedconn(m.seat, "seat");
-        checkedpile(m.pile);
+        checkedConnection(m.seat, "seat");
+        checkedPile(m.pile);
         if (fromSender("CMD_discard", m.seat, origin))
             discard(m.seat, m.pile);
     });
     m_commands.add(msg::name::playasound, [this](const QByteArray& rest, int origin) {
         Fields f(rest);
-        const int conn = checkedconn(f.number(), "connection");
+        const int conn = checkedConnection(f.number(), "connection");
         if (fromSender("CMD_playasound", conn, origin) &&
             isRelayable("CMD_playasound", conn, f.restView()))
             playasound(conn, f.restView());
@@ -279,231 +277,6 @@ void GameTable::disconnectsock(int k)
 {
     if (m_players[k].connected)
         m_output.closeConnection(k);
-}
-
-// ---- the round clock ----
-
-void GameTable::startTimer1(int seconds, TimerPurpose purpose)
-{
-    m_countdown = seconds;
-    m_timerPurpose = purpose;
-    m_timer1Enabled = true;
-    m_output.startClock();
-}
-
-void GameTable::stopTimer1()
-{
-    m_timer1Enabled = false;
-    m_output.stopClock();
-}
-
-void GameTable::timer1Timer()
-{
-    if (!m_timer1Enabled)
-        return;
-    --m_countdown;
-    if (m_countdown >= 1)
-        return;
-    stopTimer1();
-    if (m_timerPurpose == TimerPurpose::EndRound)
-        endround();
-    else if (m_timerPurpose == TimerPurpose::NextRound)
-        startround();
-}
-
-// ---- piles ----
-
-void GameTable::dealPiles(SeatPiles& piles, const CardDeck& deck)
-{
-    for (int pile = 1; pile <= kPileCount; ++pile)
-        piles[size_t(pile - 1)] = tpile{deck.card(pile, 1), 1};
-}
-
-void GameTable::advancePile(tpile& pile, int number, const CardDeck& deck)
-{
-    // Past the end the position stays at 33: the pile is used up either way.
-    if (pile.position <= kPileLength)
-        ++pile.position;
-    pile.card = deck.card(number, pile.position);
-}
-
-ScoreList GameTable::scoreList() const
-{
-    ScoreList totals{};
-    for (int seat = 1; seat <= kSeatCount; ++seat)
-        totals[size_t(seat - 1)] = m_players[seat].total;
-    return totals;
-}
-
-CardList GameTable::newcomerCards(int seat) const
-{
-    CardList cards;
-    for (int pile = 1; pile <= kPileCount; ++pile) {
-        const tpile& t = m_players[seat].piles[size_t(pile - 1)];
-        if (t.position >= 1 && t.position <= kPileLength)
-            cards.append(CardItem{pile, t.card, t.position < kPileLength});
-    }
-    return cards;
-}
-
-// ---- the game ----
-
-void GameTable::startgame(const msg::StartGame& start)
-{
-    m_gameStarted = true;
-    m_targetScore = start.target;
-    m_roundSeconds = start.seconds;
-    m_output.log(QStringLiteral("game started by %1: target %2, rounds of %3 seconds")
-                     .arg(fromWire(start.name))
-                     .arg(m_targetScore)
-                     .arg(m_roundSeconds));
-    m_output.sendToAll(msg::startgameRelay(start.name, start.targetText, start.secondsText));
-    for (int seat = 1; seat <= kSeatCount; ++seat) {
-        tplayer& p = m_players[seat];
-        p.total = 0;
-        p.roundPoints = 0;
-        p.discards = 0;
-    }
-    m_roundNumber = 0;
-    startround();
-}
-
-void GameTable::startround()
-{
-    if (checkforwin()) {
-        stopTimer1();
-        m_output.announceChange();
-        return;
-    }
-    ++m_roundNumber;
-    m_roundOpen = true;
-    m_deck.draw();
-    for (int seat = 1; seat <= kSeatCount; ++seat) {
-        tplayer& p = m_players[seat];
-        p.roundPoints = 0;
-        p.wordLog.clear();
-        p.discards = 0;
-        dealPiles(p.piles, m_deck);
-    }
-    CardList cards;
-    for (int pile = 1; pile <= kPileCount; ++pile)
-        cards.append(CardItem{pile, m_deck.card(pile, 1), true});
-    m_output.sendToAll(msg::thecards(cards));
-    m_output.sendToAll(msg::startround(m_roundNumber));
-    m_output.log(QStringLiteral("round %1 started").arg(m_roundNumber));
-    const qint64 seconds = qint64(m_roundSeconds) + kRoundExtraSeconds;
-    startTimer1(int(qMin<qint64>(seconds, INT_MAX)), TimerPurpose::EndRound);
-    m_output.announceChange();
-}
-
-void GameTable::sendword(int seat, const QList<int>& piles)
-{
-    if (!m_roundOpen || seat > kSeatCount)
-        return;
-    tplayer& p = m_players[seat];
-    QByteArray word;
-    for (int pile : piles)
-        word += converttoletter(p.piles[size_t(pile - 1)].card);
-
-    CardList cards;
-    if (!m_spell->isword(word)) {
-        for (int pile : piles) {
-            const tpile& t = p.piles[size_t(pile - 1)];
-            cards.append(CardItem{pile, t.card, t.position < kPileLength});
-        }
-        m_output.sendTo(seat, msg::rejected(seat, word, cards));
-        m_output.log(
-            QStringLiteral("seat %1 %2 rejected").arg(seat).arg(QString::fromLatin1(word)));
-        return;
-    }
-
-    bool usesQu = false;
-    for (int pile : piles) {
-        tpile& t = p.piles[size_t(pile - 1)];
-        usesQu = usesQu || t.card == kQuCard;
-        advancePile(t, pile, m_deck);
-        cards.append(CardItem{pile, t.card, t.position <= kPileLength});
-    }
-    const int bonus = usesQu ? kQuBonus : 0;
-    const int points = wordpoints(int(word.size()), usesQu);
-    p.wordLog = appendWordLog(p.wordLog, points, word);
-    m_output.sendTo(seat, msg::theword(seat, word, points, bonus, cards));
-    p.total += points;
-    p.roundPoints += points;
-    m_output.sendToAll(msg::pscore(seat, p.total, p.roundPoints, points));
-    m_output.log(QStringLiteral("seat %1 %2 accepted: %3 points, total %4")
-                     .arg(seat)
-                     .arg(QString::fromLatin1(word))
-                     .arg(points)
-                     .arg(p.total));
-}
-
-void GameTable::discard(int seat, int pile)
-{
-    if (!m_roundOpen || seat > kSeatCount)
-        return;
-    tplayer& p = m_players[seat];
-    tpile& t = p.piles[size_t(pile - 1)];
-    if (t.card == 0)
-        return; // used up: nothing to discard, no penalty
-    advancePile(t, pile, m_deck);
-    ++p.discards;
-    p.roundPoints -= kDiscardPenalty;
-    p.total -= kDiscardPenalty;
-    m_output.sendTo(seat, msg::discardResult(seat, p.total, p.roundPoints,
-                                             CardItem{pile, t.card, t.position <= kPileLength}));
-}
-
-void GameTable::endround()
-{
-    m_roundOpen = false;
-    QList<SeatSummary> summary;
-    QStringList totals;
-    for (int seat = 1; seat <= kSeatCount; ++seat) {
-        const tplayer& p = m_players[seat];
-        summary.append(SeatSummary{seat, p.total, p.roundPoints, p.discards, p.wordLog});
-        totals.append(QString::number(p.total));
-    }
-    // Every connection hears its own round points; spies hear 0.
-    for (int k = 1; k <= kConnectionCount; ++k) {
-        if (m_players[k].connected)
-            m_output.sendTo(k,
-                            msg::endround(k <= kSeatCount ? m_players[k].roundPoints : 0, summary));
-    }
-    m_output.log(
-        QStringLiteral("round %1 ended; totals %2").arg(m_roundNumber).arg(totals.join(u' ')));
-    startTimer1(kRoundPauseSeconds, TimerPurpose::NextRound);
-}
-
-bool GameTable::checkforwin()
-{
-    int candidate = 0;
-    for (int seat = kSeatCount; seat >= 1 && candidate == 0; --seat) {
-        if (m_players[seat].total >= m_targetScore)
-            candidate = seat;
-    }
-    if (candidate == 0)
-        return false;
-    for (int seat = 1; seat <= kSeatCount; ++seat) {
-        if (m_players[seat].total > m_players[candidate].total)
-            candidate = seat;
-    }
-    const int best = m_players[candidate].total;
-    for (int seat = 1; seat <= kSeatCount; ++seat) {
-        if (seat != candidate && m_players[seat].total == best) {
-            m_output.sendToAll(msg::tiegame());
-            m_output.log(QStringLiteral("tie at %1 points; another round").arg(best));
-            return false;
-        }
-    }
-    const tplayer& p = m_players[candidate];
-    const QByteArray name = p.name.isEmpty() ? p.fallbackName : p.name;
-    m_output.sendToAll(msg::winner(name));
-    m_output.log(QStringLiteral("seat %1 (%2) won with %3 points")
-                     .arg(candidate)
-                     .arg(fromWire(name))
-                     .arg(best));
-    return true;
 }
 
 } // namespace gorse

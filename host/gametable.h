@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dict/tdictn.h"
-#include "host/carddeck.h"
+#include "game/carddeck.h"
 #include "net/messagequeue.h"
 #include "net/messages.h"
 

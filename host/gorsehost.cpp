@@ -200,7 +200,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    const auto list = TDictn::builtinListFromName(parser.value(listOption));
+    const auto list = builtinListFromName(parser.value(listOption));
     if (!list) {
         fail(QStringLiteral("--list needs standard or large"));
         return 2;

@@ -1,6 +1,6 @@
 #include "host/hostsetup.h"
 
-#include "host/carddeck.h"
+#include "game/carddeck.h"
 
 namespace gorse {
 

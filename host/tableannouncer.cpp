@@ -4,6 +4,7 @@
 #include "net/discoverysocket.h"
 
 #include <QRandomGenerator>
+#include <cstdio>
 
 namespace gorse {
 
@@ -95,6 +96,18 @@ void TableAnnouncer::onDatagram(const Datagram& datagram, const QHostAddress& se
     ++m_answersInWindow;
     if (m_socket->sendTo(encodeAnnouncement(t), sender, senderPort))
         ++m_answered;
+}
+
+std::unique_ptr<TableAnnouncer> announceTable(const LaunchOptions& options, const TServer* server)
+{
+    if (options.mode != LaunchOptions::Mode::Host || !options.announce)
+        return nullptr;
+    auto announcer =
+        std::make_unique<TableAnnouncer>(server, options.playerName, options.discoveryEndpoints());
+    const QString error = announcer->start();
+    if (!error.isEmpty())
+        std::fprintf(stderr, "gorse: lobbies cannot ask for the table: %s\n", qPrintable(error));
+    return announcer;
 }
 
 } // namespace gorse

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "launch/launchoptions.h"
 #include "net/tableannounce.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <memory>
 
 namespace gorse {
 
@@ -64,5 +66,9 @@ private:
     quint64 m_announced = 0;
     quint64 m_answered = 0;
 };
+
+// A hosting copy's announcer, started; none in the other modes or with
+// --no-announce. server is not owned and must outlive it.
+std::unique_ptr<TableAnnouncer> announceTable(const LaunchOptions& options, const TServer* server);
 
 } // namespace gorse

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/launchoptions.h"
+#include "launch/launchoptions.h"
 
 #include <QObject>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "lobby/lobbyapp.h"
 
-#include "app/instanceguard.h"
-#include "app/paths.h"
-#include "host/tableannouncer.h"
+#include "launch/instanceguard.h"
 #include "lobby/lobbysettings.h"
 #include "lobby/lobbywindow.h"
 #include "lobby/tablefinder.h"
+#include "settings/paths.h"
+#include "settings/settingsfile.h"
 #include "windows/tdownload.h"
 
 #include <QApplication>
@@ -16,8 +16,6 @@ namespace gorse {
 
 namespace {
 
-const char kSettingsFile[] = "velmarlobby.ini";
-
 // The options every game started by the lobby carries on.
 QStringList commonArguments(const LaunchOptions& options)
 {
@@ -27,13 +25,6 @@ QStringList commonArguments(const LaunchOptions& options)
     if (!options.announceTo.isEmpty())
         arguments << QStringLiteral("--announce-to") << options.announceTo;
     return arguments;
-}
-
-// The launch options were checked: the address reads.
-DiscoveryEndpoints endpointsFor(const LaunchOptions& options)
-{
-    return discoveryEndpoints(options.announcePort, options.announceTo)
-        .value_or(DiscoveryEndpoints{});
 }
 
 } // namespace
@@ -51,12 +42,12 @@ GameStarter startReleasingGuard(InstanceGuard* guard)
 
 int runLobby(const LaunchOptions& options, InstanceGuard* guard)
 {
-    LobbySettings settings(QDir(dataDir()).filePath(QLatin1String(kSettingsFile)));
+    LobbySettings settings(SettingsFile::defaultPath());
     const QString loadError = settings.load();
     if (!loadError.isEmpty())
         std::fprintf(stderr, "gorse lobby: %s\n", qPrintable(loadError));
 
-    TableFinder finder(endpointsFor(options));
+    TableFinder finder(options.discoveryEndpoints());
     Lobby lobby(&settings, &finder, QCoreApplication::applicationFilePath(),
                 startReleasingGuard(guard));
     lobby.setCommonArguments(commonArguments(options));
@@ -77,18 +68,6 @@ int runLobby(const LaunchOptions& options, InstanceGuard* guard)
     if (!listenError.isEmpty())
         std::fprintf(stderr, "gorse lobby: %s\n", qPrintable(listenError));
     return QApplication::exec();
-}
-
-std::unique_ptr<TableAnnouncer> announceTable(const LaunchOptions& options, const TServer* server)
-{
-    if (options.mode != LaunchOptions::Mode::Host || !options.announce)
-        return nullptr;
-    auto announcer =
-        std::make_unique<TableAnnouncer>(server, options.playerName, endpointsFor(options));
-    const QString error = announcer->start();
-    if (!error.isEmpty())
-        std::fprintf(stderr, "gorse: lobbies cannot ask for the table: %s\n", qPrintable(error));
-    return announcer;
 }
 
 void reopenLobby(const LaunchOptions& options, InstanceGuard* guard, bool hostEnded)

@@ -1,15 +1,11 @@
 #pragma once
 
-#include "app/launchoptions.h"
+#include "launch/launchoptions.h"
 #include "lobby/lobby.h"
-
-#include <memory>
 
 namespace gorse {
 
 class InstanceGuard;
-class TableAnnouncer;
-class TServer;
 
 // The lobby as a program of its own (gorse --lobby): the window, the table
 // finder on the announcement port, and the name and addresses in the
@@ -21,10 +17,6 @@ int runLobby(const LaunchOptions& options, InstanceGuard* guard);
 // started copy of the game can take it; takes the guard again when the start
 // fails. guard is not owned and must outlive the starter.
 GameStarter startReleasingGuard(InstanceGuard* guard);
-
-// A hosting copy's announcer, started; none in the other modes or with
-// --no-announce. server is not owned and must outlive it.
-std::unique_ptr<TableAnnouncer> announceTable(const LaunchOptions& options, const TServer* server);
 
 // A game joined from the lobby ended from the host's side: the lobby opens
 // again, saying "The host has ended the game." when hostEnded is set.

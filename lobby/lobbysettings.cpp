@@ -1,19 +1,15 @@
 #include "lobby/lobbysettings.h"
 
 #include "net/tableannounce.h"
+#include "settings/settingsfile.h"
 
 namespace gorse {
 
 namespace {
 
-QString section()
-{
-    return QString::fromLatin1(LobbySettings::kSection);
-}
-
 QString recentKey(int n)
 {
-    return QLatin1String(LobbySettings::kRecentKey) + QString::number(n);
+    return QLatin1String(SettingsFile::kLobbyRecentKey) + QString::number(n);
 }
 
 } // namespace
@@ -34,19 +30,19 @@ QString LobbySettings::save()
 
 QString LobbySettings::playerName() const
 {
-    return m_file.value(section(), QString::fromLatin1(kNameKey));
+    return SettingsFile::value(m_file, QString::fromLatin1(SettingsFile::kLobbyNameKey));
 }
 
 void LobbySettings::setPlayerName(const QString& name)
 {
-    m_file.setValue(section(), QString::fromLatin1(kNameKey), name);
+    SettingsFile::setValue(m_file, QString::fromLatin1(SettingsFile::kLobbyNameKey), name);
 }
 
 QStringList LobbySettings::recent() const
 {
     QStringList list;
     for (int n = 1; n <= kRecentCount; ++n) {
-        const QString address = m_file.value(section(), recentKey(n)).trimmed();
+        const QString address = SettingsFile::value(m_file, recentKey(n)).trimmed();
         // Whatever else the file holds there is left out.
         if (!address.isEmpty() && splitHostAndPort(address, 1) && !list.contains(address))
             list.append(address);
@@ -60,7 +56,7 @@ void LobbySettings::addRecent(const QString& address)
     list.removeAll(address);
     list.prepend(address);
     for (int n = 1; n <= kRecentCount; ++n)
-        m_file.setValue(section(), recentKey(n), n <= list.size() ? list.at(n - 1) : QString());
+        SettingsFile::setValue(m_file, recentKey(n), n <= list.size() ? list.at(n - 1) : QString());
 }
 
 } // namespace gorse

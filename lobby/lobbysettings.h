@@ -8,15 +8,12 @@
 namespace gorse {
 
 // What the lobby remembers in the settings file, in the game's section, under
-// keys of its own: the player's name and the last addresses joined.
+// keys of its own (SettingsFile::kLobbyNameKey and kLobbyRecentKey, newest
+// first): the player's name and the last addresses joined.
 class LobbySettings
 {
 public:
     static constexpr int kRecentCount = 10;
-    static constexpr char kSection[] = "Gorse";
-    static constexpr char kNameKey[] = "LobbyName";
-    // Followed by 1..kRecentCount, newest first.
-    static constexpr char kRecentKey[] = "LobbyRecent";
 
     explicit LobbySettings(QString path);
 

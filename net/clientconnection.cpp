@@ -1,7 +1,7 @@
 #include "net/clientconnection.h"
 
+#include "game/rules.h"
 #include "net/messages.h"
-#include "net/rules.h"
 
 namespace gorse {
 

@@ -4,8 +4,10 @@
 // a reader for what each one carries. Builders return the message text
 // without its terminator; frame() adds it. Handlers never join "+" themselves.
 
+#include "game/rules.h"
+#include "net/fields.h"
 #include "net/messagequeue.h"
-#include "net/rules.h"
+#include "net/wiretext.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,46 +16,6 @@
 #include <array>
 
 namespace gorse {
-
-// Reads the fields of a message from the left, cutting at each "+". The last
-// field is whatever remains. number() raises FieldError for a field that is
-// not a plain decimal integer fitting in 32 bits. The views stay valid while
-// the reader lives.
-class Fields
-{
-public:
-    explicit Fields(QByteArray rest) : m_text(std::move(rest)) {}
-    QByteArray text() { return textView().toByteArray(); }
-    QByteArrayView textView();
-    int number();
-    QByteArray rest();
-    QByteArrayView restView() const { return QByteArrayView(m_text).sliced(m_pos); }
-    bool atEnd() const { return m_pos >= m_text.size(); }
-
-private:
-    QByteArray m_text;
-    qsizetype m_pos = 0;
-};
-
-// Strict decimal conversion: an optional "-", then digits, within 32 bits.
-bool parseNumber(QByteArrayView text, int& value);
-
-// The message text followed by the terminator, ready for TSock::Send.
-QByteArray frame(QByteArray message);
-
-// Text on the wire is UTF-8, which never contains the terminator byte.
-QByteArray toWire(const QString& text);
-QString fromWire(const QByteArray& bytes);
-// The longest start of text whose UTF-8 takes at most maxBytes bytes; never
-// cuts a character (nor a surrogate pair) in two.
-QString cutToUtf8(const QString& text, int maxBytes);
-// The longest start of UTF-8 bytes of at most maxBytes that does not end
-// inside a character.
-QByteArray cutUtf8(const QByteArray& bytes, int maxBytes);
-// A player name as given on the command line: no "+" and no 0xFF byte.
-QByteArray cleanPlayerName(const QByteArray& raw);
-// A chat text before sending: no 0xFF byte.
-QByteArray cleanChatText(const QByteArray& raw);
 
 // One pile of a card list: the pile (1..8), its exposed card, and the flag
 // ("t" while the pile has cards after this one).

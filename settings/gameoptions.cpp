@@ -138,7 +138,7 @@ void GameOptions::setComputerLevel(int level)
     assign(m_computerLevel, qBound(0, level, kComputerLevels - 1), Option::ComputerLevel);
 }
 
-void GameOptions::setWordList(TDictn::BuiltinList list)
+void GameOptions::setWordList(BuiltinList list)
 {
     assign(m_wordList, list, Option::WordList);
 }

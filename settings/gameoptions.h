@@ -11,9 +11,9 @@
 // write (saveRequested); values read from the settings file are applied
 // without saving.
 
-#include "chat/chatcolour.h"
-#include "dict/tdictn.h"
-#include "net/rules.h"
+#include "game/chatcolour.h"
+#include "game/rules.h"
+#include "game/wordlist.h"
 
 #include <QObject>
 #include <QRect>
@@ -129,8 +129,8 @@ public:
     int computerLevel() const { return m_computerLevel; }
     void setComputerLevel(int level);
     // The built-in word list the hosting player's host checks words against.
-    TDictn::BuiltinList wordList() const { return m_wordList; }
-    void setWordList(TDictn::BuiltinList list);
+    BuiltinList wordList() const { return m_wordList; }
+    void setWordList(BuiltinList list);
 
     // Asks the settings file to write every option (a change the player made).
     void save() { emit saveRequested(); }
@@ -163,7 +163,7 @@ private:
     int m_zoom = kMinZoom;
     int m_computerPlayers = 0;
     int m_computerLevel = 1;
-    TDictn::BuiltinList m_wordList = TDictn::BuiltinList::Standard;
+    BuiltinList m_wordList = BuiltinList::Standard;
 };
 
 } // namespace gorse

@@ -1,8 +1,11 @@
 #include "settings/settingsfile.h"
 
-#include "bots/botlevel.h"
+#include "game/botlevel.h"
 #include "settings/inifile.h"
+#include "settings/paths.h"
 #include "settings/screenbounds.h"
+
+#include <QDir>
 
 namespace gorse {
 
@@ -12,17 +15,120 @@ using Option = GameOptions::Option;
 
 const QString kSectionName = QString::fromLatin1(SettingsFile::kSection);
 
+// Every option kept in the file, once: its key, the text that stands for a
+// missing key, how a stored text is applied and what is written. In the
+// order they are written; the window's bounds are written after the text
+// size, and the phrases on their own.
+struct OptionKey
+{
+    Option option;
+    const char* name;
+    const char* missing;
+    void (*read)(GameOptions& options, const QString& text);
+    QString (*write)(const GameOptions& options);
+};
+
+const OptionKey kOptionKeys[] = {
+    {Option::TextSize, "Textsize", "8",
+     [](GameOptions& o, const QString& t) { o.setTextSize(iniNumber(t).value_or(8)); },
+     [](const GameOptions& o) { return QString::number(o.textSize()); }},
+    {Option::TurnSoundNew, "Turnsound", "0",
+     [](GameOptions& o, const QString& t) { o.setTurnSoundNew(t == QLatin1StringView("1")); },
+     [](const GameOptions& o) {
+         return o.turnSoundNew() ? QStringLiteral("1") : QStringLiteral("0");
+     }},
+    {Option::PlayChatterSounds, "ChatterSounds", "true",
+     [](GameOptions& o, const QString& t) { o.setPlayChatterSounds(iniFlag(t, true)); },
+     [](const GameOptions& o) { return iniFlagText(o.playChatterSounds()); }},
+    {Option::TextColour, "Textcolor", "clblack",
+     [](GameOptions& o, const QString& t) { o.setTextColour(colourFromText(t).value_or(kBlack)); },
+     [](const GameOptions& o) { return colourToText(o.textColour()); }},
+    // The two game values keep their position when the stored text is empty
+    // or not a number; "$" is the only hexadecimal form here.
+    {Option::PlayToScore, "Playtoscore", "30",
+     [](GameOptions& o, const QString& t) {
+         if (const auto score = iniNumber(t, false))
+             o.setPlayToScore(*score);
+     },
+     [](const GameOptions& o) { return QString::number(o.playToScore()); }},
+    {Option::TimePerTurn, "Timeperturn", "1",
+     [](GameOptions& o, const QString& t) {
+         if (const auto time = iniNumber(t, false))
+             o.setTimePerTurn(*time);
+     },
+     [](const GameOptions& o) { return QString::number(o.timePerTurn()); }},
+    {Option::Warning, "Warning", "false",
+     [](GameOptions& o, const QString& t) { o.setWarning(iniFlag(t, false)); },
+     [](const GameOptions& o) { return iniFlagText(o.warning()); }},
+    {Option::PlaySounds, "Playsounds", "true",
+     [](GameOptions& o, const QString& t) { o.setPlaySounds(iniFlag(t, true)); },
+     [](const GameOptions& o) { return iniFlagText(o.playSounds()); }},
+    // Our own keys, after those the lobby program shares.
+    {Option::Zoom, "Zoom", "",
+     [](GameOptions& o, const QString& t) {
+         o.setZoom(iniNumber(t).value_or(GameOptions::kMinZoom));
+     },
+     [](const GameOptions& o) { return QString::number(o.zoom()); }},
+    {Option::ConfirmNewGame, "ConfirmNewGame", "true",
+     [](GameOptions& o, const QString& t) { o.setConfirmNewGame(iniFlag(t, true)); },
+     [](const GameOptions& o) { return iniFlagText(o.confirmNewGame()); }},
+    {Option::ConfirmLeave, "ConfirmLeave", "true",
+     [](GameOptions& o, const QString& t) { o.setConfirmLeave(iniFlag(t, true)); },
+     [](const GameOptions& o) { return iniFlagText(o.confirmLeave()); }},
+    {Option::ComputerPlayers, "ComputerPlayers", "",
+     [](GameOptions& o, const QString& t) { o.setComputerPlayers(iniNumber(t).value_or(0)); },
+     [](const GameOptions& o) { return QString::number(o.computerPlayers()); }},
+    {Option::ComputerLevel, "ComputerLevel", "",
+     [](GameOptions& o, const QString& t) {
+         if (const auto level = botLevelFromName(t))
+             o.setComputerLevel(int(*level));
+     },
+     [](const GameOptions& o) { return botLevelName(BotLevel(o.computerLevel())); }},
+    {Option::WordList, "WordList", "",
+     [](GameOptions& o, const QString& t) {
+         if (const auto list = builtinListFromName(t))
+             o.setWordList(*list);
+     },
+     [](const GameOptions& o) { return builtinListName(o.wordList()); }},
+};
+
+// The window's bounds, with the values that stand for missing keys.
+struct BoundsKey
+{
+    const char* name;
+    int missing;
+};
+constexpr BoundsKey kLeft{"Left", 3};
+constexpr BoundsKey kTop{"Top", 3};
+constexpr BoundsKey kWidth{"Width", 727};
+constexpr BoundsKey kHeight{"Height", 543};
+
 QString phraseKey(int n)
 {
     return QStringLiteral("Phrase") + QString::number(n);
 }
 
-int numberOr(const IniFile& ini, const QString& key, int defaultValue)
+int boundsValue(const IniFile& ini, const BoundsKey& key)
 {
-    return iniNumber(ini.value(kSectionName, key)).value_or(defaultValue);
+    return iniNumber(SettingsFile::value(ini, QString::fromLatin1(key.name))).value_or(key.missing);
 }
 
 } // namespace
+
+QString SettingsFile::defaultPath()
+{
+    return QDir(dataDir()).filePath(QLatin1StringView(kFileName));
+}
+
+QString SettingsFile::value(const IniFile& ini, const QString& key)
+{
+    return ini.value(kSectionName, key);
+}
+
+void SettingsFile::setValue(IniFile& ini, const QString& key, const QString& text)
+{
+    ini.setValue(kSectionName, key, text);
+}
 
 SettingsFile::SettingsFile(GameOptions* options, QString path, QObject* parent)
     : QObject(parent), m_options(options), m_path(std::move(path))
@@ -49,43 +155,25 @@ QString SettingsFile::loadinifile()
     IniFile ini(m_path);
     const QString error = ini.load();
     m_loaded = true;
-    const QString& s = kSectionName;
-    auto text = [&](const char* key, const char* defaultValue) {
-        return ini.value(s, QString::fromLatin1(key), QString::fromLatin1(defaultValue));
-    };
-
-    m_options->setTextSize(numberOr(ini, QStringLiteral("Textsize"), 8));
-    const QRect bounds(
-        numberOr(ini, QStringLiteral("Left"), 3), numberOr(ini, QStringLiteral("Top"), 3),
-        numberOr(ini, QStringLiteral("Width"), 727), numberOr(ini, QStringLiteral("Height"), 543));
-    m_options->setWindowBounds(bounds);
-    emit windowBoundsLoaded(bounds);
-    m_options->setTurnSoundNew(text("Turnsound", "0") == QLatin1StringView("1"));
-    m_options->setPlayChatterSounds(iniFlag(text("ChatterSounds", "true"), true));
-    m_options->setTextColour(colourFromText(text("Textcolor", "clblack")).value_or(kBlack));
-    // The two game values keep their position when the stored text is empty
-    // or not a number; "$" is the only hexadecimal form here.
-    if (const auto score = iniNumber(text("Playtoscore", "30"), false))
-        m_options->setPlayToScore(*score);
-    if (const auto time = iniNumber(text("Timeperturn", "1"), false))
-        m_options->setTimePerTurn(*time);
-    for (int n = 1; n <= GameOptions::kPhraseCount; ++n) {
-        const QString phrase = ini.value(s, phraseKey(n));
-        if (!phrase.isEmpty())
-            m_options->setPhrase(n, phrase);
+    // In the order the lobby program reads them: the bounds after the text
+    // size, the phrases before the warning.
+    for (const OptionKey& key : kOptionKeys) {
+        if (key.option == Option::TurnSoundNew) {
+            const QRect bounds(boundsValue(ini, kLeft), boundsValue(ini, kTop),
+                               boundsValue(ini, kWidth), boundsValue(ini, kHeight));
+            m_options->setWindowBounds(bounds);
+            emit windowBoundsLoaded(bounds);
+        }
+        if (key.option == Option::Warning) {
+            for (int n = 1; n <= GameOptions::kPhraseCount; ++n) {
+                const QString phrase = ini.value(kSectionName, phraseKey(n));
+                if (!phrase.isEmpty())
+                    m_options->setPhrase(n, phrase);
+            }
+        }
+        key.read(*m_options, ini.value(kSectionName, QString::fromLatin1(key.name),
+                                       QString::fromLatin1(key.missing)));
     }
-    m_options->setWarning(iniFlag(text("Warning", "false"), false));
-    m_options->setPlaySounds(iniFlag(text("Playsounds", "true"), true));
-
-    // Our own keys, after those the lobby program shares.
-    m_options->setZoom(numberOr(ini, QStringLiteral("Zoom"), GameOptions::kMinZoom));
-    m_options->setConfirmNewGame(iniFlag(text("ConfirmNewGame", "true"), true));
-    m_options->setConfirmLeave(iniFlag(text("ConfirmLeave", "true"), true));
-    m_options->setComputerPlayers(numberOr(ini, QStringLiteral("ComputerPlayers"), 0));
-    if (const auto level = botLevelFromName(text("ComputerLevel", "")))
-        m_options->setComputerLevel(int(*level));
-    if (const auto list = TDictn::builtinListFromName(text("WordList", "")))
-        m_options->setWordList(*list);
     m_changedBeforeLoad.clear();
     m_phrasesChangedBeforeLoad.clear();
     return error;
@@ -99,50 +187,18 @@ QString SettingsFile::saveinifile()
 QString SettingsFile::save(const QRect& bounds)
 {
     IniFile ini(m_path);
-    const QString& s = kSectionName;
     // Before the stored options were read only what the player changed is
     // written; everything after it.
-    auto wanted = [this](Option option) {
-        return m_loaded || m_changedBeforeLoad.count(option) > 0;
-    };
-    if (wanted(Option::TextSize))
-        ini.setValue(s, QStringLiteral("Textsize"), QString::number(m_options->textSize()));
-    if (m_loaded) {
-        ini.setValue(s, QStringLiteral("Top"), QString::number(bounds.top()));
-        ini.setValue(s, QStringLiteral("Left"), QString::number(bounds.left()));
-        ini.setValue(s, QStringLiteral("Width"), QString::number(bounds.width()));
-        ini.setValue(s, QStringLiteral("Height"), QString::number(bounds.height()));
+    for (const OptionKey& key : kOptionKeys) {
+        if (key.option == Option::TurnSoundNew && m_loaded) {
+            setValue(ini, QString::fromLatin1(kTop.name), QString::number(bounds.top()));
+            setValue(ini, QString::fromLatin1(kLeft.name), QString::number(bounds.left()));
+            setValue(ini, QString::fromLatin1(kWidth.name), QString::number(bounds.width()));
+            setValue(ini, QString::fromLatin1(kHeight.name), QString::number(bounds.height()));
+        }
+        if (m_loaded || m_changedBeforeLoad.count(key.option) > 0)
+            setValue(ini, QString::fromLatin1(key.name), key.write(*m_options));
     }
-    if (wanted(Option::TurnSoundNew))
-        ini.setValue(s, QStringLiteral("Turnsound"),
-                     m_options->turnSoundNew() ? QStringLiteral("1") : QStringLiteral("0"));
-    if (wanted(Option::PlayChatterSounds))
-        ini.setValue(s, QStringLiteral("ChatterSounds"),
-                     iniFlagText(m_options->playChatterSounds()));
-    if (wanted(Option::TextColour))
-        ini.setValue(s, QStringLiteral("Textcolor"), colourToText(m_options->textColour()));
-    if (wanted(Option::PlayToScore))
-        ini.setValue(s, QStringLiteral("Playtoscore"), QString::number(m_options->playToScore()));
-    if (wanted(Option::TimePerTurn))
-        ini.setValue(s, QStringLiteral("Timeperturn"), QString::number(m_options->timePerTurn()));
-    if (wanted(Option::Warning))
-        ini.setValue(s, QStringLiteral("Warning"), iniFlagText(m_options->warning()));
-    if (wanted(Option::PlaySounds))
-        ini.setValue(s, QStringLiteral("Playsounds"), iniFlagText(m_options->playSounds()));
-    if (wanted(Option::Zoom))
-        ini.setValue(s, QStringLiteral("Zoom"), QString::number(m_options->zoom()));
-    if (wanted(Option::ConfirmNewGame))
-        ini.setValue(s, QStringLiteral("ConfirmNewGame"), iniFlagText(m_options->confirmNewGame()));
-    if (wanted(Option::ConfirmLeave))
-        ini.setValue(s, QStringLiteral("ConfirmLeave"), iniFlagText(m_options->confirmLeave()));
-    if (wanted(Option::ComputerPlayers))
-        ini.setValue(s, QStringLiteral("ComputerPlayers"),
-                     QString::number(m_options->computerPlayers()));
-    if (wanted(Option::ComputerLevel))
-        ini.setValue(s, QStringLiteral("ComputerLevel"),
-                     botLevelName(BotLevel(m_options->computerLevel())));
-    if (wanted(Option::WordList))
-        ini.setValue(s, QStringLiteral("WordList"), TDictn::builtinListName(m_options->wordList()));
     const QString error = ini.save();
     if (error.isEmpty())
         return {};

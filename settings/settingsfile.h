@@ -10,6 +10,8 @@
 
 namespace gorse {
 
+class IniFile;
+
 // The player's options on disk: section "Gorse" of "velmarlobby.ini", a file
 // shared with the lobby program, whose other sections and keys are never
 // touched. Reads the options when they ask for it (the own login) and writes
@@ -24,6 +26,20 @@ class SettingsFile : public QObject
 public:
     static constexpr char kFileName[] = "velmarlobby.ini";
     static constexpr char kSection[] = "Gorse";
+    // Keys of the same section that the player's options do not hold: the
+    // lobby's name and recent addresses (the lobby reads and writes them),
+    // where the lobby is downloaded from and which lobby program runs (the
+    // download window reads them).
+    static constexpr char kLobbyNameKey[] = "LobbyName";
+    static constexpr char kLobbyRecentKey[] = "LobbyRecent"; // followed by 1..10
+    static constexpr char kLobbyUrlKey[] = "LobbyUrl";
+    static constexpr char kLobbyProgramKey[] = "LobbyProgram";
+
+    // The settings file in the data folder.
+    static QString defaultPath();
+    // A key of the game's section ("" when the file has none), and setting it.
+    static QString value(const IniFile& ini, const QString& key);
+    static void setValue(IniFile& ini, const QString& key, const QString& text);
 
     // options is not owned. Follows its loadRequested and saveRequested.
     SettingsFile(GameOptions* options, QString path, QObject* parent = nullptr);

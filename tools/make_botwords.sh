@@ -7,7 +7,7 @@
 # the sizes N in $sizes (10 holds the most common words; each size adds the
 # words that first appear at it). Only lines of 2 to max_letters (8) lower-case
 # letters a-z are kept: the levels that mind how common a word is play no
-# longer words (bots/botlevel.cpp).
+# longer words (game/botlevel.cpp).
 # The slurs of tools/wordlist-slurs.txt are under no size: they follow, of
 # any length, after a line holding only "-", the words a computer player
 # never plays or suggests even when the table's list holds them.

@@ -1,6 +1,6 @@
 #include "windows/tabout.h"
 
-#include "net/rules.h"
+#include "game/rules.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windows/lobbyconfig.h"
+
 #include <QDialog>
 #include <QFile>
 #include <QNetworkReply>
@@ -14,43 +16,6 @@ class QProgressBar;
 class QPushButton;
 
 namespace gorse {
-
-// The settings keys, in the game's section of the settings file, that say
-// where the lobby comes from and where it is.
-inline constexpr char kLobbyUrlKey[] = "LobbyUrl";
-inline constexpr char kLobbyProgramKey[] = "LobbyProgram";
-
-// Where the lobby is downloaded from and where the installed lobby is.
-struct LobbyConfig
-{
-    // The lobby installer's address (http or https); its last path segment
-    // names the saved file. Empty: no download is offered.
-    QUrl downloadUrl;
-    // The lobby program "Play with Others" starts, and its arguments.
-    QString lobbyProgram;
-    QStringList lobbyArguments;
-    // The folder the installer is saved in.
-    QString downloadDir;
-};
-
-// Our own executable with "--lobby", no download address, and the folder of
-// the settings file for the download.
-LobbyConfig defaultLobbyConfig();
-// The default, with the address and the lobby program the settings file
-// names (keys kLobbyUrlKey and kLobbyProgramKey of section "Gorse"), where it
-// names them. A program named there is started without arguments.
-LobbyConfig lobbyConfigFromSettings(const QString& settingsPath);
-
-// The installer's file name: the address's last path segment. Empty when the
-// address is not an http or https address naming a file.
-QString installerFileName(const QUrl& url);
-// Why the address cannot be downloaded, or empty when it can. Without an
-// address, what the player can do instead.
-QString downloadUrlProblem(const QUrl& url);
-// Whether a finished download may be run: only when it came over an
-// encrypted connection from an https address, both as asked and as finally
-// answered (after redirects). Code fetched over plain http is never run.
-bool downloadMayRun(const QUrl& requested, const QUrl& answered, bool encrypted);
 
 // Starts a program without waiting for it; true when it started.
 using ProgramStarter = std::function<bool(const QString& program, const QStringList& arguments)>;

@@ -1,8 +1,8 @@
 #include "windows/tgamestart.h"
 
-#include "bots/botlevel.h"
 #include "client/clientsession.h"
 #include "client/uistyle.h"
+#include "game/botlevel.h"
 #include "settings/gameoptions.h"
 
 #include <QComboBox>
@@ -267,7 +267,7 @@ void Tgamestart::addHostRows(QWidget* panel)
     connect(combo_level, &QComboBox::currentIndexChanged, m_options,
             &GameOptions::setComputerLevel);
     connect(combo_wordlist, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_options->setWordList(TDictn::BuiltinList(index)); });
+            [this](int index) { m_options->setWordList(BuiltinList(index)); });
     connect(m_options, &GameOptions::changed, this, [this](GameOptions::Option option) {
         if (option == GameOptions::Option::ComputerPlayers)
             spin_computers->setValue(m_options->computerPlayers());

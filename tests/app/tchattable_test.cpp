@@ -4,11 +4,15 @@
 // questions before Start or closing ends a game, and the accessibility
 // tree.
 #include "app/gameicon.h"
-#include "chat/chatpane.h"
+#include "app/tchat.h"
+#include "chat/chatlog.h"
+#include "client/board.h"
 #include "client/boardscaler.h"
 #include "client/boardview.h"
 #include "client/boardwidgets.h"
 #include "client/cardart.h"
+#include "client/chatpane.h"
+#include "client/clientsession.h"
 #include "client/keyboardplay.h"
 #include "net/messages.h"
 #include "support/gamewindow.h"

@@ -1,9 +1,9 @@
 // The levels: what each plays, how long it thinks, when and what it
 // discards, measured over many simulated rounds with the host's deck.
-#include "bots/botsimulation.h"
 #include "dict/tdictn.h"
-#include "host/carddeck.h"
+#include "game/carddeck.h"
 #include "hostfixture.h"
+#include "sim/botsimulation.h"
 
 #include <gtest/gtest.h>
 

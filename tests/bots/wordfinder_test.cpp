@@ -3,7 +3,7 @@
 #include "bots/wordfinder.h"
 #include "bots/wordfinderloader.h"
 #include "dict/tdictn.h"
-#include "host/carddeck.h"
+#include "game/carddeck.h"
 #include "hostfixture.h"
 #include "support/files.h"
 #include "support/reviewedslurs.h"
@@ -67,7 +67,7 @@ void expectSound(const PileCards& cards, const std::vector<FoundWord>& found)
         for (int pile : w.piles)
             qu = qu || cards[pile - 1] == kQuCard;
         EXPECT_EQ(w.usesQu, qu);
-        EXPECT_EQ(w.points, wordpoints(w.letters(), qu)) << w.word.data();
+        EXPECT_EQ(w.points, wordPoints(w.letters(), qu)) << w.word.data();
         EXPECT_FALSE(seen.contains(w.word)) << w.word.data() << " twice";
         seen.insert(w.word);
     }

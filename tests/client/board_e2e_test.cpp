@@ -113,7 +113,7 @@ void BoardEndToEnd::wholeGame()
     const QString bobWord =
         QString::fromLatin1(converttoletter(cards[0]) + converttoletter(cards[1]));
     const bool bobQu = cards[0] == kQuCard || cards[1] == kQuCard;
-    const int bobPoints = wordscore(int(bobWord.size())) + (bobQu ? 50 : 0);
+    const int bobPoints = wordScore(int(bobWord.size())) + (bobQu ? 50 : 0);
     for (int p : bobPiles)
         QTest::mouseClick(bobWidget(u"image_card%1"_s.arg(p)), Qt::LeftButton);
     QCOMPARE(bobPanel.findChild<QLabel*>(u"label_word"_s)->text(),

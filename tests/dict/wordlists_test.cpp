@@ -173,8 +173,8 @@ TEST(WordLists, BothAreStoredInTheFormLookupsCompare)
 
 TEST(WordLists, BuiltinListNames)
 {
-    EXPECT_EQ(TDictn::builtinListName(BuiltinList::Standard), QStringLiteral("standard"));
-    EXPECT_EQ(TDictn::builtinListName(BuiltinList::Large), QStringLiteral("large"));
+    EXPECT_EQ(builtinListName(BuiltinList::Standard), QStringLiteral("standard"));
+    EXPECT_EQ(builtinListName(BuiltinList::Large), QStringLiteral("large"));
     struct Case
     {
         const char16_t* text;
@@ -185,7 +185,7 @@ TEST(WordLists, BuiltinListNames)
           Case{u"large", BuiltinList::Large}, Case{u"LARGE", BuiltinList::Large},
           Case{u"", std::nullopt}, Case{u"huge", std::nullopt}, Case{u" large", std::nullopt},
           Case{u"largest", std::nullopt}}) {
-        EXPECT_EQ(TDictn::builtinListFromName(QStringView(c.text)), c.list)
+        EXPECT_EQ(gorse::builtinListFromName(QStringView(c.text)), c.list)
             << QString::fromUtf16(c.text).toStdString();
     }
 }

@@ -1,7 +1,7 @@
 // The lobby end to end with real programs: a gorse-host announces its table
 // (to 127.0.0.1 only), a lobby lists it, "Join" starts a gorse that logs in,
 // and when the host ends the game that gorse opens the lobby again.
-#include "app/instanceguard.h"
+#include "launch/instanceguard.h"
 #include "lobby/lobby.h"
 #include "lobby/lobbyapp.h"
 #include "lobby/lobbysettings.h"

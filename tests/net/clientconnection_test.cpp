@@ -1,8 +1,8 @@
 // A client's connection over loopback: the login and its answer, handlers in
 // order, and a host that sends an endless line.
+#include "game/rules.h"
 #include "net/clientconnection.h"
 #include "net/messages.h"
-#include "net/rules.h"
 #include "support/testutil.h"
 
 #include <QTcpServer>

@@ -187,7 +187,7 @@ TEST_F(SettingsFileTest, OurOwnKeysRoundTripAndBadValuesKeepTheDefaults)
     EXPECT_TRUE(o.confirmLeave()); // only the exact "false" switches it off
     EXPECT_EQ(o.computerPlayers(), GameOptions::kMaxComputerPlayers);
     EXPECT_EQ(o.computerLevel(), 3);
-    EXPECT_EQ(o.wordList(), TDictn::BuiltinList::Large);
+    EXPECT_EQ(o.wordList(), BuiltinList::Large);
 
     writeBytes(path(), "[Gorse]\nZoom=x\nComputerPlayers=-4\nComputerLevel=Master\n"
                        "WordList=huge\n");
@@ -197,7 +197,7 @@ TEST_F(SettingsFileTest, OurOwnKeysRoundTripAndBadValuesKeepTheDefaults)
     EXPECT_EQ(other.zoom(), GameOptions::kMinZoom);
     EXPECT_EQ(other.computerPlayers(), 0);
     EXPECT_EQ(other.computerLevel(), 1);
-    EXPECT_EQ(other.wordList(), TDictn::BuiltinList::Standard);
+    EXPECT_EQ(other.wordList(), BuiltinList::Standard);
 }
 
 TEST_F(SettingsFileTest, BeforeTheLoginOnlyThePlayersChangesAreWritten)

@@ -1,8 +1,8 @@
 #include "support/clientcore.h"
 
 #include "dict/tdictn.h"
+#include "game/rules.h"
 #include "net/messages.h"
-#include "net/rules.h"
 #include "support/testutil.h"
 
 #include <set>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "client/clientservices.h"
 #include "client/table.h"
 #include "client/tallyhooks.h"
 #include "settings/gameoptions.h"
-#include "settings/soundoutput.h"
+#include "sound/soundcues.h"
+#include "sound/soundoutput.h"
 
 #include <QList>
 #include <QStringList>

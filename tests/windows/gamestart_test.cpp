@@ -63,11 +63,11 @@ private slots:
         dialog.combo_wordlist->setCurrentIndex(1);
         QCOMPARE(options.computerPlayers(), 3);
         QCOMPARE(options.computerLevel(), 3);
-        QCOMPARE(options.wordList(), TDictn::BuiltinList::Large);
+        QCOMPARE(options.wordList(), BuiltinList::Large);
         // Stored choices show when they are read.
         options.setComputerPlayers(9);
         QCOMPARE(dialog.spin_computers->value(), 5);
-        options.setWordList(TDictn::BuiltinList::Standard);
+        options.setWordList(BuiltinList::Standard);
         QCOMPARE(dialog.combo_wordlist->currentText(), QStringLiteral("Standard"));
 
         QTest::mouseClick(dialog.button_start, Qt::LeftButton);

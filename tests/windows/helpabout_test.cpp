@@ -2,7 +2,8 @@
 // how to play first, the scoring page against the rules, F1, where the help
 // opens, and the about window's texts.
 #include "dict/tdictn.h"
-#include "net/rules.h"
+#include "game/rules.h"
+#include "settings/gameoptions.h"
 #include "support/gamewindow.h"
 #include "support/testutil.h"
 #include "windows/tabout.h"
@@ -65,8 +66,8 @@ private slots:
                  (QStringList{"The turn", "Making words", "Scoring", "Playing with the keyboard"}));
         // Its short account of scoring is the rules'.
         const QString shown = help.text_help()->toPlainText();
-        for (const QString& rule : {QStringLiteral("%1 points for two letters").arg(wordscore(2)),
-                                    QStringLiteral("up to %1 for more than ten").arg(wordscore(11)),
+        for (const QString& rule : {QStringLiteral("%1 points for two letters").arg(wordScore(2)),
+                                    QStringLiteral("up to %1 for more than ten").arg(wordScore(11)),
                                     QStringLiteral("scores %1 more").arg(kQuBonus),
                                     QStringLiteral("costs %1 points").arg(kDiscardPenalty),
                                     QStringLiteral("letters you typed spell its face")})
@@ -128,13 +129,13 @@ private slots:
         for (auto it = row.globalMatch(html); it.hasNext(); ++rows) {
             const auto m = it.next();
             const int letters = m.captured(1).toInt();
-            QCOMPARE(m.captured(3).toInt(), wordscore(letters));
+            QCOMPARE(m.captured(3).toInt(), wordScore(letters));
             if (!m.captured(2).isEmpty())
-                QCOMPARE(wordscore(letters + 20), wordscore(letters));
+                QCOMPARE(wordScore(letters + 20), wordScore(letters));
         }
         QCOMPARE(rows, 10);
         QVERIFY(
-            html.contains(QStringLiteral("15 + %1 = %2").arg(kQuBonus).arg(wordpoints(4, true))));
+            html.contains(QStringLiteral("15 + %1 = %2").arg(kQuBonus).arg(wordPoints(4, true))));
         QVERIFY(html.contains(QStringLiteral("costs %1 points").arg(kDiscardPenalty)));
     }
 
