@@ -1,6 +1,6 @@
-// Builds the browser client: the page's scripts (join.js from src/join.ts,
-// app.js from src/main.ts), its style sheet and page (and the empty page
-// bench_webpage compares it with), the word list for suggestions, into OUTDIR, and the unit tests into
+// Builds the browser client: the page's script (app.js, from src/main.ts),
+// its style sheet and page (and the empty page bench_webpage compares it
+// with), the word list for suggestions, into OUTDIR, and the unit tests into
 // OUTDIR/tests. Type-checks everything first.
 //   node build.mjs OUTDIR [--no-check]
 import { build } from "esbuild";
@@ -18,10 +18,9 @@ if (!process.argv.includes("--no-check")) {
   execFileSync(process.execPath, [join(here, "node_modules/typescript/bin/tsc"), "-p", here], { stdio: "inherit" });
 }
 
-// join.js shows the join screen; app.js, the larger, is the game.
 await build({
-  entryPoints: { join: join(here, "src/join.ts"), app: join(here, "src/main.ts") },
-  outdir: out,
+  entryPoints: [join(here, "src/main.ts")],
+  outfile: join(out, "app.js"),
   bundle: true,
   minify: true,
   format: "iife",

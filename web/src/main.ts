@@ -4,12 +4,10 @@
 import { ChatLine, CHATTER_SOUNDS, Colour, colourFromCss, colourToCss, PHRASES, readableColour, SYSTEM_COLOUR } from "./chatline";
 import { Game, Options, WAITING } from "./game";
 import { KeyboardPlay, Key } from "./keyboard";
-import { encode, PILE_COUNT, PLAY_TO_SCORE, stepFrom, clampOption, TIME_PER_TURN, SEAT_COUNT } from "./protocol";
+import { cleanPlayerName, encode, PILE_COUNT, PLAY_TO_SCORE, stepFrom, clampOption, TIME_PER_TURN, SEAT_COUNT } from "./protocol";
 import { bestWord, loadWords } from "./finder";
 import { smileyUrl } from "./smilies";
-import { joinHandOver } from "./handover";
 import { SoundPlayer } from "./sound";
-import { store } from "./store";
 
 const $ = <T extends HTMLElement = HTMLElement>(id: string): T => {
   const el = document.getElementById(id);
@@ -25,6 +23,22 @@ function el<K extends keyof HTMLElementTagNameMap>(tag: K, cls?: string, text?: 
 
 // ---- stored choices ----
 
+const store = {
+  get(key: string): string | null {
+    try {
+      return localStorage.getItem("gorse." + key);
+    } catch {
+      return null;
+    }
+  },
+  set(key: string, value: string): void {
+    try {
+      localStorage.setItem("gorse." + key, value);
+    } catch {
+      // private browsing: the choice lasts for this page only
+    }
+  },
+};
 const flag = (key: string, fallback: boolean): boolean => {
   const v = store.get(key);
   return v === null ? fallback : v === "true";
@@ -54,6 +68,21 @@ function showPage(which: "join" | "full" | "game"): void {
   $("join").hidden = which !== "join";
   $("full").hidden = which !== "full";
   $("game").hidden = which !== "game";
+}
+
+function join(event: Event): void {
+  event.preventDefault();
+  const name = cleanPlayerName($<HTMLInputElement>("name").value);
+  const error = $("join-error");
+  if (name === "") {
+    error.textContent = "Please type your name.";
+    $("name").focus();
+    return;
+  }
+  store.set("name", name);
+  error.textContent = "Connecting\u2026";
+  $<HTMLButtonElement>("join-button").disabled = true;
+  connect(name);
 }
 
 function connect(name: string): void {
@@ -455,6 +484,11 @@ function openStartDialog(): void {
   dlg.showModal();
 }
 
+function wireJoin(): void {
+  $("join-form").addEventListener("submit", join);
+  $<HTMLInputElement>("name").value = store.get("name") ?? "";
+}
+
 function wire(): void {
   for (const b of Array.from(document.querySelectorAll<HTMLButtonElement>(".rejoin"))) b.addEventListener("click", () => location.reload());
 
@@ -537,10 +571,13 @@ function wire(): void {
   matchMedia("(prefers-color-scheme: dark)").addEventListener("change", applyOriginColours);
 }
 
-// The join screen is join.js's; the table is built here, and a name sent
-// before this script ran joins now.
-buildStatic();
-wire();
-const handOver = joinHandOver();
-handOver.connect = connect;
-if (handOver.waiting !== undefined) connect(handOver.waiting);
+wireJoin();
+showPage("join");
+$("name").focus();
+// For bench_webpage: the join screen is ready.
+performance.mark("gorse-join-ready");
+// The table is built after the join screen has been shown.
+setTimeout(() => {
+  buildStatic();
+  wire();
+}, 0);
