@@ -2,13 +2,15 @@
 // client sit at one gorse-host serving the web client. The first browser
 // starts a game; a word is played in it by keyboard and one in the other by
 // clicks; the round ends and the results show in all three clients. A chat
-// line carrying HTML shows as text. Screenshots 360 px wide and wide are
-// kept in ARTEFACTS.
+// line carrying HTML shows as text; every sound the page plays decodes. At a
+// second host, meanwhile, a browser player and the desktop program play a
+// whole short game to the winner (wholeGame). Screenshots 360 px wide and
+// wide are kept in ARTEFACTS.
 //   node tests/web/e2e.mjs BIN_DIR WEB_DIR ARTEFACTS [--bridge DIST]
 // --bridge: for working on the page without a host that serves it: the
 // host's TCP port is reached through web/devserver.mjs instead.
 import { spawn } from "node:child_process";
-import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { chmodSync, copyFileSync, existsSync, linkSync, mkdirSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { createRequire } from "node:module";
 import { connect } from "node:net";
 import { tmpdir } from "node:os";
@@ -40,8 +42,8 @@ async function within(ms, what, poll) {
 }
 
 // Starts a program and collects its standard error lines.
-function start(command, args) {
-  const child = spawn(command, args, { stdio: ["ignore", "pipe", "pipe"] });
+function start(command, args, env = process.env) {
+  const child = spawn(command, args, { stdio: ["ignore", "pipe", "pipe"], env });
   children.push(child);
   const lines = [];
   let partial = "";
@@ -61,9 +63,9 @@ const FACES = ["A","B","C","D","E","F","G","H","I","J","K","L","M","N","O","P","
   "CH","CK","AND","WH","DE","LD","ST","SH","BR","TH","OO","EE","RR","EST","LE","GHT","ED","ER","IES","ING","ION","LY","RE","UN"];
 const words = readFileSync(new URL("../../resources/english.dic", import.meta.url), "latin1")
   .split("\x1e").map((w) => w.trim()).filter((w) => /^[A-Z]{3,7}$/.test(w));
-// A word spelled from the faces of the cards (pile -> card), each pile once,
-// avoiding the piles in `busy`; its piles in order.
-function findWord(cards, busy = []) {
+// The words spelled from the faces of the cards (pile -> card), each pile
+// once, avoiding the piles in `busy`, with their piles in order.
+function findWords(cards, busy = []) {
   const spell = (rest, used) => {
     if (rest === "") return used;
     for (const [pile, card] of Object.entries(cards)) {
@@ -74,11 +76,15 @@ function findWord(cards, busy = []) {
     }
     return null;
   };
+  const found = [];
   for (const w of words) {
     const piles = spell(w, []);
-    if (piles && piles.length >= 3) return { word: w, piles };
+    if (piles && piles.length >= 3) found.push({ word: w, piles });
   }
-  fail("no word on these cards");
+  return found;
+}
+function findWord(cards, busy = []) {
+  return findWords(cards, busy)[0] ?? fail("no word on these cards");
 }
 
 // A desktop-style client over TCP: logs in and records every message.
@@ -116,7 +122,11 @@ async function browser(name) {
     viewport: { width: 1280, height: 860 },
   });
   cleanups.push(() => context.close());
-  const page = context.pages()[0] ?? (await context.newPage());
+  return watched(context.pages()[0] ?? (await context.newPage()), name);
+}
+
+// A page whose script errors, failed requests and dialogs are collected.
+function watched(page, name) {
   const problems = [];
   page.on("pageerror", (e) => problems.push(`${name}: ${e.message}`));
   page.on("console", (m) => {
@@ -188,6 +198,66 @@ async function audit(page, label) {
   return found.map((p) => `${label}: ${p}`);
 }
 
+// The web port a gorse-host serving the web client names.
+async function webPortOf(host) {
+  const m = await within(10000, "the host's web port", () => host.lines.map((l) => /web[^\n]*?port (\d+)|http:\/\/[^:\s]+:(\d+)/i.exec(l)).find(Boolean));
+  return Number(m.slice(1).find(Boolean));
+}
+
+// A whole game to the winner, at a table of its own while the other game
+// goes on: the TCP client, connection 1, starts a game of one point and
+// twelve-second rounds (the host's --any-game takes it; the browser's dialog
+// keeps to its ranges); the desktop program joins offscreen and sits without
+// playing; the browser player clicks a longer word than the TCP client's.
+// After the round and its pause the browser player has won: her page says
+// so, the TCP client hears it, and the desktop program counts the game in
+// the tally it keeps beside itself.
+async function wholeGame(context) {
+  const host = start(join(binDir, "gorse-host"), ["--port", "0", "--web", "0", "--no-announce", "--seed", "11", "--any-game"]);
+  const tcpPort = Number((await within(10000, "the host's port", () => host.lines.map((l) => /listening on port (\d+)/.exec(l)).find(Boolean)))[1]);
+  const url = `http://127.0.0.1:${await webPortOf(host)}/`;
+  const eve = rawClient(tcpPort, "Eve");
+  await within(5000, "Eve's login", () => eve.own() === 1);
+  const dana = watched(await context.newPage(), "Dana");
+  await sitDown(dana, url);
+
+  const desk = mkdtempSync(join(tmpdir(), "gorse-e2e-desk-"));
+  cleanups.push(() => rmSync(desk, { recursive: true, force: true }));
+  // A second name for the program (or a copy), as it keeps its settings and
+  // tally beside itself.
+  try {
+    linkSync(join(binDir, "gorse"), join(desk, "gorse"));
+  } catch {
+    copyFileSync(join(binDir, "gorse"), join(desk, "gorse"));
+    chmodSync(join(desk, "gorse"), 0o755);
+  }
+  const tally = join(desk, "lexmoor2tally.tld");
+  const gorse = start(join(desk, "gorse"), ["--port", String(tcpPort), "Desk", "127.0.0.1", "false"],
+                      { ...process.env, QT_QPA_PLATFORM: "offscreen", XDG_RUNTIME_DIR: desk });
+  await within(20000, "the desktop program's login", () => host.lines.some((l) => /connection 3 \(Desk\) logged in/.test(l)));
+
+  eve.send("CMD_startgame+Eve+1+12+");
+  await dana.page.waitForSelector("#status:text('Your Turn.')", { timeout: 5000 });
+  const cards = cardNumbers(await cardsOf(dana.page));
+  const found = findWords(cards);
+  const longest = found.reduce((a, b) => (b.word.length > a.word.length ? b : a), found[0] ?? fail("no word on these cards"));
+  const lesser = found.find((w) => w.word.length < longest.word.length && !w.word.includes("QU"))
+    ?? fail(`no word shorter than ${longest.word} on these cards`);
+  eve.send(`CMD_sendword+1+${lesser.piles.join("+")}`);
+  for (const pile of longest.piles) await dana.page.click(`#piles .card[data-pile='${pile}']`);
+  await dana.page.click("#done");
+  await dana.page.waitForSelector(`#theword:has-text('You made: ${longest.word}')`, { timeout: 5000 });
+  if (existsSync(tally)) fail("the desktop program wrote its tally before the game ended");
+
+  const winner = await within(45000, "the winner", () => eve.messages.find((m) => m.startsWith("CMD_winner+")));
+  if (winner !== "CMD_winner+Dana+") fail(`${winner}: Dana's word was ${longest.word}, Eve's ${lesser.word}`);
+  await dana.page.waitForSelector("#winner:not([hidden]) #winner-text:text('You have Won the Game!')", { timeout: 5000 });
+  await within(5000, "the desktop program's tally", () => existsSync(tally));
+  if (gorse.child.exitCode !== null) fail(`the desktop program ended: ${gorse.lines.join("\n")}`);
+  await dana.page.screenshot({ path: join(artefacts, "web-winner.png"), fullPage: true });
+  return { dana, word: longest.word };
+}
+
 async function main() {
   const host = start(join(binDir, "gorse-host"), ["--port", "0", ...(bridgeDist ? [] : ["--web", "0"]), "--no-announce", "--seed", "7"]);
   const started = await within(10000, "the host's port", () =>
@@ -207,8 +277,7 @@ async function main() {
     const bridge = start(process.execPath, [join(webDir, "devserver.mjs"), bridgeDist, `127.0.0.1:${tcpPort}`]);
     webPort = Number((await within(10000, "the bridge's port", () => bridge.lines.map((l) => /listening on port (\d+)/.exec(l)).find(Boolean)))[1]);
   } else {
-    webPort = Number((await within(10000, "the host's web port", () => host.lines.map((l) => /web[^\n]*?port (\d+)|http:\/\/[^:\s]+:(\d+)/i.exec(l)).find(Boolean)))
-      .slice(1).find(Boolean));
+    webPort = await webPortOf(host);
   }
   const url = `http://127.0.0.1:${webPort}/`;
 
@@ -217,6 +286,8 @@ async function main() {
   await sitDown(alma, url);
   await alma.page.waitForSelector("#seats tbody tr.me td.name:text('Alma')");
   await sitDown(bruno, url);
+  // Settled at the end; a failure is kept until then.
+  const whole = bridgeDist ? Promise.resolve(null) : wholeGame(bruno.page.context()).catch((e) => e);
   const cyd = rawClient(tcpPort, "Cyd <b>");
   await within(10000, "three seats", async () => (await alma.page.$$eval("#seats td.name", (c) => c.map((x) => x.textContent))).slice(0, 3).join("|") === "Alma|Bruno|Cyd <b>");
   if (cyd.own() !== 3) fail(`the TCP client got number ${cyd.own()}`);
@@ -301,12 +372,34 @@ async function main() {
   findings.push(...(await audit(alma.page, "dark")));
   if (findings.length) fail(findings.join("\n"));
 
+  const won = await whole;
+  if (won instanceof Error) throw won;
+
+  // Every sound the page plays decodes in the browser.
+  const cues = ["entered", "turn", "turnnew", "place", "clear", "goodword", "badword", "shift", "timer", "roundover", "winner", "gameover"];
+  const sounds = [...cues, ...Array.from({ length: 20 }, (_, i) => `wave${i + 1}`)];
+  const undecoded = await alma.page.evaluate(async (names) => {
+    const audio = new OfflineAudioContext(1, 1, 44100);
+    const bad = [];
+    for (const name of names) {
+      try {
+        const data = await (await fetch(`sounds/${name}.wav`)).arrayBuffer();
+        if (!((await audio.decodeAudioData(data)).duration > 0)) bad.push(`${name}: no sound`);
+      } catch (e) {
+        bad.push(`${name}: ${e}`);
+      }
+    }
+    return bad;
+  }, sounds);
+  if (undecoded.length) fail(`sounds the browser cannot play: ${undecoded.join(", ")}`);
+
   // The host going away is said plainly.
   host.child.kill("SIGTERM");
   await alma.page.waitForSelector("#ended:not([hidden])", { timeout: 10000 });
-  const problems = [...alma.problems, ...bruno.problems].filter((p) => !/WebSocket|ERR_CONNECTION|favicon/.test(p));
+  const problems = [...alma.problems, ...bruno.problems, ...(won?.dana.problems ?? [])].filter((p) => !/WebSocket|ERR_CONNECTION|favicon/.test(p));
   if (problems.length) fail(problems.join("\n"));
-  console.log(`played ${typed.word} by keyboard and ${clicked.word} by clicks; screenshots in ${artefacts}`);
+  console.log(`played ${typed.word} by keyboard and ${clicked.word} by clicks` +
+              (won ? `; ${won.word} won a whole game` : "") + `; screenshots in ${artefacts}`);
 }
 
 try {
