@@ -35,6 +35,7 @@
 #include "chatload.h"
 #include "dict/tdictn.h"
 #include "gameload.h"
+#include "samplewords.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -283,19 +284,9 @@ int main(int argc, char** argv)
     QThread::msleep(300);
 
     // ---- a game ----
-    std::unordered_set<std::string> words;
-    {
-        QFile list(QStringLiteral(":/words/english.dic"));
-        if (!list.open(QIODevice::ReadOnly))
-            fail("the built-in word list is missing");
-        const QByteArray records = list.readAll();
-        for (qsizetype at = 0; at + TDictn::recordsize <= records.size();
-             at += TDictn::recordsize) {
-            const QByteArray word = records.mid(at + 1, TDictn::recordsize - 1).trimmed();
-            if (word.size() <= 9)
-                words.insert(word.toStdString());
-        }
-    }
+    const std::unordered_set<std::string> words = shortWords();
+    if (words.empty())
+        fail("the built-in word list is missing");
     bench::GameSeats seats(words);
     if (!seats.open(port))
         fail(seats.error().c_str());

@@ -6,6 +6,8 @@
 #include <QFile>
 
 #include <random>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace gorse {
@@ -26,6 +28,23 @@ inline std::vector<QByteArray> sampleWords(std::size_t count)
     std::vector<QByteArray> words;
     for (std::size_t i = 0; i < count; ++i)
         words.push_back(records.mid(pick(rng) * TDictn::recordsize + 1, 14).trimmed());
+    return words;
+}
+
+// Every word of the built-in standard list up to nine letters, the words a
+// load program's players spell; empty when the list is missing.
+inline std::unordered_set<std::string> shortWords()
+{
+    std::unordered_set<std::string> words;
+    QFile list(QStringLiteral(":/words/english.dic"));
+    if (!list.open(QIODevice::ReadOnly))
+        return words;
+    const QByteArray records = list.readAll();
+    for (qsizetype at = 0; at + TDictn::recordsize <= records.size(); at += TDictn::recordsize) {
+        const QByteArray word = records.mid(at + 1, TDictn::recordsize - 1).trimmed();
+        if (word.size() <= 9)
+            words.insert(word.toStdString());
+    }
     return words;
 }
 

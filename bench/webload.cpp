@@ -18,6 +18,7 @@
 #include "chatload.h"
 #include "dict/tdictn.h"
 #include "gameload.h"
+#include "samplewords.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -77,19 +78,9 @@ int main(int argc, char** argv)
     if (!QFileInfo(hostPath).isExecutable())
         fail("gorse-host not found; give it with --host");
 
-    std::unordered_set<std::string> words;
-    {
-        QFile list(QStringLiteral(":/words/english.dic"));
-        if (!list.open(QIODevice::ReadOnly))
-            fail("the built-in word list is missing");
-        const QByteArray records = list.readAll();
-        for (qsizetype at = 0; at + TDictn::recordsize <= records.size();
-             at += TDictn::recordsize) {
-            const QByteArray word = records.mid(at + 1, TDictn::recordsize - 1).trimmed();
-            if (word.size() <= 9)
-                words.insert(word.toStdString());
-        }
-    }
+    const std::unordered_set<std::string> words = shortWords();
+    if (words.empty())
+        fail("the built-in word list is missing");
 
     const uint16_t port = bench::freeLoopbackPort();
     uint16_t webPort = bench::freeLoopbackPort();
