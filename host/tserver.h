@@ -86,6 +86,10 @@ public:
     void setStartRanges(const OptionRange& target, const OptionRange& seconds);
     void useWordList(TDictn::BuiltinList list);
 
+    // Sends a message of the server's own (not the table's) to every
+    // connection, written at once unless a dispatch turn runs.
+    void sendToEveryone(QByteArrayView message) { sendToAll(message); }
+
     // The round clock's tick: the table counts down and, at the end, ends
     // the round or starts the next one. Called by timer1 every second while
     // it is on.
