@@ -2,6 +2,7 @@
 
 #include "dict/tdictn.h"
 #include "host/carddeck.h"
+#include "host/hostcounters.h"
 #include "net/messagequeue.h"
 #include "net/messages.h"
 
@@ -124,6 +125,8 @@ public:
     // For dealing known cards: deck().stack(...) before a round starts.
     CardDeck& deck() { return m_deck; }
     const TDictn& spell() const { return *m_spell; }
+    // Games and words since the table was made.
+    const TableCounters& counters() const { return m_counters; }
     // "connection 3 (Cy)", or "connection 3" before a login.
     QString who(int k) const;
 
@@ -169,6 +172,7 @@ private:
     int m_countdown = 0;
     TimerPurpose m_timerPurpose = TimerPurpose::None;
     bool m_timer1Enabled = false;
+    TableCounters m_counters;
 };
 
 } // namespace gorse

@@ -14,6 +14,7 @@
 // the server is restarting, and the program ends cleanly within two seconds.
 #include "bots/bottable.h"
 #include "bots/wordfinder.h"
+#include "host/hostmetrics.h"
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
 #include "host/tableset.h"
@@ -341,6 +342,17 @@ int main(int argc, char** argv)
         web->setTables(servers);
         web->addPage(QStringLiteral("/tables"), [&tables] {
             return WebServer::Page{"application/json", tables.tablesJson()};
+        });
+        web->addPage(QStringLiteral("/metrics"), [&tables] {
+            return WebServer::Page{kPrometheusType, prometheusText(tables)};
+        });
+        // Healthy while every listener runs and the server is not stopping.
+        web->addPage(QStringLiteral("/healthz"), [&tables, &stopping] {
+            bool listening = true;
+            for (int k = 1; k <= tables.count(); ++k)
+                listening = listening && tables.table(k).listeningPort() != 0;
+            const bool ok = listening && !stopping;
+            return WebServer::Page{"text/plain; charset=utf-8", ok ? "ok\n" : "stopping\n", ok};
         });
         web->setLog(logLine);
         for (const QString& origin : webOrigins)

@@ -3,6 +3,7 @@
 #include "dict/tdictn.h"
 #include "host/gametable.h"
 #include "host/hostconnection.h"
+#include "host/hostcounters.h"
 #include "net/messagequeue.h"
 #include "net/tsock.h"
 
@@ -109,6 +110,8 @@ public:
     qsizetype messagesQueued() const { return m_queue.size(); }
     // Dispatch turns run since creation.
     quint64 dispatchTurns() const { return m_queue.turns(); }
+    // Connections, bytes, drops and turn times since creation.
+    const ServerCounters& counters() const { return m_counters; }
 
 signals:
     // What the table shows every player changed: a login, a departure, a
@@ -124,7 +127,7 @@ private:
     // departure and the number is free.
     void tempsockInfo(HostConnection* sender);
     void handleMessage(QueuedMessage& message);
-    void dropConnection(int k, const QString& reason);
+    void dropConnection(int k, const QString& reason, ServerCounters::Drop why);
     // Writes what the handlers sent to each connection, one write each.
     void flushAll();
 
@@ -177,6 +180,8 @@ private:
     bool m_realTimeClock = true;
     QTimer m_timer1;
     GameTable m_table;
+    ServerCounters m_counters;
+    QElapsedTimer m_turnClock; // runs from a turn's first message to its end
 };
 
 } // namespace gorse

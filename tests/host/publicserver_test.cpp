@@ -1,6 +1,7 @@
 // gorse-host as a public server: several tables in one process, each its
 // own port and game, reached by desktop players over TCP and by browsers on
 // the web port; stopped by a signal after telling every player.
+#include "host/carddeck.h"
 #include "host/tserver.h"
 #include "net/messages.h"
 #include "support/hostprocess.h"
@@ -12,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QWebSocket>
 #include <gtest/gtest.h>
 
@@ -71,6 +73,16 @@ struct WebClient
     QWebSocket socket;
 };
 
+// The value of one sample in the Prometheus text, or -1 when it is missing.
+double metric(const QByteArray& text, const QByteArray& sample)
+{
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.startsWith(sample + ' '))
+            return line.mid(sample.size() + 1).toDouble();
+    }
+    return -1;
+}
+
 void login(RawClient& c, quint16 port, const QByteArray& name)
 {
     ASSERT_TRUE(c.connectTo(port));
@@ -82,9 +94,22 @@ void login(RawClient& c, quint16 port, const QByteArray& name)
 
 TEST(PublicServer, ThreeTablesAreSeparateGamesOnTheirOwnPortsAndOnTheWebPort)
 {
+    // Table 2 deals from seed 6; the word list holds the word of its first
+    // deck's first two cards.
+    CardDeck deck(6);
+    deck.draw();
+    const QByteArray word = converttoletter(deck.card(1, 1)) + converttoletter(deck.card(2, 1));
+    QTemporaryDir dir;
+    const QString words = dir.filePath(QStringLiteral("words.dic"));
+    {
+        QFile file(words);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                    file.write('\x1e' + word.leftJustified(14, ' ')) == 15);
+    }
     HostProcess host({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--tables"),
                       QStringLiteral("3"), QStringLiteral("--web"), QStringLiteral("0"),
-                      QStringLiteral("--seed"), QStringLiteral("5")});
+                      QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--words"),
+                      words});
     ASSERT_TRUE(host.says("serving the web client on port ")) << host.log.constData();
     const quint16 web = logged(host, QStringLiteral("web client on port (\\d+)"));
     quint16 ports[4] = {};
@@ -136,6 +161,10 @@ TEST(PublicServer, ThreeTablesAreSeparateGamesOnTheirOwnPortsAndOnTheWebPort)
     // floods the host is dropped without the other tables noticing.
     bob.send(msg::startgame("Bob", 300, 60));
     EXPECT_FALSE(bob.waitForPrefix("CMD_thecards+").isEmpty());
+    bob.send(msg::sendword(1, {1, 2}));
+    EXPECT_FALSE(bob.waitForPrefix("CMD_theword+1+" + word + "+").isEmpty());
+    bob.send(msg::sendword(1, {1, 2}));
+    EXPECT_FALSE(bob.waitForPrefix("CMD_rejected+1+").isEmpty());
     ann.sendRaw(QByteArray(TServer::kMaxWaiting + 1024, 'x'));
     EXPECT_TRUE(ann.waitClosed());
     bob.send(msg::chat(1, "still here|clBlack"));
@@ -145,6 +174,32 @@ TEST(PublicServer, ThreeTablesAreSeparateGamesOnTheirOwnPortsAndOnTheWebPort)
     EXPECT_EQ(after[1].toObject()[QStringLiteral("state")].toString(), QStringLiteral("playing"));
     EXPECT_EQ(after[1].toObject()[QStringLiteral("round")].toInt(), 1);
     EXPECT_EQ(after[2].toObject()[QStringLiteral("state")].toString(), QStringLiteral("waiting"));
+    const auto [health, ok] = get(web, "/healthz");
+    EXPECT_EQ(health, 200);
+    const QByteArray metrics = get(web, "/metrics").second;
+    const std::pair<const char*, double> expected[] = {
+        {"gorse_tables", 3},
+        {"gorse_tables_playing", 1},
+        {"gorse_connections{kind=\"tcp\"}", 1}, // Bob; Ann was dropped
+        {"gorse_connections{kind=\"web\"}", 2},
+        {"gorse_players{place=\"seat\"}", 2}, // the second browser has not logged in
+        {"gorse_connections_accepted_total", 4},
+        {"gorse_connections_dropped_total{reason=\"too_much_waiting\"}", 0},
+        {"gorse_connections_dropped_total{reason=\"line_too_long\"}", 1},
+        {"gorse_games_started_total", 1},
+        {"gorse_games_finished_total", 0},
+        {"gorse_words_total{result=\"accepted\"}", 1},
+        {"gorse_words_total{result=\"rejected\"}", 1},
+    };
+    for (const auto& [sample, value] : expected)
+        EXPECT_EQ(metric(metrics, sample), value) << sample << "\n" << metrics.constData();
+    EXPECT_GT(metric(metrics, "gorse_received_bytes_total"), kMaxLineLength);
+    EXPECT_GT(metric(metrics, "gorse_sent_bytes_total"), 100);
+    const double turns = metric(metrics, "gorse_dispatch_turn_seconds_count");
+    EXPECT_GE(turns, 5);
+    EXPECT_EQ(metric(metrics, "gorse_dispatch_turn_seconds_bucket{le=\"+Inf\"}"), turns);
+    EXPECT_GT(metric(metrics, "gorse_dispatch_turn_seconds_sum"), 0);
+
     for (const QByteArray& m : cy.messages)
         EXPECT_FALSE(m.startsWith("CMD_thecards") || m.startsWith("CMD_chat")) << m.constData();
 
