@@ -8,6 +8,10 @@ set -euo pipefail
 src="$1"
 bin="$2"
 unit="$src/packaging/gorse-host.service"
+if ! command -v systemd-analyze >/dev/null 2>&1; then
+  echo "systemd-analyze is not installed (apt-get install systemd): the unit is not checked"
+  exit 77
+fi
 work="$(mktemp -d)"
 pid=""
 cleanup() {
