@@ -348,6 +348,20 @@ CardList GameTable::newcomerCards(int seat) const
 
 // ---- the game ----
 
+void GameTable::startServerGame(int target, int seconds)
+{
+    msg::StartGame start;
+    for (int k = 1; k <= kSeatCount && start.name.isEmpty(); ++k) {
+        if (m_players[k].connected)
+            start.name = m_players[k].name;
+    }
+    start.target = target;
+    start.seconds = seconds;
+    start.targetText = QByteArray::number(target);
+    start.secondsText = QByteArray::number(seconds);
+    startgame(start);
+}
+
 void GameTable::startgame(const msg::StartGame& start)
 {
     m_gameStarted = true;

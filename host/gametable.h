@@ -101,6 +101,9 @@ public:
     // CMD_startgame outside them is refused with a log line. The options
     // dialog's ranges unless changed.
     void setStartRanges(const OptionRange& target, const OptionRange& seconds);
+    // Starts a game as connection 1 would, in the name of the first person
+    // seated (a table on a server, where nobody hosts, starts its own).
+    void startServerGame(int target, int seconds);
     // Checks words against a built-in list from now on (the hosting player's
     // choice, taken when he starts a game).
     void useWordList(TDictn::BuiltinList list);

@@ -4,7 +4,7 @@
 //              [--bots N [--level L]] [--any-game]
 //              [--no-announce] [--announce-port N] [--announce-to ADDRESS[:PORT]]
 //              [--table-name NAME] [--web PORT [--web-origin ORIGIN]...]
-//              [--tables N]
+//              [--tables N] [--autostart SECONDS [--target N] [--round-seconds N]]
 //
 // Logs one line per event to standard error; the first line names the port
 // actually listened on (table 1's). With several tables, table k listens on
@@ -14,6 +14,7 @@
 // the server is restarting, and the program ends cleanly within two seconds.
 #include "bots/bottable.h"
 #include "bots/wordfinder.h"
+#include "host/autostarter.h"
 #include "host/hostmetrics.h"
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
@@ -179,9 +180,23 @@ int main(int argc, char** argv)
         QStringLiteral("Tables to serve, each on a port of its own: table k on PORT + k - 1 "
                        "(with --port 0, each on any free port)."),
         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption autostartOption(
+        QStringLiteral("autostart"),
+        QStringLiteral("Start games by themselves: when two people are seated and no game runs, "
+                       "one starts this many seconds later (1 to 3600)."),
+        QStringLiteral("SECONDS"));
+    const QCommandLineOption targetOption(
+        QStringLiteral("target"),
+        QStringLiteral("The target score of the games --autostart starts."), QStringLiteral("N"),
+        QString::number(kPlayToScoreRange.initial));
+    const QCommandLineOption roundSecondsOption(
+        QStringLiteral("round-seconds"),
+        QStringLiteral("The round length of the games --autostart starts."), QStringLiteral("N"),
+        QString::number(kTimePerTurnRange.initial));
     parser.addOptions({portOption, seedOption, wordsOption, noAnnounceOption, announcePortOption,
                        announceToOption, tableNameOption, listOption, botsOption, levelOption,
-                       anyGameOption, webOption, webOriginOption, tablesOption});
+                       anyGameOption, webOption, webOriginOption, tablesOption, autostartOption,
+                       targetOption, roundSecondsOption});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
@@ -201,6 +216,32 @@ int main(int argc, char** argv)
     }
     if (port != 0 && port + tableCount - 1 > 65535) {
         fail(QStringLiteral("--port %1 leaves no port for table %2").arg(port).arg(tableCount));
+        return 2;
+    }
+    const uint autostart =
+        parser.isSet(autostartOption) ? parser.value(autostartOption).toUInt(&ok, 10) : 0;
+    if (parser.isSet(autostartOption) && (!ok || autostart < 1 || autostart > 3600)) {
+        fail(QStringLiteral("--autostart needs a number of seconds from 1 to 3600"));
+        return 2;
+    }
+    if ((parser.isSet(targetOption) || parser.isSet(roundSecondsOption)) &&
+        !parser.isSet(autostartOption)) {
+        fail(QStringLiteral("--target and --round-seconds need --autostart"));
+        return 2;
+    }
+    const bool anyGame = parser.isSet(anyGameOption);
+    const int target = parser.value(targetOption).toInt(&ok, 10);
+    if (!ok || (!anyGame && !kPlayToScoreRange.contains(target)) || target < 1) {
+        fail(QStringLiteral("--target needs a number from %1 to %2")
+                 .arg(kPlayToScoreRange.minimum)
+                 .arg(kPlayToScoreRange.maximum));
+        return 2;
+    }
+    const int roundSeconds = parser.value(roundSecondsOption).toInt(&ok, 10);
+    if (!ok || (!anyGame && !kTimePerTurnRange.contains(roundSeconds)) || roundSeconds < 1) {
+        fail(QStringLiteral("--round-seconds needs a number from %1 to %2")
+                 .arg(kTimePerTurnRange.minimum)
+                 .arg(kTimePerTurnRange.maximum));
         return 2;
     }
     std::optional<quint64> givenSeed;
@@ -383,6 +424,13 @@ int main(int argc, char** argv)
                             .arg(announcer->queryPort()));
             announcers.push_back(std::move(announcer));
         }
+    }
+
+    std::vector<std::unique_ptr<AutoStarter>> autoStarters;
+    if (autostart > 0) {
+        for (int k = 1; k <= tables.count(); ++k)
+            autoStarters.push_back(std::make_unique<AutoStarter>(&tables.table(k), int(autostart),
+                                                                 target, roundSeconds));
     }
 
     // Computer players sit down once the first person has logged in (so he

@@ -90,6 +90,12 @@ public:
     // Sends a message of the server's own (not the table's) to every
     // connection, written at once unless a dispatch turn runs.
     void sendToEveryone(QByteArrayView message) { sendToAll(message); }
+    // Starts a game without a CMD_startgame (GameTable::startServerGame).
+    void startServerGame(int target, int seconds)
+    {
+        const SendBatch batch(*this);
+        m_table.startServerGame(target, seconds);
+    }
 
     // The round clock's tick: the table counts down and, at the end, ends
     // the round or starts the next one. Called by timer1 every second while

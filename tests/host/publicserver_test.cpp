@@ -15,6 +15,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebSocket>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace gorse;
@@ -226,6 +227,54 @@ TEST(PublicServer, OneTableIsTheDefaultAndHearsOfTheRestartOnSigint)
     EXPECT_FALSE(host.log.contains("table=")) << host.log.constData();
 }
 
+TEST(PublicServer, GamesStartThemselvesWhenTwoPeopleSitAtATable)
+{
+    HostProcess host({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--tables"),
+                      QStringLiteral("2"), QStringLiteral("--autostart"), QStringLiteral("1"),
+                      QStringLiteral("--any-game"), QStringLiteral("--target"),
+                      QStringLiteral("50"), QStringLiteral("--round-seconds"),
+                      QStringLiteral("10")});
+    ASSERT_TRUE(host.says("table=2 port=")) << host.log.constData();
+    const quint16 one = logged(host, QStringLiteral("table=1 port=(\\d+)"));
+    const quint16 two = logged(host, QStringLiteral("table=2 port=(\\d+)"));
+    const QByteArray notice = "CMD_chat+0+A game starts in 1 seconds.|clBlue";
+
+    // Alone at table 1, Ann waits; Bob's arrival starts the count.
+    RawClient ann, bob, cy, dee;
+    login(ann, one, "Ann");
+    settle(200);
+    EXPECT_FALSE(ann.messages.contains(notice));
+    ASSERT_TRUE(bob.connectTo(one));
+    bob.send(msg::logininfo(2, kVersionText, "Bob"));
+    EXPECT_FALSE(bob.waitForPrefix(notice).isEmpty());
+    EXPECT_FALSE(ann.waitForPrefix(notice).isEmpty());
+    // Started in the name of the first person seated, with the options' values.
+    EXPECT_FALSE(bob.waitForPrefix("CMD_startgame+Ann+50+10+").isEmpty());
+    EXPECT_FALSE(ann.waitForPrefix("CMD_thecards+").isEmpty());
+
+    // At table 2, a count stops when the second person leaves before its end;
+    // a game that connection 1 starts first is the only one.
+    login(cy, two, "Cy");
+    ASSERT_TRUE(dee.connectTo(two));
+    dee.send(msg::logininfo(2, kVersionText, "Dee"));
+    EXPECT_FALSE(dee.waitForPrefix(notice).isEmpty());
+    dee.close();
+    EXPECT_FALSE(cy.waitForPrefix("CMD_playerdisconnected+2+Dee").isEmpty());
+    settle(1500);
+    EXPECT_TRUE(cy.waitForPrefix("CMD_startgame+", 1).isEmpty());
+    RawClient eve;
+    ASSERT_TRUE(eve.connectTo(two));
+    eve.send(msg::logininfo(2, kVersionText, "Eve"));
+    EXPECT_FALSE(eve.waitForPrefix(notice).isEmpty());
+    cy.send(msg::startgame("Cy", 300, 60));
+    EXPECT_FALSE(eve.waitForPrefix("CMD_startgame+Cy+300+60+").isEmpty());
+    settle(1500);
+    EXPECT_EQ(std::count_if(eve.messages.begin(), eve.messages.end(),
+                            [](const QByteArray& m) { return m.startsWith("CMD_startgame+"); }),
+              1);
+    ASSERT_TRUE(host.stop(SIGTERM)) << host.log.constData();
+}
+
 TEST(PublicServer, RefusesTablesItCannotServe)
 {
     const QStringList bad[] = {
@@ -234,6 +283,12 @@ TEST(PublicServer, RefusesTablesItCannotServe)
         {QStringLiteral("--tables"), QStringLiteral("1001")},
         {QStringLiteral("--tables"), QStringLiteral("2"), QStringLiteral("--port"),
          QStringLiteral("65535")},
+        {QStringLiteral("--autostart"), QStringLiteral("0")},
+        {QStringLiteral("--target"), QStringLiteral("500")},
+        {QStringLiteral("--autostart"), QStringLiteral("5"), QStringLiteral("--target"),
+         QStringLiteral("50")},
+        {QStringLiteral("--autostart"), QStringLiteral("5"), QStringLiteral("--round-seconds"),
+         QStringLiteral("500")},
     };
     for (const QStringList& args : bad) {
         HostProcess refused(args);
