@@ -2,6 +2,7 @@
 
 #include "dict/tdictn.h"
 #include "game/carddeck.h"
+#include "host/hostcounters.h"
 #include "net/messagequeue.h"
 #include "net/messages.h"
 
@@ -100,6 +101,9 @@ public:
     // CMD_startgame outside them is refused with a log line. The options
     // dialog's ranges unless changed.
     void setStartRanges(const OptionRange& target, const OptionRange& seconds);
+    // Starts a game as connection 1 would, in the name of the first person
+    // seated (a table on a server, where nobody hosts, starts its own).
+    void startServerGame(int target, int seconds);
     // Checks words against a built-in list from now on (the hosting player's
     // choice, taken when he starts a game).
     void useWordList(TDictn::BuiltinList list);
@@ -124,6 +128,8 @@ public:
     // For dealing known cards: deck().stack(...) before a round starts.
     CardDeck& deck() { return m_deck; }
     const TDictn& spell() const { return *m_spell; }
+    // Games and words since the table was made.
+    const TableCounters& counters() const { return m_counters; }
     // "connection 3 (Cy)", or "connection 3" before a login.
     QString who(int k) const;
 
@@ -169,6 +175,7 @@ private:
     int m_countdown = 0;
     TimerPurpose m_timerPurpose = TimerPurpose::None;
     bool m_timer1Enabled = false;
+    TableCounters m_counters;
 };
 
 } // namespace gorse

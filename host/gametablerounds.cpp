@@ -74,9 +74,24 @@ CardList GameTable::newcomerCards(int seat) const
 
 // ---- the game ----
 
+void GameTable::startServerGame(int target, int seconds)
+{
+    msg::StartGame start;
+    for (int k = 1; k <= kSeatCount && start.name.isEmpty(); ++k) {
+        if (m_players[k].connected)
+            start.name = m_players[k].name;
+    }
+    start.target = target;
+    start.seconds = seconds;
+    start.targetText = QByteArray::number(target);
+    start.secondsText = QByteArray::number(seconds);
+    startgame(start);
+}
+
 void GameTable::startgame(const msg::StartGame& start)
 {
     m_gameStarted = true;
+    ++m_counters.gamesStarted;
     m_targetScore = start.target;
     m_roundSeconds = start.seconds;
     m_output.log(QStringLiteral("game started by %1: target %2, rounds of %3 seconds")
@@ -137,6 +152,7 @@ void GameTable::sendword(int seat, const QList<int>& piles)
             const tpile& t = p.piles[size_t(pile - 1)];
             cards.append(CardItem{pile, t.card, t.position < kPileLength});
         }
+        ++m_counters.wordsRejected;
         m_output.sendTo(seat, msg::rejected(seat, word, cards));
         m_output.log(
             QStringLiteral("seat %1 %2 rejected").arg(seat).arg(QString::fromLatin1(word)));
@@ -153,6 +169,7 @@ void GameTable::sendword(int seat, const QList<int>& piles)
     const int bonus = usesQu ? kQuBonus : 0;
     const int points = wordPoints(int(word.size()), usesQu);
     p.wordLog = appendWordLog(p.wordLog, points, word);
+    ++m_counters.wordsAccepted;
     m_output.sendTo(seat, msg::theword(seat, word, points, bonus, cards));
     p.total += points;
     p.roundPoints += points;
@@ -224,6 +241,7 @@ bool GameTable::checkforwin()
     }
     const tplayer& p = m_players[candidate];
     const QByteArray name = p.name.isEmpty() ? p.fallbackName : p.name;
+    ++m_counters.gamesFinished;
     m_output.sendToAll(msg::winner(name));
     m_output.log(QStringLiteral("seat %1 (%2) won with %3 points")
                      .arg(candidate)

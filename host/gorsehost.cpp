@@ -4,30 +4,42 @@
 //              [--bots N [--level L]] [--any-game]
 //              [--no-announce] [--announce-port N] [--announce-to ADDRESS[:PORT]]
 //              [--table-name NAME] [--web PORT [--web-origin ORIGIN]...]
+//              [--tables N] [--autostart SECONDS [--target N] [--round-seconds N]]
 //
 // Logs one line per event to standard error; the first line names the port
-// actually listened on. Ends cleanly on SIGINT or SIGTERM.
+// actually listened on (table 1's). With several tables, table k listens on
+// PORT + k - 1, or with --port 0 on a free port of its own; a line
+// "table=k port=P seed=S" for each names it, and the lines about a table
+// begin "table=k ". On SIGINT or SIGTERM every table tells its players that
+// the server is restarting, and the program ends cleanly within two seconds.
 #include "bots/bottable.h"
 #include "bots/wordfinder.h"
+#include "host/autostarter.h"
+#include "host/hostmetrics.h"
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
+#include "host/tableset.h"
 #include "host/tserver.h"
 #include "host/webserver.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHostInfo>
 #include <QSocketNotifier>
 #include <QTime>
+#include <QTimer>
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 using namespace gorse;
 
@@ -71,8 +83,9 @@ void fail(const QString& line)
 }
 
 // SIGINT and SIGTERM write a byte into a pipe; the event loop reads it and
-// quits, so the program ends through its ordinary clean-up.
-bool watchSignals(QObject* parent)
+// calls stop, which ends the event loop, so the program ends through its
+// ordinary clean-up.
+bool watchSignals(QObject* parent, std::function<void(int)> stop)
 {
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
@@ -84,11 +97,10 @@ bool watchSignals(QObject* parent)
         return false;
     std::signal(SIGPIPE, SIG_IGN);
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, parent);
-    QObject::connect(notifier, &QSocketNotifier::activated, parent, [] {
+    QObject::connect(notifier, &QSocketNotifier::activated, parent, [stop = std::move(stop)] {
         char byte = 0;
-        while (::read(signalPipe[0], &byte, 1) == 1) {
-        }
-        QCoreApplication::quit();
+        while (::read(signalPipe[0], &byte, 1) == 1)
+            stop(int(byte));
     });
     return true;
 }
@@ -163,9 +175,28 @@ int main(int argc, char** argv)
                        "of a proxy in front of the web port) connect besides the web port's own "
                        "pages. May be given more than once."),
         QStringLiteral("ORIGIN"));
+    const QCommandLineOption tablesOption(
+        QStringLiteral("tables"),
+        QStringLiteral("Tables to serve, each on a port of its own: table k on PORT + k - 1 "
+                       "(with --port 0, each on any free port)."),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption autostartOption(
+        QStringLiteral("autostart"),
+        QStringLiteral("Start games by themselves: when two people are seated and no game runs, "
+                       "one starts this many seconds later (1 to 3600)."),
+        QStringLiteral("SECONDS"));
+    const QCommandLineOption targetOption(
+        QStringLiteral("target"),
+        QStringLiteral("The target score of the games --autostart starts."), QStringLiteral("N"),
+        QString::number(kPlayToScoreRange.initial));
+    const QCommandLineOption roundSecondsOption(
+        QStringLiteral("round-seconds"),
+        QStringLiteral("The round length of the games --autostart starts."), QStringLiteral("N"),
+        QString::number(kTimePerTurnRange.initial));
     parser.addOptions({portOption, seedOption, wordsOption, noAnnounceOption, announcePortOption,
                        announceToOption, tableNameOption, listOption, botsOption, levelOption,
-                       anyGameOption, webOption, webOriginOption});
+                       anyGameOption, webOption, webOriginOption, tablesOption, autostartOption,
+                       targetOption, roundSecondsOption});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
@@ -176,6 +207,41 @@ int main(int argc, char** argv)
     const uint port = parser.value(portOption).toUInt(&ok, 10);
     if (!ok || port > 65535) {
         fail(QStringLiteral("--port needs a number from 0 to 65535"));
+        return 2;
+    }
+    const uint tableCount = parser.value(tablesOption).toUInt(&ok, 10);
+    if (!ok || tableCount < 1 || tableCount > uint(TableSet::kMaxTables)) {
+        fail(QStringLiteral("--tables needs a number from 1 to %1").arg(TableSet::kMaxTables));
+        return 2;
+    }
+    if (port != 0 && port + tableCount - 1 > 65535) {
+        fail(QStringLiteral("--port %1 leaves no port for table %2").arg(port).arg(tableCount));
+        return 2;
+    }
+    const uint autostart =
+        parser.isSet(autostartOption) ? parser.value(autostartOption).toUInt(&ok, 10) : 0;
+    if (parser.isSet(autostartOption) && (!ok || autostart < 1 || autostart > 3600)) {
+        fail(QStringLiteral("--autostart needs a number of seconds from 1 to 3600"));
+        return 2;
+    }
+    if ((parser.isSet(targetOption) || parser.isSet(roundSecondsOption)) &&
+        !parser.isSet(autostartOption)) {
+        fail(QStringLiteral("--target and --round-seconds need --autostart"));
+        return 2;
+    }
+    const bool anyGame = parser.isSet(anyGameOption);
+    const int target = parser.value(targetOption).toInt(&ok, 10);
+    if (!ok || (!anyGame && !kPlayToScoreRange.contains(target)) || target < 1) {
+        fail(QStringLiteral("--target needs a number from %1 to %2")
+                 .arg(kPlayToScoreRange.minimum)
+                 .arg(kPlayToScoreRange.maximum));
+        return 2;
+    }
+    const int roundSeconds = parser.value(roundSecondsOption).toInt(&ok, 10);
+    if (!ok || (!anyGame && !kTimePerTurnRange.contains(roundSeconds)) || roundSeconds < 1) {
+        fail(QStringLiteral("--round-seconds needs a number from %1 to %2")
+                 .arg(kTimePerTurnRange.minimum)
+                 .arg(kTimePerTurnRange.maximum));
         return 2;
     }
     std::optional<quint64> givenSeed;
@@ -237,31 +303,98 @@ int main(int argc, char** argv)
 
     HostSetup setup = prepareHost(parser.value(wordsOption), givenSeed, *list);
 
-    if (!watchSignals(&app)) {
+    TableSet tables(int(tableCount), *setup.words, setup.seed);
+    setup.words.reset();
+    const bool several = tables.count() > 1;
+    // With several tables, the lines about one begin "table=k ".
+    const auto tableLog = [several](int k) -> std::function<void(const QString&)> {
+        if (!several)
+            return logLine;
+        const QString prefix = QStringLiteral("table=%1 ").arg(k);
+        return [prefix](const QString& line) { logLine(prefix + line); };
+    };
+
+    // The first signal tells every player and ends the program once what
+    // was queued has gone out (at most kStopWaitMs later); a second one
+    // ends it at once.
+    constexpr int kStopWaitMs = 1500;
+    bool stopping = false;
+    QElapsedTimer stopClock;
+    QTimer stopCheck;
+    stopCheck.setInterval(10);
+    QObject::connect(&stopCheck, &QTimer::timeout, &app, [&] {
+        if (tables.bytesToWrite() == 0 || stopClock.elapsed() >= kStopWaitMs)
+            QCoreApplication::quit();
+    });
+    const auto stop = [&](int signal) {
+        if (stopping) {
+            QCoreApplication::quit();
+            return;
+        }
+        stopping = true;
+        logLine(QStringLiteral("event=stop signal=%1")
+                    .arg(signal == SIGTERM ? QStringLiteral("TERM") : QStringLiteral("INT")));
+        stopClock.start();
+        tables.tellEveryone(TableSet::kRestartNotice);
+        stopCheck.start();
+    };
+    if (!watchSignals(&app, stop)) {
         fail(QStringLiteral("cannot watch for signals"));
         return 1;
     }
 
-    TServer server(std::move(setup.words), setup.seed);
-    server.setLog(logLine);
-    if (parser.isSet(anyGameOption)) {
-        constexpr OptionRange any{INT_MIN, INT_MAX, 1, 0};
-        server.setStartRanges(any, any);
+    for (int k = 1; k <= tables.count(); ++k) {
+        TServer& server = tables.table(k);
+        server.setLog(tableLog(k));
+        if (parser.isSet(anyGameOption)) {
+            constexpr OptionRange any{INT_MIN, INT_MAX, 1, 0};
+            server.setStartRanges(any, any);
+        }
     }
-    try {
-        server.startListening(quint16(port));
-    } catch (const ESockException& e) {
-        fail(QStringLiteral("cannot listen on port %1: %2")
-                 .arg(port)
-                 .arg(QString::fromUtf8(e.what())));
+    if (!several) {
+        try {
+            tables.table(1).startListening(quint16(port));
+        } catch (const ESockException& e) {
+            fail(QStringLiteral("cannot listen on port %1: %2")
+                     .arg(port)
+                     .arg(QString::fromUtf8(e.what())));
+            return 1;
+        }
+    } else if (const QString error = tables.startListening(quint16(port)); !error.isEmpty()) {
+        fail(QStringLiteral("cannot listen: %1").arg(error));
         return 1;
     }
     logLine(QStringLiteral("listening on port %1, seed %2")
-                .arg(server.listeningPort())
+                .arg(tables.table(1).listeningPort())
                 .arg(setup.seed));
+    if (several) {
+        for (int k = 1; k <= tables.count(); ++k)
+            logLine(QStringLiteral("table=%1 port=%2 seed=%3")
+                        .arg(k)
+                        .arg(tables.table(k).listeningPort())
+                        .arg(tables.seed(k)));
+    }
     std::unique_ptr<WebServer> web;
     if (parser.isSet(webOption)) {
-        web = std::make_unique<WebServer>(&server);
+        web = std::make_unique<WebServer>(&tables.table(1));
+        QList<TServer*> servers;
+        for (int k = 1; k <= tables.count(); ++k)
+            servers.append(&tables.table(k));
+        web->setTables(servers);
+        web->addPage(QStringLiteral("/tables"), [&tables] {
+            return WebServer::Page{"application/json", tables.tablesJson()};
+        });
+        web->addPage(QStringLiteral("/metrics"), [&tables] {
+            return WebServer::Page{kPrometheusType, prometheusText(tables)};
+        });
+        // Healthy while every listener runs and the server is not stopping.
+        web->addPage(QStringLiteral("/healthz"), [&tables, &stopping] {
+            bool listening = true;
+            for (int k = 1; k <= tables.count(); ++k)
+                listening = listening && tables.table(k).listeningPort() != 0;
+            const bool ok = listening && !stopping;
+            return WebServer::Page{"text/plain; charset=utf-8", ok ? "ok\n" : "stopping\n", ok};
+        });
         web->setLog(logLine);
         for (const QString& origin : webOrigins)
             web->addAllowedOrigin(origin);
@@ -276,41 +409,63 @@ int main(int argc, char** argv)
         // The host goes on; every word is then rejected.
         logLine(setup.wordsError);
     }
-    std::unique_ptr<TableAnnouncer> announcer;
+    std::vector<std::unique_ptr<TableAnnouncer>> announcers;
     if (!parser.isSet(noAnnounceOption)) {
         const QString name = parser.isSet(tableNameOption) ? parser.value(tableNameOption)
                                                            : QHostInfo::localHostName();
-        announcer = std::make_unique<TableAnnouncer>(&server, name, *endpoints);
-        const QString error = announcer->start();
-        if (!error.isEmpty())
-            logLine(QStringLiteral("lobbies cannot ask for the table: %1").arg(error));
-        logLine(QStringLiteral("announcing the table to lobbies; queries on UDP port %1")
-                    .arg(announcer->queryPort()));
+        for (int k = 1; k <= tables.count(); ++k) {
+            auto announcer = std::make_unique<TableAnnouncer>(
+                &tables.table(k), several ? QStringLiteral("%1 #%2").arg(name).arg(k) : name,
+                *endpoints);
+            const QString error = announcer->start();
+            if (!error.isEmpty())
+                tableLog(k)(QStringLiteral("lobbies cannot ask for the table: %1").arg(error));
+            tableLog(k)(QStringLiteral("announcing the table to lobbies; queries on UDP port %1")
+                            .arg(announcer->queryPort()));
+            announcers.push_back(std::move(announcer));
+        }
+    }
+
+    std::vector<std::unique_ptr<AutoStarter>> autoStarters;
+    if (autostart > 0) {
+        for (int k = 1; k <= tables.count(); ++k)
+            autoStarters.push_back(std::make_unique<AutoStarter>(&tables.table(k), int(autostart),
+                                                                 target, roundSeconds));
     }
 
     // Computer players sit down once the first person has logged in (so he
     // holds connection 1 and starts the games); they know the host's words.
-    std::unique_ptr<BotTable> botTable;
+    std::vector<std::unique_ptr<BotTable>> botTables(size_t(tables.count()));
     if (bots > 0) {
-        QObject::connect(&server, &TServer::tableChanged, &app, [&] {
-            const tplayer& first = server.table().player(1);
-            if (botTable || !first.connected || first.name.isEmpty())
-                return;
-            botTable =
-                std::make_unique<BotTable>(WordFinder::withCommonWords(server.table().spell()));
-            botTable->start(QStringLiteral("127.0.0.1"), server.listeningPort(), int(bots), *level);
-            logLine(QStringLiteral("%1 computer players (%2) take seats")
-                        .arg(bots)
-                        .arg(botLevelName(*level)));
-        });
+        for (int k = 1; k <= tables.count(); ++k) {
+            TServer& server = tables.table(k);
+            std::unique_ptr<BotTable>& botTable = botTables[size_t(k - 1)];
+            QObject::connect(&server, &TServer::tableChanged, &app, [&, k] {
+                const tplayer& first = server.table().player(1);
+                if (botTable || !first.connected || first.name.isEmpty())
+                    return;
+                botTable =
+                    std::make_unique<BotTable>(WordFinder::withCommonWords(server.table().spell()));
+                botTable->start(QStringLiteral("127.0.0.1"), server.listeningPort(), int(bots),
+                                *level);
+                tableLog(k)(QStringLiteral("%1 computer players (%2) take seats")
+                                .arg(bots)
+                                .arg(botLevelName(*level)));
+            });
+        }
     }
 
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      &app, flushLog);
     const int code = QCoreApplication::exec();
-    logLine(QStringLiteral("stopping: %1 messages handled, %2 messages sent")
-                .arg(server.messagesHandled())
-                .arg(server.messagesSent()));
+    quint64 handled = 0;
+    quint64 sent = 0;
+    for (int k = 1; k <= tables.count(); ++k) {
+        handled += tables.table(k).messagesHandled();
+        sent += tables.table(k).messagesSent();
+    }
+    logLine(
+        QStringLiteral("stopping: %1 messages handled, %2 messages sent").arg(handled).arg(sent));
     flushLog();
     return code;
 }

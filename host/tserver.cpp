@@ -18,7 +18,13 @@ TServer::TServer(std::unique_ptr<TDictn> dict, quint64 seed, QObject* parent)
 
     m_uptime.start();
     m_queue.setHandler([this](QueuedMessage& message) { handleMessage(message); });
-    m_queue.setTurnEnd([this] { flushAll(); });
+    m_queue.setTurnEnd([this] {
+        flushAll();
+        if (m_turnClock.isValid()) {
+            m_counters.turns.add(m_turnClock.nsecsElapsed());
+            m_turnClock.invalidate();
+        }
+    });
 
     m_timer1.setInterval(1000);
     connect(&m_timer1, &QTimer::timeout, this, &TServer::timer1Timer);
@@ -170,6 +176,7 @@ void TServer::acceptConnection(HostConnection* connection)
                 log(QStringLiteral("refused a connection from %1: all %2 numbers are taken")
                         .arg(connection->peerAddress())
                         .arg(kConnectionCount));
+                ++m_counters.refusedFull;
                 connection->write(frame(msg::full()));
                 connection->close(); // what was written still goes out
                 connection->deleteLater();
@@ -180,6 +187,7 @@ void TServer::acceptConnection(HostConnection* connection)
     }
 
     Connection& p = m_connections[k];
+    ++m_counters.accepted;
     p.link = connection;
     p.closing = false;
     p.frames.clear();
@@ -203,6 +211,7 @@ void TServer::acceptConnection(HostConnection* connection)
 void TServer::Sock1Read(HostConnection* sender)
 {
     const QByteArray bytes = sender->receive();
+    m_counters.bytesIn += quint64(bytes.size());
     const int k = sender->number();
     if (k < 1 || k > kConnectionCount)
         return;
@@ -219,9 +228,11 @@ void TServer::Sock1Read(HostConnection* sender)
     if (!lines.isEmpty())
         m_queue.push(std::move(lines), k);
     if (!ok)
-        dropConnection(k, QStringLiteral("sent a line longer than %1 bytes").arg(kMaxLineLength));
+        dropConnection(k, QStringLiteral("sent a line longer than %1 bytes").arg(kMaxLineLength),
+                       ServerCounters::Drop::LineTooLong);
     else if (p.waiting + p.frames.pending() > kMaxWaiting)
-        dropConnection(k, QStringLiteral("has more than %1 bytes waiting").arg(kMaxWaiting));
+        dropConnection(k, QStringLiteral("has more than %1 bytes waiting").arg(kMaxWaiting),
+                       ServerCounters::Drop::TooMuchWaiting);
 }
 
 void TServer::tempsockDisconnect(HostConnection* sender)
@@ -271,11 +282,12 @@ void TServer::closeConnection(int k)
         p.link->close();
 }
 
-void TServer::dropConnection(int k, const QString& reason)
+void TServer::dropConnection(int k, const QString& reason, ServerCounters::Drop why)
 {
     Connection& p = m_connections[k];
     if (!p.link || p.closing)
         return;
+    m_counters.drop(why);
     p.closing = true;
     log(QStringLiteral("dropping connection %1: it %2").arg(k).arg(reason));
     // Closed on the next turn of the event loop, so that a send to all or a
@@ -300,8 +312,10 @@ void TServer::sendTo(int k, QByteArrayView message)
     ++m_sent;
     if (p.outgoing.size() + p.link->bytesToWrite() > kMaxOutgoing) {
         p.outgoing = QByteArray();
-        dropConnection(k, QStringLiteral("stopped reading (more than %1 bytes waiting to go out)")
-                              .arg(kMaxOutgoing));
+        dropConnection(k,
+                       QStringLiteral("stopped reading (more than %1 bytes waiting to go out)")
+                           .arg(kMaxOutgoing),
+                       ServerCounters::Drop::StoppedReading);
         return;
     }
     if (!(m_dirty & (1u << k))) {
@@ -333,8 +347,10 @@ void TServer::flushAll()
         Connection& p = m_connections[k];
         if (p.outgoing.isEmpty())
             continue;
-        if (p.link && !p.closing)
+        if (p.link && !p.closing) {
             p.link->write(p.outgoing);
+            m_counters.bytesOut += quint64(p.outgoing.size());
+        }
         // The buffer keeps its room for the next turn.
         p.outgoing.resize(0);
     }
@@ -351,6 +367,8 @@ void TServer::handleMessage(QueuedMessage& message)
     p.waiting -= message.line.size() + kMessageOverhead;
     if (p.closing)
         return;
+    if (!m_turnClock.isValid())
+        m_turnClock.start();
     m_handling = k;
     m_table.handleMessage(k, std::move(message.line));
     m_handling = 0;

@@ -3,6 +3,7 @@
 #include "dict/tdictn.h"
 #include "host/gametable.h"
 #include "host/hostconnection.h"
+#include "host/hostcounters.h"
 #include "net/messagequeue.h"
 #include "net/tsock.h"
 
@@ -86,6 +87,16 @@ public:
     void setStartRanges(const OptionRange& target, const OptionRange& seconds);
     void useWordList(TDictn::BuiltinList list);
 
+    // Sends a message of the server's own (not the table's) to every
+    // connection, written at once unless a dispatch turn runs.
+    void sendToEveryone(QByteArrayView message) { sendToAll(message); }
+    // Starts a game without a CMD_startgame (GameTable::startServerGame).
+    void startServerGame(int target, int seconds)
+    {
+        const SendBatch batch(*this);
+        m_table.startServerGame(target, seconds);
+    }
+
     // The round clock's tick: the table counts down and, at the end, ends
     // the round or starts the next one. Called by timer1 every second while
     // it is on.
@@ -105,6 +116,8 @@ public:
     qsizetype messagesQueued() const { return m_queue.size(); }
     // Dispatch turns run since creation.
     quint64 dispatchTurns() const { return m_queue.turns(); }
+    // Connections, bytes, drops and turn times since creation.
+    const ServerCounters& counters() const { return m_counters; }
 
 signals:
     // What the table shows every player changed: a login, a departure, a
@@ -120,7 +133,7 @@ private:
     // departure and the number is free.
     void tempsockInfo(HostConnection* sender);
     void handleMessage(QueuedMessage& message);
-    void dropConnection(int k, const QString& reason);
+    void dropConnection(int k, const QString& reason, ServerCounters::Drop why);
     // Writes what the handlers sent to each connection, one write each.
     void flushAll();
 
@@ -173,6 +186,8 @@ private:
     bool m_realTimeClock = true;
     QTimer m_timer1;
     GameTable m_table;
+    ServerCounters m_counters;
+    QElapsedTimer m_turnClock; // runs from a turn's first message to its end
 };
 
 } // namespace gorse

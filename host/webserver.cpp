@@ -11,6 +11,7 @@
 #include <QTcpServer>
 #include <QTimer>
 #include <QUrl>
+#include <QUrlQuery>
 #include <QWebSocket>
 #include <algorithm>
 #include <netinet/in.h>
@@ -148,7 +149,7 @@ void closeRefused(std::unique_ptr<QWebSocket> socket, QObject* owner,
 } // namespace
 
 WebServer::WebServer(TServer* server, QObject* parent)
-    : QAbstractHttpServer(parent), m_server(server)
+    : QAbstractHttpServer(parent), m_server(server), m_tables{server}
 {
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::newWebSocket);
 }
@@ -205,6 +206,13 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
         return true;
     }
     const QString path = request.url().path(QUrl::FullyDecoded);
+    if (const auto page = m_pages.find(path); page != m_pages.end()) {
+        const Page answer = page->second();
+        respond(request, makeResponder(request, socket),
+                answer.available ? Status::Ok : Status::ServiceUnavailable, answer.type,
+                answer.body);
+        return true;
+    }
     const QString file = fileFor(m_root, path);
     QFile in(file);
     if (file.isEmpty() || !QFileInfo(file).isFile() || !in.open(QIODevice::ReadOnly))
@@ -251,8 +259,22 @@ QString WebServer::upgradeRefusal(const QHttpServerRequest& request) const
     const bool hasOrigin = std::any_of(headers.begin(), headers.end(), [](const auto& h) {
         return h.first.compare("origin", Qt::CaseInsensitive) == 0;
     });
-    return refusal(path, hasOrigin, QString::fromLatin1(header(request, "origin")),
-                   QString::fromLatin1(header(request, "host")));
+    const QString refused = refusal(path, hasOrigin, QString::fromLatin1(header(request, "origin")),
+                                    QString::fromLatin1(header(request, "host")));
+    if (refused.isEmpty() && tableNumber(request.url()) == 0)
+        return QStringLiteral("there is no table %1 here")
+            .arg(QUrlQuery(request.url()).queryItemValue(QStringLiteral("table")));
+    return refused;
+}
+
+int WebServer::tableNumber(const QUrl& url) const
+{
+    const QUrlQuery query(url);
+    if (!query.hasQueryItem(QStringLiteral("table")))
+        return 1;
+    bool ok = false;
+    const int k = query.queryItemValue(QStringLiteral("table")).toInt(&ok, 10);
+    return ok && k >= 1 && k <= m_tables.size() ? k : 0;
 }
 
 QString WebServer::refusal(const QString& path, bool hasOrigin, const QString& origin,
@@ -282,9 +304,12 @@ void WebServer::newWebSocket()
         // The handshake was let through by handleRequest(); asked again
         // here in case a Qt version hands over upgrades without asking.
         const QNetworkRequest& request = socket->request();
-        const QString refused = refusal(socket->requestUrl().path(), request.hasRawHeader("Origin"),
-                                        QString::fromLatin1(request.rawHeader("Origin")),
-                                        QString::fromLatin1(request.rawHeader("Host")));
+        QString refused = refusal(socket->requestUrl().path(), request.hasRawHeader("Origin"),
+                                  QString::fromLatin1(request.rawHeader("Origin")),
+                                  QString::fromLatin1(request.rawHeader("Host")));
+        const int table = tableNumber(socket->requestUrl());
+        if (refused.isEmpty() && table == 0)
+            refused = QStringLiteral("there is no such table here");
         if (!refused.isEmpty()) {
             log(QStringLiteral("refused a web connection from %1: %2")
                     .arg(socket->peerAddress().toString(), refused));
@@ -293,7 +318,7 @@ void WebServer::newWebSocket()
             continue;
         }
         auto* connection = new WebSocketConnection(std::move(socket), m_log, this);
-        m_server->acceptConnection(connection);
+        m_tables.at(table - 1)->acceptConnection(connection);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 
 class QTcpServer;
 
@@ -47,6 +48,21 @@ public:
     bool addAllowedOrigin(const QString& origin);
     QStringList allowedOrigins() const { return m_origins; }
 
+    // The tables game connections go to: /play?table=k connects to table k
+    // (1 when not given). Only the server given at construction unless set.
+    void setTables(const QList<TServer*>& tables) { m_tables = tables; }
+    // An answer of the server's own, made afresh for each GET of path.
+    struct Page
+    {
+        QByteArray type;
+        QByteArray body;
+        bool available = true; // false: "503 Service Unavailable"
+    };
+    void addPage(const QString& path, std::function<Page()> page)
+    {
+        m_pages[path] = std::move(page);
+    }
+
     // Listens on the address and port (0: any free port); returns an error
     // text, empty on success.
     QString startListening(quint16 port,
@@ -75,8 +91,13 @@ private:
     QString refusal(const QString& path, bool hasOrigin, const QString& origin,
                     const QString& host) const;
     void log(const QString& line);
+    // The table a game connection to url is for (1..), or 0 when there is
+    // no such table.
+    int tableNumber(const QUrl& url) const;
 
-    TServer* m_server;                // not owned
+    TServer* m_server;        // not owned
+    QList<TServer*> m_tables; // not owned
+    std::map<QString, std::function<Page()>> m_pages;
     QTcpServer* m_listener = nullptr; // a child of this object
     QString m_root{kDefaultRoot};
     QStringList m_origins;

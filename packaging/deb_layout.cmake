@@ -19,3 +19,10 @@ foreach(program IN LISTS programs)
   endif()
 endforeach()
 file(REMOVE_RECURSE "${usr}/bin")
+
+# The service that runs gorse-host as a public server; not enabled by
+# installing the package.
+# (file(COPY), not file(INSTALL), which would put DESTDIR in front again.)
+file(COPY "${CMAKE_CURRENT_LIST_DIR}/gorse-host.service"
+  DESTINATION "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/lib/systemd/system"
+  FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)

@@ -73,6 +73,7 @@ check usr/share/man/man6/gorse.6.gz
 check usr/share/man/man6/gorse-host.6.gz
 check usr/share/doc/gorse/copyright
 check usr/share/doc/gorse/changelog.gz
+check lib/systemd/system/gorse-host.service
 [ "$fail" -eq 0 ] || exit 1
 
 # The changelog's newest entry is this version.

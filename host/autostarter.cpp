@@ -1,0 +1,62 @@
+#include "host/autostarter.h"
+
+#include "host/tserver.h"
+#include "net/messages.h"
+
+namespace gorse {
+
+AutoStarter::AutoStarter(TServer* server, int delaySeconds, int target, int roundSeconds,
+                         std::function<bool(int)> isPerson, QObject* parent)
+    : QObject(parent), m_server(server), m_delaySeconds(delaySeconds), m_target(target),
+      m_roundSeconds(roundSeconds), m_isPerson(std::move(isPerson))
+{
+    m_countdown.setSingleShot(true);
+    m_countdown.setInterval(delaySeconds * 1000);
+    connect(&m_countdown, &QTimer::timeout, this, &AutoStarter::start);
+    connect(m_server, &TServer::tableChanged, this, &AutoStarter::check);
+}
+
+QByteArray AutoStarter::notice(int delaySeconds)
+{
+    // A system line of the chat pane, in the system colour.
+    return msg::chat(0,
+                     "A game starts in " + QByteArray::number(delaySeconds) + " seconds.|clBlue");
+}
+
+int AutoStarter::peopleSeated() const
+{
+    int people = 0;
+    for (int k = 1; k <= kSeatCount; ++k) {
+        const tplayer& p = m_server->table().player(k);
+        if (p.connected && !p.name.isEmpty() && (!m_isPerson || m_isPerson(k)))
+            ++people;
+    }
+    return people;
+}
+
+bool AutoStarter::gameRuns() const
+{
+    // After a win the round clock stops: that game is over.
+    const GameTable& table = m_server->table();
+    return table.gameStarted() && table.timer1Enabled();
+}
+
+void AutoStarter::check()
+{
+    const bool wanted = !gameRuns() && peopleSeated() >= 2;
+    if (wanted && !m_countdown.isActive()) {
+        m_server->sendToEveryone(notice(m_delaySeconds));
+        m_countdown.start();
+    } else if (!wanted) {
+        m_countdown.stop();
+    }
+}
+
+void AutoStarter::start()
+{
+    if (gameRuns() || peopleSeated() < 2)
+        return;
+    m_server->startServerGame(m_target, m_roundSeconds);
+}
+
+} // namespace gorse
