@@ -258,6 +258,25 @@ async function wholeGame(context) {
   return { dana, word: longest.word };
 }
 
+// A server of two tables: the join screen lists them and offers the one
+// where somebody waits for players; the browser player sits at table 2,
+// where a TCP client on table 2's port sees her arrive.
+async function chooseTable(context) {
+  const host = start(join(binDir, "gorse-host"), ["--tables", "2", "--port", "0", "--web", "0", "--no-announce"]);
+  const port2 = Number((await within(10000, "table 2's port", () => host.lines.map((l) => /table=2 port=(\d+)/.exec(l)).find(Boolean)))[1]);
+  const tia = rawClient(port2, "Tia");
+  await within(5000, "Tia's login", () => tia.own() === 1);
+  const pia = watched(await context.newPage(), "Pia");
+  await pia.page.goto(`http://127.0.0.1:${await webPortOf(host)}/`);
+  await pia.page.waitForSelector("#tables:not([hidden]) #table-list label:nth-child(2) :text('1 player, 5 free seats')");
+  if (!(await pia.page.isChecked("#table-list input[value='2']"))) fail("the table where Tia waits is not offered first");
+  await pia.page.fill("#name", "Pia");
+  await pia.page.click("#join-button");
+  await within(5000, "Pia at table 2", () => tia.messages.includes("CMD_newplayerinfo+2+Pia"));
+  if (!pia.page.url().endsWith("?table=2")) fail(`the page's address does not keep the table: ${pia.page.url()}`);
+  return pia;
+}
+
 async function main() {
   const host = start(join(binDir, "gorse-host"), ["--port", "0", ...(bridgeDist ? [] : ["--web", "0"]), "--no-announce", "--seed", "7"]);
   const started = await within(10000, "the host's port", () =>
@@ -288,6 +307,7 @@ async function main() {
   await sitDown(bruno, url);
   // Settled at the end; a failure is kept until then.
   const whole = bridgeDist ? Promise.resolve(null) : wholeGame(bruno.page.context()).catch((e) => e);
+  const chosen = bridgeDist ? Promise.resolve(null) : chooseTable(alma.page.context()).catch((e) => e);
   const cyd = rawClient(tcpPort, "Cyd <b>");
   await within(10000, "three seats", async () => (await alma.page.$$eval("#seats td.name", (c) => c.map((x) => x.textContent))).slice(0, 3).join("|") === "Alma|Bruno|Cyd <b>");
   if (cyd.own() !== 3) fail(`the TCP client got number ${cyd.own()}`);
@@ -374,6 +394,8 @@ async function main() {
 
   const won = await whole;
   if (won instanceof Error) throw won;
+  const pia = await chosen;
+  if (pia instanceof Error) throw pia;
 
   // Every sound the page plays decodes in the browser.
   const cues = ["entered", "turn", "turnnew", "place", "clear", "goodword", "badword", "shift", "timer", "roundover", "winner", "gameover"];
@@ -396,7 +418,7 @@ async function main() {
   // The host going away is said plainly.
   host.child.kill("SIGTERM");
   await alma.page.waitForSelector("#ended:not([hidden])", { timeout: 10000 });
-  const problems = [...alma.problems, ...bruno.problems, ...(won?.dana.problems ?? [])].filter((p) => !/WebSocket|ERR_CONNECTION|favicon/.test(p));
+  const problems = [...alma.problems, ...bruno.problems, ...(won?.dana.problems ?? []), ...(pia?.problems ?? [])].filter((p) => !/WebSocket|ERR_CONNECTION|favicon/.test(p));
   if (problems.length) fail(problems.join("\n"));
   console.log(`played ${typed.word} by keyboard and ${clicked.word} by clicks` +
               (won ? `; ${won.word} won a whole game` : "") + `; screenshots in ${artefacts}`);

@@ -8,6 +8,7 @@ import { cleanPlayerName, encode, PILE_COUNT, PLAY_TO_SCORE, stepFrom, clampOpti
 import { bestWord, loadWords } from "./finder";
 import { smileyUrl } from "./smilies";
 import { SoundPlayer } from "./sound";
+import { describeTable, parseTables, preferredTable, tableFromQuery, TableInfo } from "./tables";
 
 const $ = <T extends HTMLElement = HTMLElement>(id: string): T => {
   const el = document.getElementById(id);
@@ -99,7 +100,10 @@ function connect(name: string): void {
   keyboard.onRefused = (letters) => {
     $("keys").textContent = `No card spells ${letters}`;
   };
-  const ws = new WebSocket((location.protocol === "https:" ? "wss://" : "ws://") + location.host + "/play");
+  const query = chosenTable === null ? "" : `?table=${chosenTable}`;
+  // A reload (Join again, Try again) comes back to the same table.
+  if (query) history.replaceState(null, "", query);
+  const ws = new WebSocket((location.protocol === "https:" ? "wss://" : "ws://") + location.host + "/play" + query);
   ws.binaryType = "arraybuffer";
   socket = ws;
   let opened = false;
@@ -129,6 +133,7 @@ function connect(name: string): void {
       showPage("join");
       $("join-error").textContent = opened ? closeText("The host closed the connection.", e) : "Could not connect to the host.";
       $<HTMLButtonElement>("join-button").disabled = false;
+      loadTables();
       return;
     }
     $("ended-text").textContent = e.wasClean ? closeText("The host ended the game.", e) : "The connection to the host was lost.";
@@ -148,6 +153,41 @@ function enterGame(): void {
   $("join-error").textContent = "";
   showPage("game");
   $("board").focus();
+}
+
+// ---- choosing a table (a server with several) ----
+
+let chosenTable: number | null = tableFromQuery(location.search);
+
+function loadTables(): void {
+  fetch("tables", { cache: "no-store" })
+    .then((r) => (r.ok ? r.json() : []))
+    .then((json: unknown) => showTables(parseTables(json)))
+    .catch(() => showTables([]));
+}
+
+function showTables(tables: TableInfo[]): void {
+  const box = $("tables");
+  // One table, or a host that lists none: nothing to choose.
+  box.hidden = tables.length < 2;
+  if (box.hidden) return;
+  chosenTable = preferredTable(tables, chosenTable);
+  const list = $("table-list");
+  list.textContent = "";
+  for (const t of tables) {
+    const { title, detail } = describeTable(t);
+    const row = el("label", "table-choice");
+    const radio = el("input");
+    radio.type = "radio";
+    radio.name = "table";
+    radio.value = String(t.number);
+    radio.checked = t.number === chosenTable;
+    radio.addEventListener("change", () => (chosenTable = t.number));
+    const text = el("span");
+    text.append(el("strong", undefined, title), el("span", "minor", detail));
+    row.append(radio, text);
+    list.append(row);
+  }
 }
 
 // ---- suggestions ----
@@ -486,6 +526,7 @@ function openStartDialog(): void {
 
 function wireJoin(): void {
   $("join-form").addEventListener("submit", join);
+  $("tables-refresh").addEventListener("click", loadTables);
   $<HTMLInputElement>("name").value = store.get("name") ?? "";
 }
 
@@ -580,4 +621,5 @@ performance.mark("gorse-join-ready");
 setTimeout(() => {
   buildStatic();
   wire();
+  loadTables();
 }, 0);
