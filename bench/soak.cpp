@@ -131,7 +131,7 @@ private:
 // The port gorse-host logs as its first line, waiting up to timeoutMs.
 quint16 loggedPort(const QString& logPath, HostProcess& host, int timeoutMs)
 {
-    static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
+    static const QRegularExpression re(QStringLiteral("event=listen port=(\\d+) "));
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < timeoutMs && host.running()) {
@@ -693,12 +693,13 @@ void summariseLog(const QString& path)
     };
     std::printf("host log: %lld games started, %lld won, %lld words accepted, %lld rejected, "
                 "%lld departures, %lld connections dropped, %lld malformed messages\n",
-                static_cast<long long>(count("game started by")),
-                static_cast<long long>(count(") won with")),
-                static_cast<long long>(count(" accepted: ")),
-                static_cast<long long>(count(" rejected")), static_cast<long long>(count(") left")),
-                static_cast<long long>(count("dropping connection")),
-                static_cast<long long>(count("malformed")));
+                static_cast<long long>(count("event=game_start ")),
+                static_cast<long long>(count("event=winner ")),
+                static_cast<long long>(count("event=word result=accepted ")),
+                static_cast<long long>(count("event=word result=rejected ")),
+                static_cast<long long>(count("event=leave ")),
+                static_cast<long long>(count("event=drop ")),
+                static_cast<long long>(count("event=malformed ")));
     for (const QByteArray& line : lines) {
         if (line.contains("stopping: "))
             std::printf("host log: %s\n", line.constData());

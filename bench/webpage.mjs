@@ -45,13 +45,13 @@ let browser;
 try {
   let port;
   if (bridgeDist) {
-    const host = start(join(binDir, "gorse-host"), ["--port", "0", "--no-announce"], /listening on port (\d+)/);
+    const host = start(join(binDir, "gorse-host"), ["--port", "0", "--no-announce"], /event=listen port=(\d+)/);
     children.push(host.child);
     const bridge = start(process.execPath, [join(webDir, "devserver.mjs"), bridgeDist, `127.0.0.1:${await host.port}`], /listening on port (\d+)/);
     children.push(bridge.child);
     port = await bridge.port;
   } else {
-    const host = start(join(binDir, "gorse-host"), ["--port", "0", "--web", "0", "--no-announce"], /web[^\n]*?port (\d+)|http:\/\/[^:\s]+:(\d+)/i);
+    const host = start(join(binDir, "gorse-host"), ["--port", "0", "--web", "0", "--no-announce"], /event=web_listen port=(\d+)|http:\/\/[^:\s]+:(\d+)/i);
     children.push(host.child);
     port = await host.port;
   }

@@ -2,6 +2,8 @@
 // (the game itself is in gametablerounds.cpp).
 #include "host/gametable.h"
 
+#include "net/logtext.h"
+
 #include <QSet>
 
 namespace gorse {
@@ -53,18 +55,17 @@ void GameTable::setStartRanges(const OptionRange& target, const OptionRange& sec
 void GameTable::useWordList(TDictn::BuiltinList list)
 {
     const QString error = m_spell->loadBuiltin(list);
-    m_output.log(
-        error.isEmpty()
-            ? QStringLiteral("checking words against the %1 list").arg(builtinListName(list))
-            : error);
+    m_output.log(error.isEmpty()
+                     ? QStringLiteral("event=words") + logPair(u"list", builtinListName(list))
+                     : QStringLiteral("event=words_error") + logPair(u"error", error));
 }
 
 QString GameTable::who(int k) const
 {
     const QByteArray& name = m_players[k].name;
     if (name.isEmpty())
-        return QStringLiteral("connection %1").arg(k);
-    return QStringLiteral("connection %1 (%2)").arg(k).arg(fromWire(name));
+        return logPair(u"conn", k);
+    return logPair(u"conn", k) + logPair(u"name", fromWire(name));
 }
 
 // ---- connections coming and going ----
@@ -80,7 +81,7 @@ void GameTable::left(int k)
     tplayer& p = m_players[k];
     if (p.connected) {
         sendToOthers(k, msg::playerdisconnected(k, p.name));
-        m_output.log(QStringLiteral("%1 left").arg(who(k)));
+        m_output.log(QStringLiteral("event=leave") + who(k));
     }
     p.connected = false;
     p.name.clear();
@@ -106,10 +107,9 @@ bool GameTable::fromSender(const char* command, int stated, int origin)
 {
     if (stated == origin)
         return true;
-    m_output.log(QStringLiteral("ignored %1 from connection %2 acting for connection %3")
-                     .arg(QLatin1String(command))
-                     .arg(origin)
-                     .arg(stated));
+    m_output.log(QStringLiteral("event=ignored") +
+                 logPair(u"command", QString::fromLatin1(command)) + logPair(u"conn", origin) +
+                 logPair(u"for", stated) + logPair(u"reason", u"acting for another connection"));
     return false;
 }
 
@@ -145,21 +145,19 @@ void GameTable::registerCommands()
     m_commands.add(msg::name::startgame, [this](const QByteArray& rest, int origin) {
         const auto m = msg::StartGame::parse(rest);
         if (origin != 1) {
-            m_output.log(
-                QStringLiteral("ignored CMD_startgame from connection %1: only connection 1 "
-                               "starts games")
-                    .arg(origin));
+            m_output.log(QStringLiteral("event=ignored command=CMD_startgame") +
+                         logPair(u"conn", origin) +
+                         logPair(u"reason", u"only connection 1 starts games"));
             return;
         }
         if (!m_targetRange.contains(m.target) || !m_secondsRange.contains(m.seconds)) {
-            m_output.log(QStringLiteral("ignored CMD_startgame from connection 1: target %1 and "
-                                        "rounds of %2 seconds are outside %3..%4 and %5..%6")
-                             .arg(m.target)
-                             .arg(m.seconds)
-                             .arg(m_targetRange.minimum)
-                             .arg(m_targetRange.maximum)
-                             .arg(m_secondsRange.minimum)
-                             .arg(m_secondsRange.maximum));
+            m_output.log(QStringLiteral("event=ignored command=CMD_startgame conn=1") +
+                         logPair(u"target", m.target) + logPair(u"seconds", m.seconds) +
+                         logPair(u"reason", QStringLiteral("outside %1..%2 and %3..%4")
+                                                .arg(m_targetRange.minimum)
+                                                .arg(m_targetRange.maximum)
+                                                .arg(m_secondsRange.minimum)
+                                                .arg(m_secondsRange.maximum)));
             return;
         }
         startgame(m);
@@ -198,21 +196,14 @@ void GameTable::registerCommands()
 void GameTable::receivedlogininfo(int k, const QByteArray& version, QByteArray name)
 {
     if (name.size() > kMaxNameBytes) {
-        m_output.log(
-            QStringLiteral("connection %1 logs in with a name of %2 bytes; it is cut to %3")
-                .arg(k)
-                .arg(name.size())
-                .arg(kMaxNameBytes));
+        m_output.log(QStringLiteral("event=name_cut") + logPair(u"conn", k) +
+                     logPair(u"bytes", name.size()) + logPair(u"kept", kMaxNameBytes));
         name = cutUtf8(name, kMaxNameBytes);
     }
     tplayer& p = m_players[k];
     p.name = name;
     p.connected = true;
-    if (version == kVersionText)
-        m_output.log(QStringLiteral("%1 logged in").arg(who(k)));
-    else
-        m_output.log(
-            QStringLiteral("%1 logged in with version %2").arg(who(k)).arg(fromWire(version)));
+    m_output.log(QStringLiteral("event=login") + who(k) + logPair(u"version", fromWire(version)));
 
     m_output.sendToAll(msg::newplayerinfo(k, name));
     for (int j = 1; j <= kConnectionCount; ++j) {
@@ -236,11 +227,9 @@ bool GameTable::isRelayable(const char* command, int k, QByteArrayView text)
 {
     if (text.size() <= kMaxChatBody)
         return true;
-    m_output.log(QStringLiteral("dropped a %1 of %2 bytes from %3: more than %4 are not relayed")
-                     .arg(QLatin1String(command))
-                     .arg(text.size())
-                     .arg(who(k))
-                     .arg(kMaxChatBody));
+    m_output.log(QStringLiteral("event=not_relayed") +
+                 logPair(u"command", QString::fromLatin1(command)) + who(k) +
+                 logPair(u"bytes", text.size()) + logPair(u"limit", kMaxChatBody));
     return false;
 }
 
@@ -262,14 +251,13 @@ void GameTable::playasound(int k, QByteArrayView rest)
 void GameTable::kickhim(int requester, int target)
 {
     if (requester != 1) {
-        m_output.log(
-            QStringLiteral("ignored CMD_kickhim from connection %1: only connection 1 removes "
-                           "players")
-                .arg(requester));
+        m_output.log(QStringLiteral("event=ignored command=CMD_kickhim") +
+                     logPair(u"conn", requester) +
+                     logPair(u"reason", u"only connection 1 removes players"));
         return;
     }
     if (m_players[target].connected)
-        m_output.log(QStringLiteral("connection 1 removes %1").arg(who(target)));
+        m_output.log(QStringLiteral("event=kick by=1") + who(target));
     disconnectsock(target);
 }
 

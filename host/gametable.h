@@ -130,7 +130,7 @@ public:
     const TDictn& spell() const { return *m_spell; }
     // Games and words since the table was made.
     const TableCounters& counters() const { return m_counters; }
-    // "connection 3 (Cy)", or "connection 3" before a login.
+    // " conn=3 name=Cy" for the log, or " conn=3" before a login.
     QString who(int k) const;
 
 private:

@@ -1,6 +1,7 @@
 // GameTable: the game. Starting games and rounds, words, discards, the round
 // clock, the round summary and the decision after each round.
 #include "host/gametable.h"
+#include "net/logtext.h"
 
 #include <QStringList>
 #include <climits>
@@ -94,10 +95,8 @@ void GameTable::startgame(const msg::StartGame& start)
     ++m_counters.gamesStarted;
     m_targetScore = start.target;
     m_roundSeconds = start.seconds;
-    m_output.log(QStringLiteral("game started by %1: target %2, rounds of %3 seconds")
-                     .arg(fromWire(start.name))
-                     .arg(m_targetScore)
-                     .arg(m_roundSeconds));
+    m_output.log(QStringLiteral("event=game_start") + logPair(u"by", fromWire(start.name)) +
+                 logPair(u"target", m_targetScore) + logPair(u"seconds", m_roundSeconds));
     m_output.sendToAll(msg::startgameRelay(start.name, start.targetText, start.secondsText));
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         tplayer& p = m_players[seat];
@@ -131,7 +130,7 @@ void GameTable::startround()
         cards.append(CardItem{pile, m_deck.card(pile, 1), true});
     m_output.sendToAll(msg::thecards(cards));
     m_output.sendToAll(msg::startround(m_roundNumber));
-    m_output.log(QStringLiteral("round %1 started").arg(m_roundNumber));
+    m_output.log(QStringLiteral("event=round_start") + logPair(u"round", m_roundNumber));
     const qint64 seconds = qint64(m_roundSeconds) + kRoundExtraSeconds;
     startTimer1(int(qMin<qint64>(seconds, INT_MAX)), TimerPurpose::EndRound);
     m_output.announceChange();
@@ -154,8 +153,8 @@ void GameTable::sendword(int seat, const QList<int>& piles)
         }
         ++m_counters.wordsRejected;
         m_output.sendTo(seat, msg::rejected(seat, word, cards));
-        m_output.log(
-            QStringLiteral("seat %1 %2 rejected").arg(seat).arg(QString::fromLatin1(word)));
+        m_output.log(QStringLiteral("event=word result=rejected") + logPair(u"seat", seat) +
+                     logPair(u"word", QString::fromLatin1(word)));
         return;
     }
 
@@ -174,11 +173,9 @@ void GameTable::sendword(int seat, const QList<int>& piles)
     p.total += points;
     p.roundPoints += points;
     m_output.sendToAll(msg::pscore(seat, p.total, p.roundPoints, points));
-    m_output.log(QStringLiteral("seat %1 %2 accepted: %3 points, total %4")
-                     .arg(seat)
-                     .arg(QString::fromLatin1(word))
-                     .arg(points)
-                     .arg(p.total));
+    m_output.log(QStringLiteral("event=word result=accepted") + logPair(u"seat", seat) +
+                 logPair(u"word", QString::fromLatin1(word)) + logPair(u"points", points) +
+                 logPair(u"total", p.total));
 }
 
 void GameTable::discard(int seat, int pile)
@@ -213,8 +210,8 @@ void GameTable::endround()
             m_output.sendTo(k,
                             msg::endround(k <= kSeatCount ? m_players[k].roundPoints : 0, summary));
     }
-    m_output.log(
-        QStringLiteral("round %1 ended; totals %2").arg(m_roundNumber).arg(totals.join(u' ')));
+    m_output.log(QStringLiteral("event=round_end") + logPair(u"round", m_roundNumber) +
+                 logPair(u"totals", totals.join(u',')));
     startTimer1(kRoundPauseSeconds, TimerPurpose::NextRound);
 }
 
@@ -235,7 +232,7 @@ bool GameTable::checkforwin()
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         if (seat != candidate && m_players[seat].total == best) {
             m_output.sendToAll(msg::tiegame());
-            m_output.log(QStringLiteral("tie at %1 points; another round").arg(best));
+            m_output.log(QStringLiteral("event=tie") + logPair(u"points", best));
             return false;
         }
     }
@@ -243,10 +240,8 @@ bool GameTable::checkforwin()
     const QByteArray name = p.name.isEmpty() ? p.fallbackName : p.name;
     ++m_counters.gamesFinished;
     m_output.sendToAll(msg::winner(name));
-    m_output.log(QStringLiteral("seat %1 (%2) won with %3 points")
-                     .arg(candidate)
-                     .arg(fromWire(name))
-                     .arg(best));
+    m_output.log(QStringLiteral("event=winner") + logPair(u"seat", candidate) +
+                 logPair(u"name", fromWire(name)) + logPair(u"points", best));
     return true;
 }
 

@@ -6,12 +6,15 @@
 //              [--table-name NAME] [--web PORT [--web-origin ORIGIN]...]
 //              [--tables N] [--autostart SECONDS [--target N] [--round-seconds N]]
 //
-// Logs one line per event to standard error; the first line names the port
-// actually listened on (table 1's). With several tables, table k listens on
-// PORT + k - 1, or with --port 0 on a free port of its own; a line
-// "table=k port=P seed=S" for each names it, and the lines about a table
-// begin "table=k ". On SIGINT or SIGTERM every table tells its players that
-// the server is restarting, and the program ends cleanly within two seconds.
+// Logs one line per event to standard error, as key=value pairs:
+// "ts=TIME" (left out when standard error is the journal, which stamps its
+// lines itself), "table=k" with several tables, then "event=NAME" and what
+// the event is about. The first event is "event=listen port=P seed=S",
+// naming the port actually listened on. With several tables, table k
+// listens on PORT + k - 1, or with --port 0 on a free port of its own, and
+// each has its "table=k event=listen" line. On SIGINT or SIGTERM every
+// table tells its players that the server is restarting, and the program
+// ends cleanly within two seconds.
 #include "bots/bottable.h"
 #include "bots/wordfinder.h"
 #include "host/autostarter.h"
@@ -21,14 +24,15 @@
 #include "host/tableset.h"
 #include "host/tserver.h"
 #include "host/webserver.h"
+#include "net/logtext.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QHostInfo>
 #include <QSocketNotifier>
-#include <QTime>
 #include <QTimer>
 
 #include <cerrno>
@@ -68,10 +72,18 @@ void flushLog()
     pendingLog.clear();
 }
 
+// The journal stamps each line with its time; elsewhere the line carries it.
+const bool stampLines = qEnvironmentVariableIsEmpty("JOURNAL_STREAM");
+
 void logLine(const QString& line)
 {
-    pendingLog += (QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + line + u'\n')
-                      .toLocal8Bit();
+    if (stampLines) {
+        pendingLog += "ts=";
+        pendingLog += QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toLatin1();
+        pendingLog += ' ';
+    }
+    pendingLog += line.toUtf8();
+    pendingLog += '\n';
     if (pendingLog.size() > 64 * 1024)
         flushLog();
 }
@@ -364,15 +376,10 @@ int main(int argc, char** argv)
         fail(QStringLiteral("cannot listen: %1").arg(error));
         return 1;
     }
-    logLine(QStringLiteral("listening on port %1, seed %2")
-                .arg(tables.table(1).listeningPort())
-                .arg(setup.seed));
-    if (several) {
-        for (int k = 1; k <= tables.count(); ++k)
-            logLine(QStringLiteral("table=%1 port=%2 seed=%3")
-                        .arg(k)
-                        .arg(tables.table(k).listeningPort())
-                        .arg(tables.seed(k)));
+    for (int k = 1; k <= tables.count(); ++k) {
+        tableLog(k)(QStringLiteral("event=listen") +
+                    logPair(u"port", tables.table(k).listeningPort()) +
+                    logPair(u"seed", qint64(tables.seed(k))));
     }
     std::unique_ptr<WebServer> web;
     if (parser.isSet(webOption)) {
@@ -403,11 +410,11 @@ int main(int argc, char** argv)
             fail(QStringLiteral("cannot listen on web port %1: %2").arg(webPort).arg(error));
             return 1;
         }
-        logLine(QStringLiteral("serving the web client on port %1").arg(web->listeningPort()));
+        logLine(QStringLiteral("event=web_listen") + logPair(u"port", web->listeningPort()));
     }
     if (!setup.wordsError.isEmpty()) {
         // The host goes on; every word is then rejected.
-        logLine(setup.wordsError);
+        logLine(QStringLiteral("event=words_error") + logPair(u"error", setup.wordsError));
     }
     std::vector<std::unique_ptr<TableAnnouncer>> announcers;
     if (!parser.isSet(noAnnounceOption)) {
@@ -419,9 +426,9 @@ int main(int argc, char** argv)
                 *endpoints);
             const QString error = announcer->start();
             if (!error.isEmpty())
-                tableLog(k)(QStringLiteral("lobbies cannot ask for the table: %1").arg(error));
-            tableLog(k)(QStringLiteral("announcing the table to lobbies; queries on UDP port %1")
-                            .arg(announcer->queryPort()));
+                tableLog(k)(QStringLiteral("event=announce_error") + logPair(u"error", error));
+            tableLog(k)(QStringLiteral("event=announce") + logPair(u"name", announcer->name()) +
+                        logPair(u"query_port", announcer->queryPort()));
             announcers.push_back(std::move(announcer));
         }
     }
@@ -448,9 +455,8 @@ int main(int argc, char** argv)
                     std::make_unique<BotTable>(WordFinder::withCommonWords(server.table().spell()));
                 botTable->start(QStringLiteral("127.0.0.1"), server.listeningPort(), int(bots),
                                 *level);
-                tableLog(k)(QStringLiteral("%1 computer players (%2) take seats")
-                                .arg(bots)
-                                .arg(botLevelName(*level)));
+                tableLog(k)(QStringLiteral("event=bots") + logPair(u"count", bots) +
+                            logPair(u"level", botLevelName(*level)));
             });
         }
     }
@@ -464,8 +470,8 @@ int main(int argc, char** argv)
         handled += tables.table(k).messagesHandled();
         sent += tables.table(k).messagesSent();
     }
-    logLine(
-        QStringLiteral("stopping: %1 messages handled, %2 messages sent").arg(handled).arg(sent));
+    logLine(QStringLiteral("event=exit") + logPair(u"handled", qint64(handled)) +
+            logPair(u"sent", qint64(sent)));
     flushLog();
     return code;
 }

@@ -52,6 +52,13 @@ struct ServerCounters
     TurnTimes turns;
 
     void drop(Drop why) { ++dropped[size_t(why)]; }
+    // The reason's name in the log and the metrics.
+    static constexpr const char* dropName(Drop why)
+    {
+        constexpr std::array<const char*, kDropReasons> names{"line_too_long", "too_much_waiting",
+                                                              "stopped_reading"};
+        return names[size_t(why)];
+    }
 };
 
 } // namespace gorse

@@ -86,12 +86,11 @@ QByteArray prometheusText(const TableSet& tables)
     w.sample(double(sum.refusedFull), "reason=\"full\"");
     w.family("gorse_connections_dropped_total", "counter",
              "Connections the server dropped, by reason.");
-    w.sample(double(sum.dropped[size_t(ServerCounters::Drop::LineTooLong)]),
-             "reason=\"line_too_long\"");
-    w.sample(double(sum.dropped[size_t(ServerCounters::Drop::TooMuchWaiting)]),
-             "reason=\"too_much_waiting\"");
-    w.sample(double(sum.dropped[size_t(ServerCounters::Drop::StoppedReading)]),
-             "reason=\"stopped_reading\"");
+    for (const auto why : {ServerCounters::Drop::LineTooLong, ServerCounters::Drop::TooMuchWaiting,
+                           ServerCounters::Drop::StoppedReading}) {
+        w.sample(double(sum.dropped[size_t(why)]),
+                 QByteArray("reason=\"") + ServerCounters::dropName(why) + '"');
+    }
     w.family("gorse_games_started_total", "counter", "Games started.");
     w.sample(double(games.gamesStarted));
     w.family("gorse_games_finished_total", "counter", "Games played to a winner.");

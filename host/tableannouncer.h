@@ -38,6 +38,8 @@ public:
     // or why queries cannot be answered; the table is announced regardless.
     QString start();
     quint16 queryPort() const;
+    // The table's name in lobbies.
+    const QString& name() const { return m_name; }
     // The regular announcement's interval (two seconds unless changed).
     void setInterval(int ms) { m_clock.setInterval(ms); }
 

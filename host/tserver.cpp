@@ -4,10 +4,23 @@
 #include "host/tserver.h"
 
 #include "host/tcpconnection.h"
+#include "net/logtext.h"
 
 #include <algorithm>
 
 namespace gorse {
+
+namespace {
+
+// " peer=ADDRESS kind=tcp" (or kind=web) for the log.
+QString peerPairs(const HostConnection* connection)
+{
+    const bool web = connection->inherits("gorse::WebSocketConnection");
+    return logPair(u"peer", connection->peerAddress()) +
+           logPair(u"kind", web ? QStringLiteral("web") : QStringLiteral("tcp"));
+}
+
+} // namespace
 
 TServer::TServer(std::unique_ptr<TDictn> dict, quint64 seed, QObject* parent)
     : QObject(parent), m_table(std::move(dict), seed, *this)
@@ -138,9 +151,8 @@ void TServer::logNotLogged(int k)
 {
     Connection& p = m_connections[k];
     if (p.logNotLogged > 0 && m_log) {
-        m_log(QStringLiteral("connection %1: %2 more lines about it were not logged")
-                  .arg(k)
-                  .arg(p.logNotLogged));
+        m_log(QStringLiteral("event=log_held_back") + logPair(u"conn", k) +
+              logPair(u"lines", qint64(p.logNotLogged)));
     }
     p.logNotLogged = 0;
 }
@@ -154,7 +166,7 @@ void TServer::Sock1Accept(TSock* /*sender*/)
         if (!m_sock1->Accept(accepted))
             return;
     } catch (const ESockException& e) {
-        log(QStringLiteral("could not accept a connection: %1").arg(QString::fromUtf8(e.what())));
+        log(QStringLiteral("event=accept_error") + logPair(u"error", QString::fromUtf8(e.what())));
         return;
     }
     acceptConnection(new TcpConnection(accepted, m_sock1));
@@ -173,9 +185,7 @@ void TServer::acceptConnection(HostConnection* connection)
             if (k == kConnectionCount) {
                 // All nine numbers are taken: the connection is told so and
                 // closed, and nothing else changes.
-                log(QStringLiteral("refused a connection from %1: all %2 numbers are taken")
-                        .arg(connection->peerAddress())
-                        .arg(kConnectionCount));
+                log(QStringLiteral("event=refused reason=full") + peerPairs(connection));
                 ++m_counters.refusedFull;
                 connection->write(frame(msg::full()));
                 connection->close(); // what was written still goes out
@@ -204,7 +214,7 @@ void TServer::acceptConnection(HostConnection* connection)
     connect(connection, &HostConnection::peerClosed, this, &TServer::tempsockDisconnect);
     connect(connection, &HostConnection::closed, this, &TServer::tempsockInfo);
     connect(connection, &HostConnection::readyRead, this, &TServer::Sock1Read);
-    log(QStringLiteral("connection %1 from %2").arg(k).arg(connection->peerAddress()));
+    log(QStringLiteral("event=connect") + logPair(u"conn", k) + peerPairs(connection));
     m_table.joined(k);
 }
 
@@ -289,7 +299,9 @@ void TServer::dropConnection(int k, const QString& reason, ServerCounters::Drop 
         return;
     m_counters.drop(why);
     p.closing = true;
-    log(QStringLiteral("dropping connection %1: it %2").arg(k).arg(reason));
+    log(QStringLiteral("event=drop") + logPair(u"conn", k) +
+        logPair(u"reason", QString::fromLatin1(ServerCounters::dropName(why))) +
+        logPair(u"detail", reason));
     // Closed on the next turn of the event loop, so that a send to all or a
     // socket event in progress is not pulled from under its caller.
     const quint64 serial = p.serial;

@@ -2,6 +2,7 @@
 
 #include "host/tserver.h"
 #include "host/websocketconnection.h"
+#include "net/logtext.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -225,8 +226,8 @@ void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* so
 {
     if (isUpgrade(request)) {
         const QString refusal = upgradeRefusal(request);
-        log(QStringLiteral("refused a web connection from %1: %2")
-                .arg(request.remoteAddress().toString(), refusal));
+        log(QStringLiteral("event=web_refused") +
+            logPair(u"peer", request.remoteAddress().toString()) + logPair(u"reason", refusal));
         respond(request, makeResponder(request, socket), Status::Forbidden,
                 "text/plain; charset=utf-8", refusal.toUtf8() + '\n');
         return;
@@ -311,8 +312,8 @@ void WebServer::newWebSocket()
         if (refused.isEmpty() && table == 0)
             refused = QStringLiteral("there is no such table here");
         if (!refused.isEmpty()) {
-            log(QStringLiteral("refused a web connection from %1: %2")
-                    .arg(socket->peerAddress().toString(), refused));
+            log(QStringLiteral("event=web_refused") +
+                logPair(u"peer", socket->peerAddress().toString()) + logPair(u"reason", refused));
             closeRefused(std::move(socket), this, QWebSocketProtocol::CloseCodePolicyViolated,
                          refused);
             continue;

@@ -1,5 +1,6 @@
 #include "host/websocketconnection.h"
 
+#include "net/logtext.h"
 #include "net/messagequeue.h"
 
 #include <QWebSocket>
@@ -11,7 +12,7 @@ WebSocketConnection::WebSocketConnection(std::unique_ptr<QWebSocket> socket,
     : HostConnection(parent), m_socket(socket.release()), m_log(std::move(log))
 {
     m_socket->setParent(this);
-    m_peer = m_socket->peerAddress().toString() + QStringLiteral(" (web)");
+    m_peer = m_socket->peerAddress().toString();
     // A message longer than a line may be is refused by the socket itself
     // before it is held in memory whole.
     m_socket->setMaxAllowedIncomingFrameSize(quint64(kMaxLineLength));
@@ -111,9 +112,8 @@ void WebSocketConnection::refuse(int closeCode, const QString& reason)
         return;
     m_refused = true;
     if (m_log)
-        m_log(QStringLiteral("closing web connection %1 from %2: it %3")
-                  .arg(number())
-                  .arg(peerAddress(), reason));
+        m_log(QStringLiteral("event=web_close") + logPair(u"conn", number()) +
+              logPair(u"peer", peerAddress()) + logPair(u"reason", reason));
     // Closed on the next turn of the event loop, as a TCP connection that
     // breaks the rules is: what it sent before is still handled.
     QTimer::singleShot(0, this, [this, closeCode, reason] {
@@ -131,11 +131,10 @@ void WebSocketConnection::disconnected()
     m_closed = true;
     m_closeTimeout.stop();
     if (!m_refused && m_socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData && m_log)
-        m_log(QStringLiteral("closed web connection %1 from %2: it sent a message longer than "
-                             "%3 bytes")
-                  .arg(number())
-                  .arg(peerAddress())
-                  .arg(kMaxLineLength));
+        m_log(QStringLiteral("event=web_close") + logPair(u"conn", number()) +
+              logPair(u"peer", peerAddress()) +
+              logPair(u"reason",
+                      QStringLiteral("sent a message longer than %1 bytes").arg(kMaxLineLength)));
     emit closed(this);
 }
 

@@ -1,5 +1,7 @@
 #include "net/messagequeue.h"
 
+#include "net/logtext.h"
+
 #include <QElapsedTimer>
 #include <algorithm>
 
@@ -149,10 +151,10 @@ int CommandTable::dispatch(QueuedMessage message) const
             handler(rest, message.origin);
         } catch (const FieldError& error) {
             if (m_log) {
-                m_log(QStringLiteral("dropped a malformed %1 from connection %2: %3")
-                          .arg(QString::fromLatin1(nameText))
-                          .arg(message.origin)
-                          .arg(QString::fromUtf8(error.what())));
+                m_log(QStringLiteral("event=malformed") +
+                      logPair(u"command", QString::fromLatin1(nameText)) +
+                      logPair(u"conn", message.origin) +
+                      logPair(u"error", QString::fromUtf8(error.what())));
             }
         }
     }

@@ -43,7 +43,7 @@ void DedicatedHostTest::theNextPersonOnConnectionOneStartsAndPlaysAGame()
         cy.send(msg::logininfo(1, kVersionText, "Cy"));
         QVERIFY(!cy.waitForPrefix(msg::newplayerinfo(3, "Klock"), 20000).isEmpty());
         cy.close();
-        QVERIFY(host.says("connection 1 (Cy) left"));
+        QVERIFY(host.says("event=leave conn=1 name=Cy"));
     }
 
     test::GameWindow win(test::joining(QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), port));
@@ -70,7 +70,7 @@ void DedicatedHostTest::theNextPersonOnConnectionOneStartsAndPlaysAGame()
     QVERIFY(!win.chatText().contains(QStringLiteral("Waiting for")));
     QCOMPARE(win.session()->seat(2).name, QStringLiteral("Klot"));
     QVERIFY(!board->gameRunning());
-    QVERIFY(host.says("connection 1 (Ann) logged in"));
+    QVERIFY(host.says("event=login conn=1 name=Ann "));
     QVERIFY(!host.log.contains("game started"));
     QVERIFY(w.StartGame1()->isEnabled());
     QVERIFY(board->startButtonsShown());

@@ -113,8 +113,9 @@ TEST(GorseProcess, HostModeListensAndItsOwnClientIsConnectionOne)
     RawClient elsewhere;
     EXPECT_TRUE(elsewhere.connectTo(port, QStringLiteral("127.0.0.2")));
     // The host saw its first connection come from 127.0.0.1, not 127.0.0.2.
-    EXPECT_TRUE(waitUntil([&] { return ann.stderrText().contains("connection 1 from 127.0.0.1"); }))
-        << ann.stderrText().toStdString();
+    EXPECT_TRUE(waitUntil([&] {
+        return ann.stderrText().contains("event=connect conn=1 peer=127.0.0.1 ");
+    })) << ann.stderrText().toStdString();
     EXPECT_TRUE(ann.running());
 }
 

@@ -49,10 +49,10 @@ await() {
   "$@"
 }
 listening() {
-  port="$(sed -n 's/.*listening on port \([0-9]*\),.*/\1/p' "$scratch/host.log")"
+  port="$(sed -n 's/.*event=listen port=\([0-9]*\) .*/\1/p' "$scratch/host.log")"
   [ -n "$port" ]
 }
-logged_in() { grep -q "(Tester) logged in" "$scratch/host.log"; }
+logged_in() { grep -q "event=login conn=[0-9]* name=Tester " "$scratch/host.log"; }
 
 "$bin/gorse-host" --port 0 --no-announce 2>"$scratch/host.log" &
 host_pid=$!

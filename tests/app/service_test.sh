@@ -37,11 +37,11 @@ args="$(sed -E 's/--(port|web) [0-9]+/--\1 0/g' <<<"$args")"
 "$bin/gorse-host" $args 2>"$work/log" &
 pid=$!
 for _ in $(seq 200); do
-  grep -q "serving the web client" "$work/log" && break
+  grep -q "event=web_listen " "$work/log" && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
-if ! grep -q "serving the web client" "$work/log"; then
+if ! grep -q "event=web_listen " "$work/log"; then
   echo "gorse-host $args did not start:"
   cat "$work/log"
   exit 1
@@ -50,7 +50,7 @@ kill -TERM "$pid"
 code=0
 wait "$pid" || code=$?
 pid=""
-if [ "$code" -ne 0 ] || ! grep -q "stopping:" "$work/log"; then
+if [ "$code" -ne 0 ] || ! grep -q "event=exit " "$work/log"; then
   echo "gorse-host $args did not stop cleanly on SIGTERM (exit code $code):"
   cat "$work/log"
   exit 1

@@ -57,8 +57,8 @@ struct Program : QProcess
 
 quint16 listeningPort(Program& host)
 {
-    static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
-    host.says(", seed ");
+    static const QRegularExpression re(QStringLiteral("event=listen port=(\\d+) "));
+    host.says(" seed=");
     return quint16(re.match(QString::fromLocal8Bit(host.err)).captured(1).toUInt());
 }
 
@@ -93,8 +93,9 @@ TEST(HostFaults, APlayerKilledMidWordLeavesAndTheRoundAndTheGameGoOn)
 
     for (RawClient* c : {&ann, &cy})
         EXPECT_FALSE(c->waitForPrefix(msg::playerdisconnected(2, "Kim")).isEmpty());
-    EXPECT_TRUE(waitUntil([&] { return f.logged(QStringLiteral("connection 2 (Kim) left")) == 1; }))
-        << f.log.join(u'\n').toStdString();
+    EXPECT_TRUE(waitUntil([&] {
+        return f.logged(QStringLiteral("event=leave conn=2 name=Kim")) == 1;
+    })) << f.log.join(u'\n').toStdString();
     const tplayer& seat2 = f.server->table().player(2);
     EXPECT_FALSE(seat2.connected);
     EXPECT_EQ(f.server->connection(2).frames.pending(), 0);

@@ -111,11 +111,12 @@ TEST(PublicServer, ThreeTablesAreSeparateGamesOnTheirOwnPortsAndOnTheWebPort)
                       QStringLiteral("3"), QStringLiteral("--web"), QStringLiteral("0"),
                       QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--words"),
                       words});
-    ASSERT_TRUE(host.says("serving the web client on port ")) << host.log.constData();
-    const quint16 web = logged(host, QStringLiteral("web client on port (\\d+)"));
+    ASSERT_TRUE(host.says("event=web_listen port=")) << host.log.constData();
+    const quint16 web = logged(host, QStringLiteral("event=web_listen port=(\\d+)"));
     quint16 ports[4] = {};
     for (int k = 1; k <= 3; ++k) {
-        ports[k] = logged(host, QStringLiteral("table=%1 port=(\\d+) seed=%2").arg(k).arg(4 + k));
+        ports[k] = logged(
+            host, QStringLiteral("table=%1 event=listen port=(\\d+) seed=%2").arg(k).arg(4 + k));
         ASSERT_NE(ports[k], 0) << k << host.log.constData();
     }
     EXPECT_EQ(host.port(), ports[1]);
@@ -170,7 +171,7 @@ TEST(PublicServer, ThreeTablesAreSeparateGamesOnTheirOwnPortsAndOnTheWebPort)
     EXPECT_TRUE(ann.waitClosed());
     bob.send(msg::chat(1, "still here|clBlack"));
     EXPECT_FALSE(bob.waitForPrefix("CMD_chat+1+Bob chats: still here").isEmpty());
-    EXPECT_TRUE(host.says("table=1 dropping connection 1")) << host.log.constData();
+    EXPECT_TRUE(host.says("table=1 event=drop conn=1")) << host.log.constData();
     const QJsonArray after = QJsonDocument::fromJson(get(web, "/tables").second).array();
     EXPECT_EQ(after[1].toObject()[QStringLiteral("state")].toString(), QStringLiteral("playing"));
     EXPECT_EQ(after[1].toObject()[QStringLiteral("round")].toInt(), 1);
@@ -234,9 +235,9 @@ TEST(PublicServer, GamesStartThemselvesWhenTwoPeopleSitAtATable)
                       QStringLiteral("--any-game"), QStringLiteral("--target"),
                       QStringLiteral("50"), QStringLiteral("--round-seconds"),
                       QStringLiteral("10")});
-    ASSERT_TRUE(host.says("table=2 port=")) << host.log.constData();
-    const quint16 one = logged(host, QStringLiteral("table=1 port=(\\d+)"));
-    const quint16 two = logged(host, QStringLiteral("table=2 port=(\\d+)"));
+    ASSERT_TRUE(host.says("table=2 event=listen port=")) << host.log.constData();
+    const quint16 one = logged(host, QStringLiteral("table=1 event=listen port=(\\d+)"));
+    const quint16 two = logged(host, QStringLiteral("table=2 event=listen port=(\\d+)"));
     const QByteArray notice = "CMD_chat+0+A game starts in 1 seconds.|clBlue";
 
     // Alone at table 1, Ann waits; Bob's arrival starts the count.

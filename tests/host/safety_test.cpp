@@ -46,7 +46,7 @@ TEST(HostSafety, ForeignGuestAndMalformedMessagesChangeNothing)
     };
     const Lines guestStart = {"CMD_startgame+Bob+100+60+"};
     const char* const onlyOne = "only connection 1 starts games";
-    const char* const malformed = "dropped a malformed";
+    const char* const malformed = "event=malformed ";
     // Before a game: a start from a guest or with a bad number does not even
     // set the flag.
     attack(bob, guestStart, onlyOne);
@@ -66,7 +66,7 @@ TEST(HostSafety, ForeignGuestAndMalformedMessagesChangeNothing)
            {"CMD_chat+3+I am Cy|clBlack", "CMD_action+3+leaves|clBlack", "CMD_playasound+3+wave1+",
             "CMD_logininfo+3+1.2.0+Mallory", "CMD_kickhim+1+3+", "CMD_kickhim+3+3+",
             "CMD_sendword+3+1+2", "CMD_discard+3+1+"},
-           "from connection 2 acting for connection");
+           "conn=2 for=");
     attack(bob,
            {"CMD_chat+x+hi|clBlack", "CMD_chat+99999999999+hi|clBlack", "CMD_chat++hi|clBlack",
             "CMD_action+-2+hi|clBlack", "CMD_logininfo+12+1.2.0+X", "CMD_logininfo+0+1.2.0+X",
@@ -162,7 +162,7 @@ TEST(HostSafety, ChatsActionsAndSoundsOverTheLimitAreDroppedAndTheSenderStays)
             ASSERT_TRUE(waitUntil([&] { return f.server->messagesHandled() > before; }));
             f.sync();
             EXPECT_EQ(f.client(3).messages, c.relay.isEmpty() ? Lines{} : Lines{c.relay});
-            EXPECT_EQ(f.logged(QStringLiteral("are not relayed")), c.relay.isEmpty() ? 1 : 0);
+            EXPECT_EQ(f.logged(QStringLiteral("event=not_relayed ")), c.relay.isEmpty() ? 1 : 0);
             EXPECT_TRUE(f.server->table().player(2).connected);
             expectStillServing(f, {1, 2, 3});
         }
@@ -194,7 +194,7 @@ TEST(HostSafety, AClientThatStopsReadingIsDropped)
         });
     }
     EXPECT_TRUE(waitUntil([&] { return !f.server->table().player(2).connected; }));
-    EXPECT_EQ(f.logged(QStringLiteral("dropping connection 2: it stopped reading")), 1);
+    EXPECT_EQ(f.logged(QStringLiteral("event=drop conn=2 reason=stopped_reading")), 1);
     EXPECT_FALSE(cy.waitForPrefix("CMD_playerdisconnected+2+").isEmpty());
     EXPECT_TRUE(waitUntil([&] { return f.server->messagesQueued() == 0; }));
     expectStillServing(f, {1, 3});

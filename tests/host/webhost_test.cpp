@@ -259,7 +259,7 @@ TEST(WebHost, AWebClientThatStopsReadingIsDropped)
             [&] { return ann.socket.bytesToWrite() == 0 && t.server->messagesQueued() < 20; });
     }
     EXPECT_TRUE(waitUntil([&] { return !t.server->table().player(2).connected; }));
-    EXPECT_EQ(t.log.filter(QStringLiteral("dropping connection 2: it stopped reading")).size(), 1);
+    EXPECT_EQ(t.log.filter(QStringLiteral("event=drop conn=2 reason=stopped_reading")).size(), 1);
 }
 
 TEST(WebHost, OnlyTheOwnOriginAndTheAllowedOnesMayConnect)
@@ -307,7 +307,7 @@ TEST(WebHost, OnlyTheOwnOriginAndTheAllowedOnesMayConnect)
             EXPECT_EQ(welcome, QByteArray());
             EXPECT_TRUE(p.closed());
             ASSERT_EQ(t.log.size(), logged + 1);
-            EXPECT_TRUE(t.log.last().startsWith(QLatin1String("refused a web connection")));
+            EXPECT_TRUE(t.log.last().startsWith(QLatin1String("event=web_refused ")));
         }
     }
     EXPECT_EQ(t.server->highWaterMark(), 1); // nobody refused ever held a number
@@ -434,8 +434,8 @@ TEST(WebHost, GorseHostOpensItsWebPortOnlyWhenAskedAndChecksTheOptions)
 {
     HostProcess host({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--web"),
                       QStringLiteral("0")});
-    ASSERT_TRUE(host.says("serving the web client on port "));
-    static const QRegularExpression re(QStringLiteral("web client on port (\\d+)"));
+    ASSERT_TRUE(host.says("event=web_listen port="));
+    static const QRegularExpression re(QStringLiteral("event=web_listen port=(\\d+)"));
     WebPeer p(quint16(re.match(QString::fromLocal8Bit(host.log)).captured(1).toUInt()));
     EXPECT_EQ(p.waitForPrefix("CMD_sendlogininfo+"), "CMD_sendlogininfo+1");
 

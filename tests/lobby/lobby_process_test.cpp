@@ -139,7 +139,7 @@ TEST(LobbyProcess, AnAnnouncedTableIsJoinedWithOneClickAndItsEndReopensTheLobby)
     lobby.setPlayerName(QStringLiteral("Cleo"));
     ASSERT_TRUE(lobby.joinTable(0));
     ASSERT_TRUE(game);
-    ASSERT_TRUE(host->says("connection 1 (Cleo) logged in")) << host->log.data();
+    ASSERT_TRUE(host->says("event=login conn=1 name=Cleo ")) << host->log.data();
     // The host announces the change; the list shows the player at once.
     EXPECT_TRUE(waitUntil([&] {
         return finder.tables()->size() == 1 &&

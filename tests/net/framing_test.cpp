@@ -182,7 +182,7 @@ TEST(CommandTable, MalformedFieldStopsOnlyThatMessage)
     EXPECT_EQ(kicks, 0);
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].contains(QStringLiteral("CMD_kickhim")));
-    EXPECT_TRUE(log[0].contains(QStringLiteral("connection 4")));
+    EXPECT_TRUE(log[0].contains(QStringLiteral(" conn=4 ")));
     table.dispatch({"CMD_kickhim+1+2+", 1});
     EXPECT_EQ(kicks, 1);
 }

@@ -35,8 +35,8 @@ struct HostProcess : QProcess
     // The port from the first line of the log.
     quint16 port()
     {
-        static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
-        says(", seed ");
+        static const QRegularExpression re(QStringLiteral("event=listen port=(\\d+) "));
+        says(" seed=");
         return quint16(re.match(QString::fromLocal8Bit(log)).captured(1).toUInt());
     }
     // Ends the host with a signal; true when it exited cleanly.

@@ -71,7 +71,7 @@ struct TestTable
                         QStringLiteral("11"), QStringLiteral("--words"), words,
                         QStringLiteral("--no-announce"), QStringLiteral("--any-game")},
             runtime.path());
-        static const QRegularExpression re(QStringLiteral("listening on port (\\d+),"));
+        static const QRegularExpression re(QStringLiteral("event=listen port=(\\d+) "));
         waitUntil([&] { return re.match(QString::fromLocal8Bit(host->log)).hasMatch(); }, 10000);
         port = quint16(re.match(QString::fromLocal8Bit(host->log)).captured(1).toUInt());
         if (port == 0 || !bob.connectTo(port))

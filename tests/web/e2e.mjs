@@ -200,7 +200,7 @@ async function audit(page, label) {
 
 // The web port a gorse-host serving the web client names.
 async function webPortOf(host) {
-  const m = await within(10000, "the host's web port", () => host.lines.map((l) => /web[^\n]*?port (\d+)|http:\/\/[^:\s]+:(\d+)/i.exec(l)).find(Boolean));
+  const m = await within(10000, "the host's web port", () => host.lines.map((l) => /event=web_listen port=(\d+)|http:\/\/[^:\s]+:(\d+)/i.exec(l)).find(Boolean));
   return Number(m.slice(1).find(Boolean));
 }
 
@@ -214,7 +214,7 @@ async function webPortOf(host) {
 // the tally it keeps beside itself.
 async function wholeGame(context) {
   const host = start(join(binDir, "gorse-host"), ["--port", "0", "--web", "0", "--no-announce", "--seed", "11", "--any-game"]);
-  const tcpPort = Number((await within(10000, "the host's port", () => host.lines.map((l) => /listening on port (\d+)/.exec(l)).find(Boolean)))[1]);
+  const tcpPort = Number((await within(10000, "the host's port", () => host.lines.map((l) => /event=listen port=(\d+)/.exec(l)).find(Boolean)))[1]);
   const url = `http://127.0.0.1:${await webPortOf(host)}/`;
   const eve = rawClient(tcpPort, "Eve");
   await within(5000, "Eve's login", () => eve.own() === 1);
@@ -234,7 +234,7 @@ async function wholeGame(context) {
   const tally = join(desk, "lexmoor2tally.tld");
   const gorse = start(join(desk, "gorse"), ["--port", String(tcpPort), "Desk", "127.0.0.1", "false"],
                       { ...process.env, QT_QPA_PLATFORM: "offscreen", XDG_RUNTIME_DIR: desk });
-  await within(20000, "the desktop program's login", () => host.lines.some((l) => /connection 3 \(Desk\) logged in/.test(l)));
+  await within(20000, "the desktop program's login", () => host.lines.some((l) => /event=login conn=3 name=Desk /.test(l)));
 
   eve.send("CMD_startgame+Eve+1+12+");
   await dana.page.waitForSelector("#status:text('Your Turn.')", { timeout: 5000 });
@@ -263,7 +263,7 @@ async function wholeGame(context) {
 // where a TCP client on table 2's port sees her arrive.
 async function chooseTable(context) {
   const host = start(join(binDir, "gorse-host"), ["--tables", "2", "--port", "0", "--web", "0", "--no-announce"]);
-  const port2 = Number((await within(10000, "table 2's port", () => host.lines.map((l) => /table=2 port=(\d+)/.exec(l)).find(Boolean)))[1]);
+  const port2 = Number((await within(10000, "table 2's port", () => host.lines.map((l) => /table=2 event=listen port=(\d+)/.exec(l)).find(Boolean)))[1]);
   const tia = rawClient(port2, "Tia");
   await within(5000, "Tia's login", () => tia.own() === 1);
   const pia = watched(await context.newPage(), "Pia");
@@ -280,7 +280,7 @@ async function chooseTable(context) {
 async function main() {
   const host = start(join(binDir, "gorse-host"), ["--port", "0", ...(bridgeDist ? [] : ["--web", "0"]), "--no-announce", "--seed", "7"]);
   const started = await within(10000, "the host's port", () =>
-    host.child.exitCode !== null ? "exited" : host.lines.map((l) => /listening on port (\d+)/.exec(l)).find(Boolean));
+    host.child.exitCode !== null ? "exited" : host.lines.map((l) => /event=listen port=(\d+)/.exec(l)).find(Boolean));
   if (started === "exited") {
     // A host built without the web server refuses the option: nothing to test.
     if (!bridgeDist && host.lines.some((l) => /unknown option.*web/i.test(l))) {
