@@ -23,27 +23,32 @@ QByteArray AutoStarter::notice(int delaySeconds)
                      "A game starts in " + QByteArray::number(delaySeconds) + " seconds.|clBlue");
 }
 
-int AutoStarter::peopleSeated() const
+bool AutoStarter::gameRuns(const GameTable& table)
 {
+    // After a win the round clock stops: that game is over.
+    return table.gameStarted() && table.timer1Enabled();
+}
+
+bool AutoStarter::gameWanted() const
+{
+    if (gameRuns(m_server->table()))
+        return false;
+    int players = 0;
     int people = 0;
     for (int k = 1; k <= kSeatCount; ++k) {
         const tplayer& p = m_server->table().player(k);
-        if (p.connected && !p.name.isEmpty() && (!m_isPerson || m_isPerson(k)))
+        if (!p.connected || p.name.isEmpty())
+            continue;
+        ++players;
+        if (!m_isPerson || m_isPerson(k))
             ++people;
     }
-    return people;
-}
-
-bool AutoStarter::gameRuns() const
-{
-    // After a win the round clock stops: that game is over.
-    const GameTable& table = m_server->table();
-    return table.gameStarted() && table.timer1Enabled();
+    return players >= 2 && people >= 1;
 }
 
 void AutoStarter::check()
 {
-    const bool wanted = !gameRuns() && peopleSeated() >= 2;
+    const bool wanted = gameWanted();
     if (wanted && !m_countdown.isActive()) {
         m_server->sendToEveryone(notice(m_delaySeconds));
         m_countdown.start();
@@ -54,9 +59,8 @@ void AutoStarter::check()
 
 void AutoStarter::start()
 {
-    if (gameRuns() || peopleSeated() < 2)
-        return;
-    m_server->startServerGame(m_target, m_roundSeconds);
+    if (gameWanted())
+        m_server->startServerGame(m_target, m_roundSeconds);
 }
 
 } // namespace gorse
