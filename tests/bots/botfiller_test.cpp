@@ -39,13 +39,17 @@ struct Table
         filler.setSeatOneForPeople(seatOneForPeople);
     }
     // Seats 1..6 as the host has them: a person's initial, "k" for a
-    // computer player's name, "-" for nobody.
+    // computer player's name, "?" for a connection not logged in yet, "-"
+    // for nobody.
     QByteArray seats() const
     {
         QByteArray s;
         for (int k = 1; k <= kSeatCount; ++k) {
             const tplayer& p = server.table().player(k);
-            s += !p.connected ? '-' : p.name == botName(k) ? 'k' : p.name.at(0);
+            s += !p.connected           ? '-'
+                 : p.name.isEmpty()     ? '?'
+                 : p.name == botName(k) ? 'k'
+                                        : p.name.at(0);
         }
         return s;
     }
@@ -110,7 +114,8 @@ TEST(BotFiller, ComputerPlayersMakeRoomBetweenGamesAndNeverPlayAlone)
     // starts.
     QByteArray seatsThen;
     bool countingThen = true;
-    QObject::connect(&t.server, &TServer::tableChanged, [&] {
+    QObject watch;
+    QObject::connect(&t.server, &TServer::tableChanged, &watch, [&] {
         const QByteArray seats = t.seats();
         if (seatsThen.isEmpty() && seats.count('k') + seats.count('-') == kSeatCount) {
             seatsThen = seats;
