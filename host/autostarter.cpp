@@ -29,19 +29,26 @@ bool AutoStarter::gameRuns(const GameTable& table)
     return table.gameStarted() && table.timer1Enabled();
 }
 
-bool AutoStarter::gameWanted() const
+bool AutoStarter::gameWanted()
 {
-    if (gameRuns(m_server->table()))
-        return false;
+    const GameTable& table = m_server->table();
     int players = 0;
     int people = 0;
     for (int k = 1; k <= kSeatCount; ++k) {
-        const tplayer& p = m_server->table().player(k);
+        const tplayer& p = table.player(k);
         if (!p.connected || p.name.isEmpty())
             continue;
         ++players;
         if (!m_isPerson || m_isPerson(k))
             ++people;
+    }
+    if (gameRuns(table)) {
+        // Nobody is left to finish it; a newcomer would only inherit the
+        // scores of those gone.
+        if (people == 0)
+            m_givenUp = table.counters().gamesStarted;
+        if (m_givenUp != table.counters().gamesStarted)
+            return false;
     }
     return players >= 2 && people >= 1;
 }

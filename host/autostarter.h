@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 namespace gorse {
 
@@ -13,7 +14,8 @@ class TServer;
 // seated, one of them a person, and no game runs, it tells the table "A
 // game starts in S seconds." and, S seconds later, starts one, unless
 // connection 1 started one first or that is no longer so. Computer players
-// alone never start a game.
+// alone never start a game. A game that everybody has left is given up: the
+// next people to sit down get a new one, counted down the same way.
 class AutoStarter : public QObject
 {
     Q_OBJECT
@@ -33,8 +35,9 @@ public:
 private:
     void check();
     void start();
-    // Enough players are seated for a game, and no game runs.
-    bool gameWanted() const;
+    // Enough players are seated for a game, and none runs (or only one
+    // given up).
+    bool gameWanted();
 
     TServer* m_server; // not owned
     int m_delaySeconds;
@@ -42,6 +45,8 @@ private:
     int m_roundSeconds;
     std::function<bool(int)> m_isPerson;
     QTimer m_countdown;
+    // The table's count of games started when the running one was given up.
+    std::optional<quint64> m_givenUp;
 };
 
 } // namespace gorse

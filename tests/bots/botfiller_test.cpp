@@ -122,7 +122,7 @@ TEST(BotFiller, ComputerPlayersMakeRoomBetweenGamesAndNeverPlayAlone)
 TEST(BotFiller, OneRemovedIsNotReplacedAndSeatOneIsKeptForAPersonWhoStartsTheGames)
 {
     Table t(2, true);
-    RawClient ann, bob;
+    RawClient ann, bob, cy, dee;
     t.login(ann, "Ann", 1);
     ASSERT_TRUE(t.seatsAre("Akk---")) << t.seats().constData();
     t.login(bob, "Bob", 4);
@@ -131,4 +131,15 @@ TEST(BotFiller, OneRemovedIsNotReplacedAndSeatOneIsKeptForAPersonWhoStartsTheGam
     EXPECT_TRUE(t.seatsAre("A--B--")) << t.seats().constData();
     ann.close();
     EXPECT_TRUE(t.seatsAre("---B--")) << t.seats().constData();
+
+    // A game everybody leaves is given up: the next people get a new one.
+    t.login(cy, "Cy", 1);
+    cy.send(msg::startgame("Cy", 300, 45));
+    ASSERT_FALSE(cy.waitForPrefix("CMD_thecards+").isEmpty());
+    cy.close();
+    bob.close();
+    EXPECT_TRUE(t.seatsAre("------")) << t.seats().constData();
+    t.login(dee, "Dee", 1);
+    EXPECT_TRUE(t.seatsAre("Dkk---")) << t.seats().constData();
+    EXPECT_TRUE(t.starter.counting());
 }
