@@ -51,8 +51,6 @@ public:
     // Connection k is one of these computer players (one on its way out
     // included, until the host has let it go).
     bool isComputerPlayer(int k) const;
-    // The computer players at the table, the one still joining included.
-    int count() const { return int(m_bots.size()); }
 
 private:
     void check();
