@@ -23,27 +23,39 @@ QByteArray AutoStarter::notice(int delaySeconds)
                      "A game starts in " + QByteArray::number(delaySeconds) + " seconds.|clBlue");
 }
 
-int AutoStarter::peopleSeated() const
-{
-    int people = 0;
-    for (int k = 1; k <= kSeatCount; ++k) {
-        const tplayer& p = m_server->table().player(k);
-        if (p.connected && !p.name.isEmpty() && (!m_isPerson || m_isPerson(k)))
-            ++people;
-    }
-    return people;
-}
-
-bool AutoStarter::gameRuns() const
+bool AutoStarter::gameRuns(const GameTable& table)
 {
     // After a win the round clock stops: that game is over.
-    const GameTable& table = m_server->table();
     return table.gameStarted() && table.timer1Enabled();
+}
+
+bool AutoStarter::gameWanted()
+{
+    const GameTable& table = m_server->table();
+    int players = 0;
+    int people = 0;
+    for (int k = 1; k <= kSeatCount; ++k) {
+        const tplayer& p = table.player(k);
+        if (!p.connected || p.name.isEmpty())
+            continue;
+        ++players;
+        if (!m_isPerson || m_isPerson(k))
+            ++people;
+    }
+    if (gameRuns(table)) {
+        // Nobody is left to finish it; a newcomer would only inherit the
+        // scores of those gone.
+        if (people == 0)
+            m_givenUp = table.counters().gamesStarted;
+        if (m_givenUp != table.counters().gamesStarted)
+            return false;
+    }
+    return players >= 2 && people >= 1;
 }
 
 void AutoStarter::check()
 {
-    const bool wanted = !gameRuns() && peopleSeated() >= 2;
+    const bool wanted = gameWanted();
     if (wanted && !m_countdown.isActive()) {
         m_server->sendToEveryone(notice(m_delaySeconds));
         m_countdown.start();
@@ -54,9 +66,8 @@ void AutoStarter::check()
 
 void AutoStarter::start()
 {
-    if (gameRuns() || peopleSeated() < 2)
-        return;
-    m_server->startServerGame(m_target, m_roundSeconds);
+    if (gameWanted())
+        m_server->startServerGame(m_target, m_roundSeconds);
 }
 
 } // namespace gorse

@@ -18,6 +18,7 @@
 #include "bots/bottable.h"
 #include "bots/wordfinder.h"
 #include "host/autostarter.h"
+#include "host/botfiller.h"
 #include "host/hostmetrics.h"
 #include "host/hostsetup.h"
 #include "host/tableannouncer.h"
@@ -166,8 +167,9 @@ int main(int argc, char** argv)
         QStringLiteral("standard|large"), QStringLiteral("standard"));
     const QCommandLineOption botsOption(
         QStringLiteral("bots"),
-        QStringLiteral("Computer players who take seats when the first person has logged in "
-                       "(0 to 5)."),
+        QStringLiteral("Computer players for a person alone at a table (0 to 5): each further "
+                       "person takes the place of one, between games, and one seat stays free "
+                       "for the next person."),
         QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption levelOption(
         QStringLiteral("level"), QStringLiteral("Their level: beginner, casual, strong or expert."),
@@ -284,8 +286,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const uint bots = parser.value(botsOption).toUInt(&ok, 10);
-    if (!ok || bots > uint(BotTable::kMaxBots)) {
-        fail(QStringLiteral("--bots needs a number from 0 to %1").arg(BotTable::kMaxBots));
+    if (!ok || bots > uint(kSeatCount - 1)) {
+        fail(QStringLiteral("--bots needs a number from 0 to %1").arg(kSeatCount - 1));
         return 2;
     }
     const auto level = botLevelFromName(parser.value(levelOption));
@@ -433,31 +435,37 @@ int main(int argc, char** argv)
         }
     }
 
-    std::vector<std::unique_ptr<AutoStarter>> autoStarters;
-    if (autostart > 0) {
-        for (int k = 1; k <= tables.count(); ++k)
-            autoStarters.push_back(std::make_unique<AutoStarter>(&tables.table(k), int(autostart),
-                                                                 target, roundSeconds));
-    }
-
-    // Computer players sit down once the first person has logged in (so he
-    // holds connection 1 and starts the games); they know the host's words.
-    std::vector<std::unique_ptr<BotTable>> botTables(size_t(tables.count()));
+    // Computer players keep the people at each table company; they know
+    // the host's words (the same at every table: one finder serves all).
+    std::shared_ptr<const WordFinder> finder;
+    const auto sharedFinder = [&finder, &tables] {
+        if (!finder)
+            finder = WordFinder::withCommonWords(tables.table(1).table().spell());
+        return finder;
+    };
+    std::vector<std::unique_ptr<BotFiller>> fillers;
     if (bots > 0) {
         for (int k = 1; k <= tables.count(); ++k) {
-            TServer& server = tables.table(k);
-            std::unique_ptr<BotTable>& botTable = botTables[size_t(k - 1)];
-            QObject::connect(&server, &TServer::tableChanged, &app, [&, k] {
-                const tplayer& first = server.table().player(1);
-                if (botTable || !first.connected || first.name.isEmpty())
-                    return;
-                botTable =
-                    std::make_unique<BotTable>(WordFinder::withCommonWords(server.table().spell()));
-                botTable->start(QStringLiteral("127.0.0.1"), server.listeningPort(), int(bots),
-                                *level);
-                tableLog(k)(QStringLiteral("event=bots") + logPair(u"count", bots) +
-                            logPair(u"level", botLevelName(*level)));
-            });
+            auto filler =
+                std::make_unique<BotFiller>(&tables.table(k), int(bots), *level, sharedFinder);
+            // Without --autostart, connection 1 starts the games: a person's.
+            filler->setSeatOneForPeople(autostart == 0);
+            filler->setLog(tableLog(k));
+            fillers.push_back(std::move(filler));
+        }
+    }
+
+    std::vector<std::unique_ptr<AutoStarter>> autoStarters;
+    if (autostart > 0) {
+        for (int k = 1; k <= tables.count(); ++k) {
+            std::function<bool(int)> isPerson;
+            if (!fillers.empty()) {
+                isPerson = [filler = fillers[size_t(k - 1)].get()](int seat) {
+                    return !filler->isComputerPlayer(seat);
+                };
+            }
+            autoStarters.push_back(std::make_unique<AutoStarter>(
+                &tables.table(k), int(autostart), target, roundSeconds, std::move(isPerson)));
         }
     }
 

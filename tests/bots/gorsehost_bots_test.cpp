@@ -42,7 +42,7 @@ TEST(GorseHostChoices, ComputerPlayersSitDownAfterTheFirstPerson)
     ann.send(msg::logininfo(1, kVersionText, "Ann"));
     EXPECT_FALSE(ann.waitForPrefix(msg::newplayerinfo(2, "Klot")).isEmpty());
     EXPECT_FALSE(ann.waitForPrefix(msg::newplayerinfo(3, "Klock")).isEmpty());
-    EXPECT_TRUE(host.says("event=bots count=2 level=Expert"));
+    EXPECT_TRUE(host.says("event=bots_sit count=2 level=Expert"));
 
     // They play the games the first person starts.
     ann.send(msg::startgame("Ann", 300, 45));

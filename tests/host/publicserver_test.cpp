@@ -276,6 +276,24 @@ TEST(PublicServer, GamesStartThemselvesWhenTwoPeopleSitAtATable)
     ASSERT_TRUE(host.stop(SIGTERM)) << host.log.constData();
 }
 
+TEST(PublicServer, ComputerPlayersComeWithPeopleAndMakeRoomForThem)
+{
+    HostProcess host({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--tables"),
+                      QStringLiteral("2"), QStringLiteral("--bots"), QStringLiteral("3"),
+                      QStringLiteral("--autostart"), QStringLiteral("600")});
+    ASSERT_TRUE(host.says("table=2 event=listen port=")) << host.log.constData();
+    const quint16 two = logged(host, QStringLiteral("table=2 event=listen port=(\\d+)"));
+    // Three join Ann at table 2; when Bob arrives before the game, one goes.
+    RawClient ann, bob;
+    login(ann, two, "Ann");
+    EXPECT_FALSE(ann.waitForPrefix(msg::newplayerinfo(4, "Kling")).isEmpty());
+    ASSERT_TRUE(bob.connectTo(two));
+    bob.send(msg::logininfo(5, kVersionText, "Bob"));
+    EXPECT_FALSE(ann.waitForPrefix("CMD_playerdisconnected+4+Kling").isEmpty());
+    EXPECT_TRUE(host.says("table=2 event=bots_leave count=1")) << host.log.constData();
+    EXPECT_FALSE(host.log.contains("table=1 connection")) << host.log.constData();
+}
+
 TEST(PublicServer, RefusesTablesItCannotServe)
 {
     const QStringList bad[] = {
