@@ -196,8 +196,9 @@ int main(int argc, char** argv)
         QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption autostartOption(
         QStringLiteral("autostart"),
-        QStringLiteral("Start games by themselves: when two people are seated and no game runs, "
-                       "one starts this many seconds later (1 to 3600)."),
+        QStringLiteral("Start games by themselves: when two players are seated, at least one "
+                       "of them a person, and no game runs, one starts this many seconds later "
+                       "(1 to 3600)."),
         QStringLiteral("SECONDS"));
     const QCommandLineOption targetOption(
         QStringLiteral("target"),
