@@ -527,7 +527,10 @@ function openStartDialog(): void {
 function wireJoin(): void {
   $("join-form").addEventListener("submit", join);
   $("tables-refresh").addEventListener("click", loadTables);
-  $<HTMLInputElement>("name").value = store.get("name") ?? "";
+  // The page shows the field before this runs: what the player has typed
+  // by now stays.
+  const name = $<HTMLInputElement>("name");
+  if (name.value === "") name.value = store.get("name") ?? "";
 }
 
 function wire(): void {
@@ -612,10 +615,12 @@ function wire(): void {
   matchMedia("(prefers-color-scheme: dark)").addEventListener("change", applyOriginColours);
 }
 
+// The join screen is in the page itself and shown before this script has
+// run (the name field takes its focus from its autofocus, without a layout
+// forced here); from here on its button works.
 wireJoin();
 showPage("join");
-$("name").focus();
-// For bench_webpage: the join screen is ready.
+// For bench_webpage: the join screen works.
 performance.mark("gorse-join-ready");
 // The table is built after the join screen has been shown.
 setTimeout(() => {
