@@ -331,6 +331,24 @@ async function main() {
   const bruno = await browser("Bruno");
   await sitDown(alma, url);
   await alma.page.waitForSelector("#seats tbody tr.me td.name:text('Alma')");
+  // The join screen shows before the page's script has run: a name typed by
+  // then stays, the remembered one ("Alma") fills only an empty field.
+  {
+    const early = await alma.page.context().newPage();
+    let release;
+    const held = new Promise((r) => (release = r));
+    await early.route("**/app.js", async (route) => {
+      await held;
+      await route.continue();
+    });
+    await early.goto(url, { waitUntil: "commit" });
+    await early.fill("#name", "Zed", { timeout: 5000 });
+    release();
+    await early.waitForFunction(() => performance.getEntriesByName("gorse-join-ready").length > 0, null, { timeout: 5000 });
+    const kept = await early.inputValue("#name");
+    await early.close();
+    if (kept !== "Zed") fail(`the name typed before the script ran became "${kept}"`);
+  }
   await sitDown(bruno, url);
   // Settled at the end; a failure is kept until then.
   const whole = bridgeDist ? Promise.resolve(null) : wholeGame(bruno.page.context()).catch((e) => e);
