@@ -4,6 +4,7 @@
 #include "host/websocketconnection.h"
 #include "net/logtext.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QHttpServerRequest>
@@ -67,15 +68,18 @@ void respond(const QHttpServerRequest& request, QHttpServerResponder&& responder
              const QList<std::pair<QByteArray, QByteArray>>& extra = {})
 {
     responder.writeStatusLine(status);
-    responder.writeHeader("Content-Type", type);
-    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+    // A "not modified" answer has neither a body nor its length.
+    if (status != Status::NotModified) {
+        responder.writeHeader("Content-Type", type);
+        responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+    }
     responder.writeHeader("Content-Security-Policy", kContentSecurityPolicy);
     responder.writeHeader("X-Content-Type-Options", "nosniff");
     responder.writeHeader("Referrer-Policy", "no-referrer");
     responder.writeHeader("Cache-Control", "no-cache");
     for (const auto& [key, value] : extra)
         responder.writeHeader(key, value);
-    if (request.method() == QHttpServerRequest::Method::Head)
+    if (request.method() == QHttpServerRequest::Method::Head || status == Status::NotModified)
         responder.writeBody(QByteArray());
     else
         responder.writeBody(body);
@@ -218,8 +222,36 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
     QFile in(file);
     if (file.isEmpty() || !QFileInfo(file).isFile() || !in.open(QIODevice::ReadOnly))
         return false;
-    respond(request, makeResponder(request, socket), Status::Ok, contentType(file), in.readAll());
+    // Every answer is checked again before it is used (no-cache), but a
+    // browser that has the file already is told so in a few bytes.
+    const QByteArray body = in.readAll();
+    const QByteArray tag = entityTag(file, body);
+    bool unchanged = false;
+    for (const QByteArray& wanted : header(request, "if-none-match").split(',')) {
+        const QByteArray one = wanted.trimmed();
+        unchanged = unchanged || one == tag || one == "W/" + tag || one == "*";
+    }
+    respond(request, makeResponder(request, socket), unchanged ? Status::NotModified : Status::Ok,
+            contentType(file), unchanged ? QByteArray() : body, {{"ETag", tag}});
     return true;
+}
+
+QByteArray WebServer::entityTag(const QString& file, const QByteArray& body)
+{
+    auto tagOf = [&body] {
+        return '"' +
+               QCryptographicHash::hash(body, QCryptographicHash::Sha256)
+                   .left(12)
+                   .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals) +
+               '"';
+    };
+    // The files built into the program never change; one in a folder may.
+    if (!file.startsWith(u':'))
+        return tagOf();
+    auto known = m_tags.constFind(file);
+    if (known == m_tags.cend())
+        known = m_tags.insert(file, tagOf());
+    return *known;
 }
 
 void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractHttpServer>
+#include <QHash>
 #include <QHostAddress>
 #include <QString>
 #include <QStringList>
@@ -91,6 +92,9 @@ private:
     QString refusal(const QString& path, bool hasOrigin, const QString& origin,
                     const QString& host) const;
     void log(const QString& line);
+    // The file's entity tag: a digest of its bytes (kept for the files built
+    // into the program).
+    QByteArray entityTag(const QString& file, const QByteArray& body);
     // The table a game connection to url is for (1..), or 0 when there is
     // no such table.
     int tableNumber(const QUrl& url) const;
@@ -102,6 +106,7 @@ private:
     QString m_root{kDefaultRoot};
     QStringList m_origins;
     std::function<void(const QString&)> m_log;
+    QHash<QString, QByteArray> m_tags; // built-in file: its tag
 };
 
 } // namespace gorse

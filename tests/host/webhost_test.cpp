@@ -8,6 +8,8 @@
 #include "support/hostprocess.h"
 #include "support/testutil.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTime>
 #include <QWebSocket>
@@ -354,6 +356,43 @@ TEST(WebHost, ABrokenMessageClosesOnlyItsConnection)
     }
 }
 
+// One HTTP answer from the web port, read whole.
+struct Answer
+{
+    int status = 0;
+    QHash<QByteArray, QByteArray> headers; // names in lower case
+    QByteArray body;
+};
+Answer httpGet(quint16 port, const QByteArray& path, const QByteArray& extraHeaders = {})
+{
+    Answer a;
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    s.write("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extraHeaders + "\r\n");
+    QByteArray answer;
+    qsizetype end = -1;
+    const bool whole = waitUntil([&] {
+        answer += s.readAll();
+        end = answer.indexOf("\r\n\r\n");
+        if (end < 0)
+            return false;
+        const qsizetype at = answer.left(end).toLower().indexOf("content-length: ");
+        // An answer without a length (not modified) has no body.
+        return at < 0 ||
+               answer.size() >= end + 4 + answer.mid(at + 16, end - at).split('\r')[0].toInt();
+    });
+    EXPECT_TRUE(whole) << answer.constData();
+    if (!whole)
+        return a;
+    const QList<QByteArray> lines = answer.left(end).split('\n');
+    for (const QByteArray& line : lines.mid(1))
+        a.headers[line.left(line.indexOf(':')).toLower()] =
+            line.mid(line.indexOf(':') + 1).trimmed();
+    a.status = lines.value(0).split(' ').value(1).toInt();
+    a.body = answer.mid(end + 4);
+    return a;
+}
+
 TEST(WebHost, FilesAreServedWithTheirTypeAndTheSafetyHeaders)
 {
     struct Case
@@ -366,26 +405,11 @@ TEST(WebHost, FilesAreServedWithTheirTypeAndTheSafetyHeaders)
     WebTable t;
     auto check = [&](const Case& c) {
         SCOPED_TRACE(c.path.constData());
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, t.web->listeningPort());
-        s.write("GET " + c.path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-        QByteArray answer;
-        qsizetype end = -1;
-        ASSERT_TRUE(waitUntil([&] {
-            answer += s.readAll();
-            end = answer.indexOf("\r\n\r\n");
-            const qsizetype at = answer.toLower().indexOf("content-length: ");
-            return end >= 0 && at >= 0 &&
-                   answer.size() >= end + 4 + answer.mid(at + 16, end - at).split('\r')[0].toInt();
-        })) << answer.constData();
-        const QList<QByteArray> lines = answer.left(end).split('\n');
-        QHash<QByteArray, QByteArray> headers;
-        for (const QByteArray& line : lines.mid(1))
-            headers[line.left(line.indexOf(':')).toLower()] =
-                line.mid(line.indexOf(':') + 1).trimmed();
-        EXPECT_EQ(lines.value(0).split(' ').value(1).toInt(), c.status);
+        Answer a = httpGet(t.web->listeningPort(), c.path);
+        auto& headers = a.headers;
+        EXPECT_EQ(a.status, c.status);
         EXPECT_EQ(headers["content-type"], c.type);
-        EXPECT_EQ(answer.mid(end + 4), c.body);
+        EXPECT_EQ(a.body, c.body);
         EXPECT_TRUE(headers["content-security-policy"].startsWith("default-src 'self';"));
         EXPECT_FALSE(headers["content-security-policy"].contains("unsafe"));
         EXPECT_EQ(headers["x-content-type-options"], "nosniff");
@@ -428,6 +452,55 @@ TEST(WebHost, FilesAreServedWithTheirTypeAndTheSafetyHeaders)
     endless.write(QByteArray(3 * WebServer::kMaxHttpBytes, 'x'));
     EXPECT_TRUE(waitUntil([&] { return endless.state() == QAbstractSocket::UnconnectedState; }));
     check(cases[0]);
+}
+
+// A browser that has a file already asks whether it is still the same, and
+// is answered in a few bytes until it changes.
+TEST(WebHost, AFileTheBrowserHasIsNotSentAgainUntilItChanges)
+{
+    WebTable t;
+    const quint16 port = t.web->listeningPort();
+    QFile f(QDir(t.files.path()).filePath(QStringLiteral("app.js")));
+    auto put = [&](const QByteArray& bytes) {
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+    };
+    put("main();");
+    const Answer first = httpGet(port, "/app.js");
+    const QByteArray tag = first.headers.value("etag");
+    ASSERT_EQ(first.status, 200);
+    ASSERT_TRUE(tag.startsWith('"') && tag.endsWith('"') && tag.size() > 2) << tag.constData();
+    EXPECT_EQ(first.headers.value("cache-control"), "no-cache");
+
+    struct Case
+    {
+        const char* what;
+        QByteArray ifNoneMatch;
+        int status;
+    };
+    const Case cases[] = {
+        {"its tag", tag, 304},
+        {"its tag among others", "\"other\", " + tag, 304},
+        {"its tag, weak", "W/" + tag, 304},
+        {"any tag", "*", 304},
+        {"another tag", "\"other\"", 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Answer a = httpGet(port, "/app.js", "If-None-Match: " + c.ifNoneMatch + "\r\n");
+        EXPECT_EQ(a.status, c.status);
+        EXPECT_EQ(a.body, c.status == 200 ? QByteArray("main();") : QByteArray());
+        EXPECT_EQ(a.headers.value("etag"), tag);
+        EXPECT_TRUE(a.headers.value("content-security-policy").startsWith("default-src 'self';"));
+    }
+
+    // Changed, to as many bytes: sent again, with a new tag.
+    put("main(1)");
+    const Answer changed = httpGet(port, "/app.js", "If-None-Match: " + tag + "\r\n");
+    EXPECT_EQ(changed.status, 200);
+    EXPECT_EQ(changed.body, "main(1)");
+    EXPECT_NE(changed.headers.value("etag"), tag);
 }
 
 TEST(WebHost, GorseHostOpensItsWebPortOnlyWhenAskedAndChecksTheOptions)

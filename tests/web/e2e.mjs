@@ -254,7 +254,13 @@ async function wholeGame(context) {
   await dana.page.waitForSelector("#winner:not([hidden]) #winner-text:text('You have Won the Game!')", { timeout: 5000 });
   await within(5000, "the desktop program's tally", () => existsSync(tally));
   if (gorse.child.exitCode !== null) fail(`the desktop program ended: ${gorse.lines.join("\n")}`);
-  await dana.page.screenshot({ path: join(artefacts, "web-winner.png"), fullPage: true });
+  // The winner and the round's words are both on the board, over neither
+  // each other nor the word and the piles, wide and at 360 px.
+  for (const [width, shot] of [[1280, "web-winner.png"], [360, "web-360-winner.png"]]) {
+    await dana.page.setViewportSize({ width, height: 860 });
+    await apart(dana.page, ["#winner", "#pwords", "#word", "#piles", "#board"], width);
+    await dana.page.screenshot({ path: join(artefacts, shot), fullPage: true });
+  }
   return { dana, word: longest.word };
 }
 
@@ -275,6 +281,27 @@ async function chooseTable(context) {
   await within(5000, "Pia at table 2", () => tia.messages.includes("CMD_newplayerinfo+2+Pia"));
   if (!pia.page.url().endsWith("?table=2")) fail(`the page's address does not keep the table: ${pia.page.url()}`);
   return pia;
+}
+
+// Fails unless every one of the first selectors is shown, the first ones
+// do not overlap one another, and all lie within the last.
+async function apart(page, selectors, label) {
+  const boxes = [];
+  for (const selector of selectors) {
+    const box = await page.locator(selector).boundingBox();
+    if (!box || box.width === 0 || box.height === 0) fail(`${selector} is not shown (${label})`);
+    boxes.push({ selector, ...box });
+  }
+  const outer = boxes.pop();
+  for (const [i, a] of boxes.entries()) {
+    if (a.x < outer.x - 0.5 || a.y < outer.y - 0.5 || a.x + a.width > outer.x + outer.width + 0.5 ||
+        a.y + a.height > outer.y + outer.height + 0.5)
+      fail(`${a.selector} reaches out of ${outer.selector} (${label}): ${JSON.stringify([a, outer])}`);
+    for (const b of boxes.slice(i + 1)) {
+      if (a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height)
+        fail(`${a.selector} overlaps ${b.selector} (${label}): ${JSON.stringify([a, b])}`);
+    }
+  }
 }
 
 async function main() {
@@ -304,6 +331,24 @@ async function main() {
   const bruno = await browser("Bruno");
   await sitDown(alma, url);
   await alma.page.waitForSelector("#seats tbody tr.me td.name:text('Alma')");
+  // The join screen shows before the page's script has run: a name typed by
+  // then stays, the remembered one ("Alma") fills only an empty field.
+  {
+    const early = await alma.page.context().newPage();
+    let release;
+    const held = new Promise((r) => (release = r));
+    await early.route("**/app.js", async (route) => {
+      await held;
+      await route.continue();
+    });
+    await early.goto(url, { waitUntil: "commit" });
+    await early.fill("#name", "Zed", { timeout: 5000 });
+    release();
+    await early.waitForFunction(() => performance.getEntriesByName("gorse-join-ready").length > 0, null, { timeout: 5000 });
+    const kept = await early.inputValue("#name");
+    await early.close();
+    if (kept !== "Zed") fail(`the name typed before the script ran became "${kept}"`);
+  }
   await sitDown(bruno, url);
   // Settled at the end; a failure is kept until then.
   const whole = bridgeDist ? Promise.resolve(null) : wholeGame(bruno.page.context()).catch((e) => e);

@@ -527,7 +527,10 @@ function openStartDialog(): void {
 function wireJoin(): void {
   $("join-form").addEventListener("submit", join);
   $("tables-refresh").addEventListener("click", loadTables);
-  $<HTMLInputElement>("name").value = store.get("name") ?? "";
+  // The page shows the field before this runs: what the player has typed
+  // by now stays.
+  const name = $<HTMLInputElement>("name");
+  if (name.value === "") name.value = store.get("name") ?? "";
 }
 
 function wire(): void {
@@ -612,10 +615,13 @@ function wire(): void {
   matchMedia("(prefers-color-scheme: dark)").addEventListener("change", applyOriginColours);
 }
 
+// The join screen is in the page itself and may be shown before this script
+// has run; from here on its button works. (The focus is given here rather
+// than by autofocus, which bench_webpage finds delays the first paint.)
 wireJoin();
 showPage("join");
 $("name").focus();
-// For bench_webpage: the join screen is ready.
+// For bench_webpage: the join screen works.
 performance.mark("gorse-join-ready");
 // The table is built after the join screen has been shown.
 setTimeout(() => {
