@@ -277,7 +277,7 @@ void TSock::setListen(bool on)
     }
     const quint16 port = resolvePort();
     auto* server = new QTcpServer(this);
-    server->setListenBacklogSize(5);
+    server->setListenBacklogSize(m_listenBacklog);
     if (!server->listen(m_listenAddress, port)) {
         delete server;
         throw ESockException("Listen - Error Binding Socket");

@@ -63,6 +63,11 @@ public:
     void setListen(bool on);
     QHostAddress ListenAddress() const;
     void setListenAddress(const QHostAddress& address);
+    // Connections the system holds for a listener until Accept takes them
+    // (5 unless set; takes effect when listening starts). Connections beyond
+    // it wait for their peer to try again, a second or more later.
+    int ListenBacklog() const { return m_listenBacklog; }
+    void setListenBacklog(int size) { m_listenBacklog = size; }
 
     // Starts connecting to HostName:PortName. Returns Connected(), which is
     // false while the connection is being set up. A host name is looked up
@@ -128,6 +133,7 @@ private:
     QByteArray m_incoming;
     QByteArray m_outgoing; // held back until the connection is established
     QHostAddress m_listenAddress{QHostAddress::AnyIPv4};
+    int m_listenBacklog = 5;
 };
 
 } // namespace gorse
