@@ -22,7 +22,10 @@
 // (utime + stime of /proc/PID/stat) as a share of one core, its resident
 // memory and proportional set size (Rss and Pss of /proc/PID/smaps_rollup)
 // at the end of the window, and this program's own processor time, so that
-// what the clients took is in view (the machine has two cores).
+// what the clients took is in view (the machine has two cores). As the
+// machine is shared, the window's figures also say how busy both cores were
+// (/proc/stat) and how long the host, runnable, waited for one
+// (/proc/PID/schedstat): round-trip tails follow those.
 //
 // The targets, each printed PASS or MISS:
 //  - word round trip p99 at N tables at most 3 times that at one table;
@@ -178,6 +181,37 @@ std::vector<Host> startHosts(const std::string& path, const std::vector<int>& ta
     return hosts;
 }
 
+// Time a process spent runnable but waiting for a processor, in seconds
+// (the second figure of /proc/PID/schedstat); 0 when it cannot be read.
+double runQueueSeconds(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
+    long long running = 0, waiting = 0;
+    if (!(in >> running >> waiting))
+        return 0;
+    return double(waiting) / 1e9;
+}
+
+// The machine's processor ticks from /proc/stat: all of them, and those not idle.
+struct CpuTicks
+{
+    unsigned long long total = 0, busy = 0;
+};
+CpuTicks machineTicks()
+{
+    std::ifstream in("/proc/stat");
+    std::string name;
+    in >> name;
+    CpuTicks t;
+    unsigned long long value = 0;
+    for (int i = 0; i < 8 && in >> value; ++i) {
+        t.total += value;
+        if (i != 3 && i != 4) // idle and iowait
+            t.busy += value;
+    }
+    return t;
+}
+
 struct RunFigures
 {
     std::string name;
@@ -185,9 +219,11 @@ struct RunFigures
     int processes = 0;
     double connectSeconds = 0; // connecting and logging in everybody
     bench::GameResult result;
-    double hostCpu = 0;   // share of one core, all host processes together
-    double clientCpu = 0; // share of one core taken by this program
-    long long rssKiB = 0; // all host processes together
+    double hostCpu = 0;     // share of one core, all host processes together
+    double clientCpu = 0;   // share of one core taken by this program
+    double hostWaited = 0;  // share of the time the hosts waited for a processor, when runnable
+    double machineBusy = 0; // share of both cores busy with anything
+    long long rssKiB = 0;   // all host processes together
     long long pssKiB = 0;
     double p50 = 0, p99 = 0;
 };
@@ -224,7 +260,15 @@ RunFigures measure(const std::string& name, std::vector<Host>& hosts,
             total += bench::cpuSeconds(h.pid);
         return total;
     };
+    const auto hostWait = [&] {
+        double total = 0;
+        for (const Host& h : hosts)
+            total += runQueueSeconds(h.pid);
+        return total;
+    };
     const double hostBefore = hostCpu();
+    const double waitBefore = hostWait();
+    const CpuTicks machineBefore = machineTicks();
     const double clientBefore = processSeconds();
     const auto windowStart = Clock::now();
     f.result = load.play(seconds);
@@ -235,6 +279,11 @@ RunFigures measure(const std::string& name, std::vector<Host>& hosts,
     const double window = std::chrono::duration<double>(Clock::now() - windowStart).count();
     f.hostCpu = (hostCpu() - hostBefore) / window;
     f.clientCpu = (processSeconds() - clientBefore) / window;
+    f.hostWaited = (hostWait() - waitBefore) / window;
+    const CpuTicks machineAfter = machineTicks();
+    if (machineAfter.total > machineBefore.total)
+        f.machineBusy = double(machineAfter.busy - machineBefore.busy) /
+                        double(machineAfter.total - machineBefore.total);
     for (const Host& h : hosts) {
         f.rssKiB += bench::rollupKiB(h.pid, "Rss");
         f.pssKiB += bench::rollupKiB(h.pid, "Pss");
@@ -250,6 +299,9 @@ RunFigures measure(const std::string& name, std::vector<Host>& hosts,
     std::printf("  host processor %.1f %% of a core, clients %.1f %%; Rss %.1f MiB, Pss %.1f MiB\n",
                 100 * f.hostCpu, 100 * f.clientCpu, double(f.rssKiB) / 1024,
                 double(f.pssKiB) / 1024);
+    std::printf("  the machine: both cores %.0f %% busy; the host runnable but waiting for a "
+                "core %.1f %% of the time\n",
+                100 * f.machineBusy, 100 * f.hostWaited);
     std::fflush(stdout);
     load.close();
     return f;
