@@ -284,6 +284,12 @@ void TSock::setListen(bool on)
     }
     m_server = server;
     connect(server, &QTcpServer::newConnection, this, [this] { emit OnAccept(this); });
+    // When a connection cannot be taken (no descriptor free, most likely),
+    // Qt stops accepting for good; it tries again a while later instead, so
+    // that the listener serves again once descriptors are free.
+    connect(server, &QTcpServer::acceptError, server, [server] {
+        QTimer::singleShot(kAcceptRetryMs, server, [server] { server->resumeAccepting(); });
+    });
     m_listening = true;
     info(TSocketInfo::Listen, QStringLiteral("Listening Started"));
 }

@@ -45,6 +45,8 @@ class TSock : public QObject
 public:
     // The most one read notification takes off a connection.
     static constexpr qint64 kReadChunk = 64 * 1024;
+    // A listener that could not accept a connection tries again this much later.
+    static constexpr int kAcceptRetryMs = 250;
 
     explicit TSock(QObject* parent = nullptr);
     ~TSock() override;

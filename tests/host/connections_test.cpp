@@ -12,6 +12,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -96,6 +97,49 @@ TEST(HostConnections, AWholeTableConnectingAtOnceIsHeldUntilTheHostTakesIt)
     }
     std::sort(numbers.begin(), numbers.end());
     EXPECT_EQ(numbers, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+TEST(HostConnections, AListenerOutOfDescriptorsAcceptsAgainOnceSomeAreFree)
+{
+    // Three connect while the process may open no more descriptors: the
+    // host cannot take them then, and must take them once it may again.
+    HostFixture f;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(f.port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::vector<int> fds;
+    for (int i = 0; i < 3; ++i)
+        fds.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit low = saved;
+    low.rlim_cur = rlim_t(::dup(0)); // the lowest free number: all below are open
+    ::close(int(low.rlim_cur));
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    for (int fd : fds)
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    settle(100); // the host tries, and fails
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(f.server->highWaterMark(), 0);
+
+    std::vector<std::string> received(fds.size());
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (size_t i = 0; i < fds.size(); ++i) {
+                char buffer[256];
+                const ssize_t got = ::recv(fds[i], buffer, sizeof buffer, MSG_DONTWAIT);
+                if (got > 0)
+                    received[i].append(buffer, size_t(got));
+            }
+            return std::all_of(received.begin(), received.end(), [](const std::string& r) {
+                return r.find('\xFF') != std::string::npos;
+            });
+        },
+        5000));
+    EXPECT_EQ(f.server->highWaterMark(), 3);
+    for (int fd : fds)
+        ::close(fd);
 }
 
 TEST(HostConnections, LoginsAndRelaysReachEveryoneByteForByte)
