@@ -39,7 +39,9 @@
 // and open descriptors (/proc/PID/fd) are sampled every minute. PASS when
 // after the warm-up the memory stays within kSoakSlackKiB of the warm-up
 // value, the descriptors never exceed it, the host is alive to the end and
-// every minute's words are answered.
+// every minute's words are answered. The warm-up should take in the first
+// round's end (the rounds last 120 s): the host's memory takes a step then,
+// once, as every table's results are made for the first time.
 #include "chatload.h"
 #include "gameload.h"
 #include "samplewords.h"
