@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
@@ -146,6 +147,56 @@ long long statusKiB(pid_t pid, const std::string& field)
 long long residentKiB(pid_t pid)
 {
     return statusKiB(pid, "VmRSS");
+}
+
+long long rollupKiB(pid_t pid, const std::string& field)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    const std::string key = field + ':';
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::atoll(line.c_str() + key.size());
+    }
+    return -1;
+}
+
+double cpuSeconds(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(in, line))
+        return -1;
+    // After the name in parentheses: state is field 3, utime 14, stime 15.
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    long long utime = -1, stime = -1;
+    for (int n = 3; n <= 15 && fields >> field; ++n) {
+        if (n == 14)
+            utime = std::atoll(field.c_str());
+        else if (n == 15)
+            stime = std::atoll(field.c_str());
+    }
+    if (utime < 0 || stime < 0)
+        return -1;
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+int openDescriptors(pid_t pid)
+{
+    DIR* dir = ::opendir(("/proc/" + std::to_string(pid) + "/fd").c_str());
+    if (!dir)
+        return -1;
+    int count = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
 }
 
 uint16_t freeLoopbackPort()

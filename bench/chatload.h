@@ -22,6 +22,14 @@ long long cpuNanoseconds(pid_t pid);
 long long statusKiB(pid_t pid, const std::string& field);
 // Resident memory of a process in KiB (VmRSS); -1 when it cannot be read.
 long long residentKiB(pid_t pid);
+// A figure of /proc/PID/smaps_rollup in KiB ("Rss", "Pss", ...): Pss shares
+// each page among the processes that map it. -1 when it cannot be read.
+long long rollupKiB(pid_t pid, const std::string& field);
+// utime + stime of a process from /proc/PID/stat, in seconds; -1 when it
+// cannot be read.
+double cpuSeconds(pid_t pid);
+// The open descriptors of a process; -1 when they cannot be read.
+int openDescriptors(pid_t pid);
 // Sends every byte on a blocking socket; false when the connection failed.
 bool sendAll(int fd, const std::string& bytes);
 // The wire the load's clients speak: the game's TCP wire, or one binary

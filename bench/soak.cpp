@@ -50,7 +50,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <dirent.h>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -79,21 +78,6 @@ qint64 statusKiB(pid_t pid, const QByteArray& name)
             return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
-}
-
-// The open descriptors of a process; -1 when they cannot be read.
-int openDescriptors(pid_t pid)
-{
-    DIR* dir = ::opendir(QStringLiteral("/proc/%1/fd").arg(pid).toLocal8Bit().constData());
-    if (!dir)
-        return -1;
-    int count = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            ++count;
-    }
-    ::closedir(dir);
-    return count;
 }
 
 // gorse-host, started with its standard error going to a file.
@@ -549,7 +533,7 @@ private:
         s.rssKiB = statusKiB(m_host.pid(), "VmRSS");
         s.anonKiB = statusKiB(m_host.pid(), "RssAnon");
         s.fileKiB = statusKiB(m_host.pid(), "RssFile");
-        s.fds = openDescriptors(m_host.pid());
+        s.fds = bench::openDescriptors(m_host.pid());
         s.games = m_starter->gamesWon;
         s.words = m_starter->words;
         m_samples.push_back(s);

@@ -27,6 +27,7 @@ TServer::TServer(std::unique_ptr<TDictn> dict, quint64 seed, QObject* parent)
 {
     m_sock1 = new TSock(this);
     m_sock1->setPortName(QStringLiteral("7772"));
+    m_sock1->setListenBacklog(kListenBacklog);
     connect(m_sock1, &TSock::OnAccept, this, &TServer::Sock1Accept);
 
     m_uptime.start();

@@ -40,6 +40,12 @@ public:
     // then only a count of the lines not logged.
     static constexpr int kLogBurst = 50;
     static constexpr qint64 kLogWindowMs = 10000;
+    // Connections the system holds for the listener until the host takes
+    // them. Beyond it a connection waits a second or more for its peer to
+    // try again; with room for a table's worth several times over, a whole
+    // table arriving at once (players coming back after a restart, while
+    // the host is busy with other tables) is taken without that wait.
+    static constexpr int kListenBacklog = 64;
 
     // What the server keeps about the connection holding a number; all of
     // it starts afresh with every connection given the number.

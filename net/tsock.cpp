@@ -277,13 +277,19 @@ void TSock::setListen(bool on)
     }
     const quint16 port = resolvePort();
     auto* server = new QTcpServer(this);
-    server->setListenBacklogSize(5);
+    server->setListenBacklogSize(m_listenBacklog);
     if (!server->listen(m_listenAddress, port)) {
         delete server;
         throw ESockException("Listen - Error Binding Socket");
     }
     m_server = server;
     connect(server, &QTcpServer::newConnection, this, [this] { emit OnAccept(this); });
+    // When a connection cannot be taken (no descriptor free, most likely),
+    // Qt stops accepting for good; it tries again a while later instead, so
+    // that the listener serves again once descriptors are free.
+    connect(server, &QTcpServer::acceptError, server, [server] {
+        QTimer::singleShot(kAcceptRetryMs, server, [server] { server->resumeAccepting(); });
+    });
     m_listening = true;
     info(TSocketInfo::Listen, QStringLiteral("Listening Started"));
 }

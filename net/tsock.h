@@ -45,6 +45,8 @@ class TSock : public QObject
 public:
     // The most one read notification takes off a connection.
     static constexpr qint64 kReadChunk = 64 * 1024;
+    // A listener that could not accept a connection tries again this much later.
+    static constexpr int kAcceptRetryMs = 250;
 
     explicit TSock(QObject* parent = nullptr);
     ~TSock() override;
@@ -63,6 +65,11 @@ public:
     void setListen(bool on);
     QHostAddress ListenAddress() const;
     void setListenAddress(const QHostAddress& address);
+    // Connections the system holds for a listener until Accept takes them
+    // (5 unless set; takes effect when listening starts). Connections beyond
+    // it wait for their peer to try again, a second or more later.
+    int ListenBacklog() const { return m_listenBacklog; }
+    void setListenBacklog(int size) { m_listenBacklog = size; }
 
     // Starts connecting to HostName:PortName. Returns Connected(), which is
     // false while the connection is being set up. A host name is looked up
@@ -128,6 +135,7 @@ private:
     QByteArray m_incoming;
     QByteArray m_outgoing; // held back until the connection is established
     QHostAddress m_listenAddress{QHostAddress::AnyIPv4};
+    int m_listenBacklog = 5;
 };
 
 } // namespace gorse

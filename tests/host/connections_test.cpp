@@ -3,7 +3,19 @@
 #include "hostfixture.h"
 #include "support/testutil.h"
 
+#include <algorithm>
+#include <arpa/inet.h>
+#include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace gorse;
 using namespace gorse::test;
@@ -32,6 +44,102 @@ TEST(HostConnections, TheLowestFreeNumberIsGivenAndTheTenthIsRefused)
         EXPECT_TRUE(f.server->table().player(k).connected) << k;
         EXPECT_EQ(f.client(k).messages, Lines{}) << k;
     }
+}
+
+TEST(HostConnections, AWholeTableConnectingAtOnceIsHeldUntilTheHostTakesIt)
+{
+    // Nine players connect while the host is busy elsewhere (its event loop
+    // does not run here): the system holds all of them for it, none has to
+    // send its SYN again, and the host then numbers them all.
+    HostFixture f;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(f.port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::vector<pollfd> fds;
+    for (int i = 0; i < kConnectionCount; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        ASSERT_GE(fd, 0);
+        fds.push_back({fd, POLLOUT, 0});
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (pollfd& p : fds) {
+        while (p.revents == 0 && std::chrono::steady_clock::now() < deadline)
+            ::poll(&p, 1, 100);
+    }
+    for (size_t i = 0; i < fds.size(); ++i) {
+        tcp_info info{};
+        socklen_t size = sizeof info;
+        ::getsockopt(fds[i].fd, IPPROTO_TCP, TCP_INFO, &info, &size);
+        EXPECT_EQ(info.tcpi_state, TCP_ESTABLISHED) << "connection " << i + 1;
+        EXPECT_EQ(info.tcpi_total_retrans, 0u) << "connection " << i + 1;
+    }
+
+    QList<int> numbers;
+    std::vector<std::string> received(fds.size());
+    EXPECT_TRUE(waitUntil([&] {
+        for (size_t i = 0; i < fds.size(); ++i) {
+            char buffer[256];
+            const ssize_t got = ::recv(fds[i].fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got > 0)
+                received[i].append(buffer, size_t(got));
+        }
+        return std::all_of(received.begin(), received.end(), [](const std::string& r) {
+            return r.find('\xFF') != std::string::npos;
+        });
+    }));
+    for (size_t i = 0; i < fds.size(); ++i) {
+        const QByteArray line = QByteArray::fromStdString(received[i]).split('\xFF').first();
+        EXPECT_TRUE(line.startsWith("CMD_sendlogininfo+")) << line.constData();
+        numbers.append(line.mid(18).toInt());
+        ::close(fds[i].fd);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+TEST(HostConnections, AListenerOutOfDescriptorsAcceptsAgainOnceSomeAreFree)
+{
+    // Three connect while the process may open no more descriptors: the
+    // host cannot take them then, and must take them once it may again.
+    HostFixture f;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(f.port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::vector<int> fds;
+    for (int i = 0; i < 3; ++i)
+        fds.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit low = saved;
+    low.rlim_cur = rlim_t(::dup(0)); // the lowest free number: all below are open
+    ::close(int(low.rlim_cur));
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    for (int fd : fds)
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    settle(100); // the host tries, and fails
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(f.server->highWaterMark(), 0);
+
+    std::vector<std::string> received(fds.size());
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (size_t i = 0; i < fds.size(); ++i) {
+                char buffer[256];
+                const ssize_t got = ::recv(fds[i], buffer, sizeof buffer, MSG_DONTWAIT);
+                if (got > 0)
+                    received[i].append(buffer, size_t(got));
+            }
+            return std::all_of(received.begin(), received.end(), [](const std::string& r) {
+                return r.find('\xFF') != std::string::npos;
+            });
+        },
+        5000));
+    EXPECT_EQ(f.server->highWaterMark(), 3);
+    for (int fd : fds)
+        ::close(fd);
 }
 
 TEST(HostConnections, LoginsAndRelaysReachEveryoneByteForByte)
