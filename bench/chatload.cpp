@@ -132,9 +132,12 @@ long long cpuNanoseconds(pid_t pid)
     return ns;
 }
 
-long long statusKiB(pid_t pid, const std::string& field)
+namespace {
+
+// The number after "field:" in /proc/PID/file, or -1.
+long long procField(pid_t pid, const char* file, const std::string& field)
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
     const std::string key = field + ':';
     std::string line;
     while (std::getline(in, line)) {
@@ -142,6 +145,13 @@ long long statusKiB(pid_t pid, const std::string& field)
             return std::atoll(line.c_str() + key.size());
     }
     return -1;
+}
+
+} // namespace
+
+long long statusKiB(pid_t pid, const std::string& field)
+{
+    return procField(pid, "status", field);
 }
 
 long long residentKiB(pid_t pid)
@@ -151,14 +161,7 @@ long long residentKiB(pid_t pid)
 
 long long rollupKiB(pid_t pid, const std::string& field)
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    const std::string key = field + ':';
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) == 0)
-            return std::atoll(line.c_str() + key.size());
-    }
-    return -1;
+    return procField(pid, "smaps_rollup", field);
 }
 
 double cpuSeconds(pid_t pid)
