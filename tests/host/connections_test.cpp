@@ -20,6 +20,40 @@
 using namespace gorse;
 using namespace gorse::test;
 
+namespace {
+
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// Reads what the descriptors receive until each has a whole message (or
+// timeoutMs has passed); what each received is in received.
+bool waitForAMessageEach(const std::vector<int>& fds, std::vector<std::string>& received,
+                         int timeoutMs)
+{
+    received.resize(fds.size());
+    return waitUntil(
+        [&] {
+            for (size_t i = 0; i < fds.size(); ++i) {
+                char buffer[256];
+                const ssize_t got = ::recv(fds[i], buffer, sizeof buffer, MSG_DONTWAIT);
+                if (got > 0)
+                    received[i].append(buffer, size_t(got));
+            }
+            return std::all_of(received.begin(), received.end(), [](const std::string& r) {
+                return r.find('\xFF') != std::string::npos;
+            });
+        },
+        timeoutMs);
+}
+
+} // namespace
+
 TEST(HostConnections, TheLowestFreeNumberIsGivenAndTheTenthIsRefused)
 {
     HostFixture f;
@@ -52,10 +86,7 @@ TEST(HostConnections, AWholeTableConnectingAtOnceIsHeldUntilTheHostTakesIt)
     // does not run here): the system holds all of them for it, none has to
     // send its SYN again, and the host then numbers them all.
     HostFixture f;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(f.port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const sockaddr_in address = loopback(f.port);
     std::vector<pollfd> fds;
     for (int i = 0; i < kConnectionCount; ++i) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -77,18 +108,11 @@ TEST(HostConnections, AWholeTableConnectingAtOnceIsHeldUntilTheHostTakesIt)
     }
 
     QList<int> numbers;
-    std::vector<std::string> received(fds.size());
-    EXPECT_TRUE(waitUntil([&] {
-        for (size_t i = 0; i < fds.size(); ++i) {
-            char buffer[256];
-            const ssize_t got = ::recv(fds[i].fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (got > 0)
-                received[i].append(buffer, size_t(got));
-        }
-        return std::all_of(received.begin(), received.end(), [](const std::string& r) {
-            return r.find('\xFF') != std::string::npos;
-        });
-    }));
+    std::vector<int> sockets;
+    for (const pollfd& p : fds)
+        sockets.push_back(p.fd);
+    std::vector<std::string> received;
+    EXPECT_TRUE(waitForAMessageEach(sockets, received, 20000));
     for (size_t i = 0; i < fds.size(); ++i) {
         const QByteArray line = QByteArray::fromStdString(received[i]).split('\xFF').first();
         EXPECT_TRUE(line.startsWith("CMD_sendlogininfo+")) << line.constData();
@@ -104,10 +128,7 @@ TEST(HostConnections, AListenerOutOfDescriptorsAcceptsAgainOnceSomeAreFree)
     // Three connect while the process may open no more descriptors: the
     // host cannot take them then, and must take them once it may again.
     HostFixture f;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(f.port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const sockaddr_in address = loopback(f.port);
     std::vector<int> fds;
     for (int i = 0; i < 3; ++i)
         fds.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
@@ -123,20 +144,8 @@ TEST(HostConnections, AListenerOutOfDescriptorsAcceptsAgainOnceSomeAreFree)
     ::setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(f.server->highWaterMark(), 0);
 
-    std::vector<std::string> received(fds.size());
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            for (size_t i = 0; i < fds.size(); ++i) {
-                char buffer[256];
-                const ssize_t got = ::recv(fds[i], buffer, sizeof buffer, MSG_DONTWAIT);
-                if (got > 0)
-                    received[i].append(buffer, size_t(got));
-            }
-            return std::all_of(received.begin(), received.end(), [](const std::string& r) {
-                return r.find('\xFF') != std::string::npos;
-            });
-        },
-        5000));
+    std::vector<std::string> received;
+    EXPECT_TRUE(waitForAMessageEach(fds, received, 5000));
     EXPECT_EQ(f.server->highWaterMark(), 3);
     for (int fd : fds)
         ::close(fd);
